@@ -1,0 +1,37 @@
+#pragma once
+// The one bounds-checked reader (and writer) for font data.
+//
+// Every byte of a font file is untrusted, so every access names its offset and
+// count, and fails by returning false instead of leaving the buffer. Offsets are
+// 64-bit so that sums of 32-bit file fields cannot wrap around. Numbers in font
+// files are big-endian.
+#include <cstddef>
+#include <cstdint>
+
+struct ByteView {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+};
+
+struct MutableByteView {
+  uint8_t* data = nullptr;
+  size_t size = 0;
+};
+
+inline ByteView AsConst(MutableByteView bytes) { return ByteView{bytes.data, bytes.size}; }
+
+// True when [offset, offset + count) lies inside a buffer of `size` bytes.
+bool FitsIn(size_t size, uint64_t offset, uint64_t count);
+
+bool ReadU8(ByteView bytes, uint64_t offset, uint8_t* value);
+bool ReadU16(ByteView bytes, uint64_t offset, uint16_t* value);
+bool ReadU32(ByteView bytes, uint64_t offset, uint32_t* value);
+bool ReadBytes(ByteView bytes, uint64_t offset, uint64_t count, uint8_t* out);
+// The part [offset, offset + count) of `bytes`, without copying.
+bool SubView(ByteView bytes, uint64_t offset, uint64_t count, ByteView* part);
+bool SubView(MutableByteView bytes, uint64_t offset, uint64_t count, MutableByteView* part);
+
+bool WriteU8(MutableByteView bytes, uint64_t offset, uint8_t value);
+bool WriteU16(MutableByteView bytes, uint64_t offset, uint16_t value);
+bool WriteU32(MutableByteView bytes, uint64_t offset, uint32_t value);
+bool WriteBytes(MutableByteView bytes, uint64_t offset, const uint8_t* source, uint64_t count);

@@ -1,0 +1,25 @@
+#pragma once
+// The family name of a font image, and the marking of the image's family names.
+#include <string>
+
+#include "fontio/big_endian_reader.h"
+
+// A face name holds at most 259 UTF-16 code units (a 260-unit buffer with its
+// terminator on Windows).
+constexpr size_t kFaceNameMaxUnits = 259;
+using FaceName = std::u16string;
+
+// Reads the family name of the image's (first) font and marks each family-name
+// string of an accepted record in the image (first unit V, or W when it was V),
+// then fixes the naming table's checksum. False when the image is not a font
+// this program measures. Never reads or writes outside `image`.
+bool ReadFaceName(MutableByteView image, FaceName* faceName);
+
+// The name with its first code unit replaced by V, or W when it already is V.
+// An empty name becomes "V".
+FaceName MarkFaceName(const FaceName& faceName);
+
+// Platform seam: decodes a single-byte Macintosh name with the ANSI code page
+// (the thread's code page on Windows, Windows-31J on Linux). False when the
+// bytes cannot be converted.
+bool DecodeAnsiText(ByteView text, FaceName* decoded);
