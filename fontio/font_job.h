@@ -1,0 +1,19 @@
+#pragma once
+// The font job of the Windows program: one worker thread per measured file.
+// Windows only.
+#include <windows.h>
+
+// The one record handed to every worker. The dialog owns and writes it; the
+// worker only reads it.
+struct FontJob {
+  HWND dialog;         // owner of message boxes, target of captions and WM_JOB_DONE
+  HWND resultBox;      // the result box (edit control 1001)
+  wchar_t path[260];   // full path of the font file, NUL-terminated
+};
+
+// Sent (synchronously) by the worker to FontJob.dialog after a complete report.
+constexpr UINT WM_JOB_DONE = WM_APP + 1;
+
+// Thread entry: reads, recognises and converts the file at FontJob.path, writes
+// the report into the result box, then sends WM_JOB_DONE. Always returns 0.
+DWORD WINAPI RunFontJob(LPVOID fontJob);
