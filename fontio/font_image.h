@@ -14,6 +14,21 @@ inline MutableByteView ImageBytes(FontImage& image) {
   return MutableByteView{image.bytes.data(), image.bytes.size()};
 }
 
+// Upper bound of a converted WOFF 1.0 image; larger totalSfntSize values are
+// refused, which also bounds the memory one conversion takes. (WOFF2 images are
+// capped lower, by the decoder's limit.)
+constexpr uint32_t kMaxConvertedImageSize = 256u * 1024 * 1024;
+
+constexpr uint32_t kTrueTypeVersion = 0x00010000;
+constexpr uint32_t kCffVersion = 0x4F54544F;  // "OTTO"
+
+// True for the two sfnt versions this program measures: TrueType and "OTTO".
+bool IsSfntVersion(uint32_t version);
+
+// True when the first four bytes, taken as a text that ends at the first zero
+// byte, equal `signature` with the case of ASCII letters ignored.
+bool IsFontSignature(ByteView file, const char* signature);
+
 enum class FontContainer { Sfnt, Collection, Woff, Woff2, Refused };
 
 // The container signature rules: the first four bytes as text up to the first
@@ -23,6 +38,7 @@ enum class FontContainer { Sfnt, Collection, Woff, Woff2, Refused };
 FontContainer DetectFontContainer(ByteView file);
 
 // Turns the bytes of a font file into its image: sfnt and collections as read,
-// WOFF 1.0 and WOFF2 converted. False when the file is refused (unrecognised
-// container, or a size the converters will not take); the image is then empty.
+// WOFF 1.0 and WOFF2 converted. False when the file is refused: an unrecognised
+// container, a file of 2 GiB or more, a WOFF totalSfntSize above
+// kMaxConvertedImageSize, or memory that cannot be had. The image is then empty.
 bool MakeFontImage(std::vector<uint8_t> fileBytes, FontImage* image);

@@ -1,0 +1,226 @@
+#include "fontio/face_name.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "fontio/font_image.h"
+
+namespace {
+
+constexpr uint16_t kPlatformUnicode = 0;
+constexpr uint16_t kPlatformMac = 1;
+constexpr uint16_t kPlatformWindows = 3;
+constexpr uint16_t kFamilyNameId = 1;
+constexpr uint16_t kLanguageEnglishUs = 0x0409;
+constexpr uint16_t kLanguageJapanese = 0x0411;
+constexpr uint16_t kMacLanguageJapanese = 11;
+constexpr uint64_t kMaxDecodedBytes = 520;
+
+struct NameRecord {
+  uint16_t platformId, encodingId, languageId, nameId;
+  uint64_t stringOffset;  // from the start of the image
+  uint16_t stringLength;
+};
+
+struct NamingTable {
+  uint64_t recordOffset;  // of the table record in the directory
+  uint32_t offset;
+  uint32_t length;
+};
+
+struct Slots {
+  FaceName macJapanese, windowsEnglish, macEnglish;
+};
+
+bool IsAcceptedFamilyRecord(const NameRecord& r) {
+  if (r.nameId != kFamilyNameId) return false;
+  switch (r.platformId) {
+    case kPlatformUnicode:
+      return true;
+    case kPlatformMac:
+      return r.encodingId <= 1 && (r.languageId == 0 || r.languageId == kMacLanguageJapanese ||
+                                   r.languageId == kLanguageEnglishUs || r.languageId == kLanguageJapanese);
+    case kPlatformWindows:
+      return r.encodingId <= 2 && (r.languageId == kLanguageEnglishUs || r.languageId == kLanguageJapanese);
+    default:
+      return false;
+  }
+}
+
+// The offset of the table directory of the image's (first) font; false when the
+// image is not a font this program measures.
+bool FindDirectory(ByteView image, uint64_t* directory) {
+  *directory = 0;
+  if (IsFontSignature(image, "ttcf")) {
+    uint32_t version = 0;
+    uint32_t firstFont = 0;
+    if (!ReadU32(image, 4, &version) || (version != 0x00010000 && version != 0x00020000)) return false;
+    if (!ReadU32(image, 12, &firstFont)) return false;
+    *directory = firstFont;
+  }
+  uint32_t sfntVersion = 0;
+  return ReadU32(image, *directory, &sfntVersion) && IsSfntVersion(sfntVersion);
+}
+
+// The first table record tagged "name" that lies inside the image.
+bool FindNamingTable(ByteView image, uint64_t directory, NamingTable* table) {
+  uint16_t numTables = 0;
+  if (!ReadU16(image, directory + 4, &numTables)) return false;
+  for (uint64_t k = 0; k < numTables; ++k) {
+    const uint64_t record = directory + 12 + 16 * k;
+    uint8_t tag[4];
+    if (!ReadBytes(image, record, 4, tag) || !ReadU32(image, record + 8, &table->offset) ||
+        !ReadU32(image, record + 12, &table->length)) {
+      break;  // later records lie further out
+    }
+    if (tag[0] == 'n' && tag[1] == 'a' && tag[2] == 'm' && tag[3] == 'e') {
+      table->recordOffset = record;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ReadNameRecord(ByteView image, uint64_t table, uint64_t storage, uint16_t k, NameRecord* r) {
+  const uint64_t at = table + 6 + 12 * uint64_t{k};
+  uint16_t stringOffset = 0;
+  if (!ReadU16(image, at, &r->platformId) || !ReadU16(image, at + 2, &r->encodingId) ||
+      !ReadU16(image, at + 4, &r->languageId) || !ReadU16(image, at + 6, &r->nameId) ||
+      !ReadU16(image, at + 8, &r->stringLength) || !ReadU16(image, at + 10, &stringOffset)) {
+    return false;
+  }
+  r->stringOffset = storage + stringOffset;
+  return true;
+}
+
+// Big-endian UTF-16: a zero unit ends the name; a line feed or carriage return
+// ends it too, but stays as its last character.
+FaceName DecodeUtf16(ByteView text) {
+  FaceName name;
+  for (uint64_t at = 0; at + 1 < text.size; at += 2) {
+    uint16_t unit = 0;
+    ReadU16(text, at, &unit);
+    if (unit == 0) break;
+    name.push_back(static_cast<char16_t>(unit));
+    if (unit == 0x000A || unit == 0x000D) break;
+  }
+  return name;
+}
+
+// Single-byte (Macintosh) names: the bytes up to the first zero byte, in the
+// ANSI code page. A failed conversion gives an empty name.
+FaceName DecodeMacName(ByteView text) {
+  const uint8_t* end = std::find(text.data, text.data + text.size, uint8_t{0});
+  FaceName name;
+  if (!DecodeAnsiText(ByteView{text.data, static_cast<size_t>(end - text.data)}, &name)) name.clear();
+  return name;
+}
+
+FaceName DecodeName(ByteView image, const NameRecord& r) {
+  ByteView text;
+  SubView(image, r.stringOffset, std::min<uint64_t>(r.stringLength, kMaxDecodedBytes), &text);
+  FaceName name = r.platformId == kPlatformMac ? DecodeMacName(text) : DecodeUtf16(text);
+  if (name.size() > kFaceNameMaxUnits) name.resize(kFaceNameMaxUnits);
+  return name;
+}
+
+// A string's mark: its first two bytes become 00 56 (V), or 00 57 (W) when
+// they were 00 56, decided from the bytes as they stand in the file.
+struct StringMark {
+  uint64_t stringOffset;
+  uint16_t firstUnit;
+};
+
+StringMark MarkFor(ByteView image, uint64_t stringOffset) {
+  uint16_t first = 0;
+  ReadU16(image, stringOffset, &first);
+  return StringMark{stringOffset, static_cast<uint16_t>(first == u'V' ? u'W' : u'V')};
+}
+
+bool MarkLess(const StringMark& a, const StringMark& b) { return a.stringOffset < b.stringOffset; }
+bool SameString(const StringMark& a, const StringMark& b) { return a.stringOffset == b.stringOffset; }
+
+// The OpenType table checksum over the length rounded up to 4; bytes beyond the
+// end of the image count as zero.
+uint32_t TableChecksum(ByteView image, uint64_t offset, uint64_t length) {
+  const uint64_t end = std::min<uint64_t>(offset + ((length + 3) & ~uint64_t{3}), image.size);
+  uint32_t sum = 0;
+  for (uint64_t at = offset; at < end; at += 4) {
+    uint32_t word = 0;
+    for (uint64_t i = 0; i < 4; ++i) {
+      uint8_t byte = 0;
+      ReadU8(image, at + i, &byte);
+      word = (word << 8) | byte;
+    }
+    sum += word;
+  }
+  return sum;
+}
+
+void KeepName(const NameRecord& r, const FaceName& name, Slots* slots) {
+  if (r.platformId == kPlatformWindows && r.languageId == kLanguageEnglishUs) {
+    slots->windowsEnglish = name;
+  } else if (r.platformId == kPlatformMac) {
+    if (r.languageId == kMacLanguageJapanese || r.languageId == kLanguageJapanese) {
+      slots->macJapanese = name;
+    } else {
+      slots->macEnglish = name;
+    }
+  }
+}
+
+// Walks the name records up to the first Windows Japanese family record: decodes
+// every accepted record from the unmarked bytes, fills the slots and collects the
+// strings to mark. Returns the Windows Japanese name, or empty.
+FaceName WalkNameRecords(ByteView image, uint64_t table, Slots* slots, std::vector<StringMark>* marks) {
+  uint16_t count = 0;
+  uint16_t storage = 0;
+  if (!ReadU16(image, table + 2, &count) || !ReadU16(image, table + 4, &storage)) return FaceName();
+  for (uint16_t k = 0; k < count; ++k) {
+    NameRecord r;
+    if (!ReadNameRecord(image, table, table + storage, k, &r) || !IsAcceptedFamilyRecord(r)) continue;
+    if (!FitsIn(image.size, r.stringOffset, r.stringLength)) continue;  // neither read nor marked
+    const FaceName name = DecodeName(image, r);
+    if (r.stringLength >= 2) marks->push_back(MarkFor(image, r.stringOffset));
+    if (r.platformId == kPlatformWindows && r.languageId == kLanguageJapanese) return name;
+    KeepName(r, name, slots);
+  }
+  return FaceName();
+}
+
+}  // namespace
+
+bool ReadFaceName(MutableByteView image, FaceName* faceName) {
+  faceName->clear();
+  const ByteView view = AsConst(image);
+  uint64_t directory = 0;
+  if (!FindDirectory(view, &directory)) return false;
+  NamingTable table{};
+  if (!FindNamingTable(view, directory, &table)) return true;
+
+  Slots slots;
+  std::vector<StringMark> marks;
+  *faceName = WalkNameRecords(view, table.offset, &slots, &marks);
+  for (const FaceName* slot : {&slots.macJapanese, &slots.windowsEnglish, &slots.macEnglish}) {
+    if (faceName->empty()) *faceName = *slot;
+  }
+
+  // Every name was decoded, and every mark decided, from the unmarked bytes. A
+  // string shared by several records (real CJK fonts share one string between
+  // their English and Japanese family records) is marked once, so the image
+  // holds MarkFaceName of the name read. Strings are told apart by where they
+  // start, since the mark touches only their first two bytes.
+  std::stable_sort(marks.begin(), marks.end(), MarkLess);
+  marks.erase(std::unique(marks.begin(), marks.end(), SameString), marks.end());
+  for (const StringMark& mark : marks) WriteU16(image, mark.stringOffset, mark.firstUnit);
+
+  WriteU32(image, table.recordOffset + 4, TableChecksum(view, table.offset, table.length));
+  return true;
+}
+
+FaceName MarkFaceName(const FaceName& faceName) {
+  if (faceName.empty()) return FaceName(u"V");
+  FaceName marked = faceName;
+  marked[0] = marked[0] == u'V' ? u'W' : u'V';
+  return marked;
+}

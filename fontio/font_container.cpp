@@ -1,0 +1,55 @@
+#include "fontio/font_image.h"
+
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Compares two zero-terminated texts, ignoring the case of A to Z only.
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
+  for (; *a != '\0' || *b != '\0'; ++a, ++b) {
+    if (AsciiLower(*a) != AsciiLower(*b)) return false;
+  }
+  return true;
+}
+
+FontContainer DetectCollection(ByteView file) {
+  uint32_t version = 0;
+  uint32_t firstFont = 0;
+  uint32_t firstVersion = 0;
+  if (!ReadU32(file, 4, &version) || (version != 0x00010000 && version != 0x00020000)) {
+    return FontContainer::Refused;
+  }
+  // Only a TrueType-flavoured first font is accepted; the font count is not looked at.
+  if (!ReadU32(file, 12, &firstFont) || !ReadU32(file, firstFont, &firstVersion) ||
+      firstVersion != kTrueTypeVersion) {
+    return FontContainer::Refused;
+  }
+  return FontContainer::Collection;
+}
+
+// WOFF and WOFF2 accept a TrueType or CFF flavour; collection flavours are refused.
+FontContainer DetectWebFont(ByteView file, FontContainer container) {
+  uint32_t flavor = 0;
+  if (!ReadU32(file, 4, &flavor) || !IsSfntVersion(flavor)) return FontContainer::Refused;
+  return container;
+}
+
+}  // namespace
+
+bool IsSfntVersion(uint32_t version) { return version == kTrueTypeVersion || version == kCffVersion; }
+
+bool IsFontSignature(ByteView file, const char* signature) {
+  char text[5] = {};  // the first four bytes as a text ending at the first zero byte
+  if (!ReadBytes(file, 0, 4, reinterpret_cast<uint8_t*>(text))) return false;
+  return EqualsIgnoringAsciiCase(text, signature);
+}
+
+FontContainer DetectFontContainer(ByteView file) {
+  if (file.size < 4) return FontContainer::Refused;
+  if (IsFontSignature(file, "ttcf")) return DetectCollection(file);
+  if (IsFontSignature(file, "wOFF")) return DetectWebFont(file, FontContainer::Woff);
+  if (IsFontSignature(file, "wOF2")) return DetectWebFont(file, FontContainer::Woff2);
+  uint32_t version = 0;
+  ReadU32(file, 0, &version);
+  return IsSfntVersion(version) ? FontContainer::Sfnt : FontContainer::Refused;
+}

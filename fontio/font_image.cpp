@@ -1,0 +1,43 @@
+#include "fontio/font_image.h"
+
+#include <new>
+#include <utility>
+
+#include "fontio/woff.h"
+#include "fontio/woff2.h"
+
+namespace {
+
+bool MakeWoffImage(ByteView woff, FontImage* image) {
+  const int32_t size = ConvertWoffToSfnt(woff, kWoffSizeQuery, MutableByteView{});
+  if (size < 0 || static_cast<uint32_t>(size) > kMaxConvertedImageSize) return false;
+  image->bytes.assign(static_cast<size_t>(size), 0);
+  ConvertWoffToSfnt(woff, kWoffConvert, ImageBytes(*image));
+  return true;
+}
+
+}  // namespace
+
+bool MakeFontImage(std::vector<uint8_t> fileBytes, FontImage* image) {
+  image->bytes.clear();
+  if (fileBytes.size() > 0x7FFFFFFFu) return false;  // the image length is a signed 32-bit count
+  const ByteView file{fileBytes.data(), fileBytes.size()};
+  try {
+    switch (DetectFontContainer(file)) {
+      case FontContainer::Sfnt:
+      case FontContainer::Collection:
+        image->bytes = std::move(fileBytes);
+        return true;
+      case FontContainer::Woff:
+        return MakeWoffImage(file, image);
+      case FontContainer::Woff2:
+        image->bytes = ConvertWoff2File(file);
+        return true;
+      case FontContainer::Refused:
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    image->bytes.clear();
+  }
+  return false;
+}

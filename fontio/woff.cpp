@@ -1,0 +1,133 @@
+#include "fontio/woff.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint64_t kWoffHeaderSize = 44;
+constexpr uint64_t kWoffEntrySize = 20;
+constexpr uint64_t kSfntHeaderSize = 12;
+constexpr uint64_t kSfntRecordSize = 16;
+
+int32_t ReadTotalSfntSize(ByteView woff) {
+  uint32_t total = 0;
+  if (!ReadU32(woff, 16, &total)) return 0;
+  if (total > 0x7FFFFFFFu) return -1;
+  return static_cast<int32_t>(total);
+}
+
+// searchRange, entrySelector and rangeShift as the sfnt offset table stores
+// them, each the low 16 bits of its value.
+void WriteOffsetTable(ByteView woff, MutableByteView sfnt) {
+  uint32_t flavor = 0;
+  uint16_t numTables = 0;
+  ReadU32(woff, 4, &flavor);
+  ReadU16(woff, 12, &numTables);
+  uint32_t searchRange = 0;
+  uint32_t entrySelector = 0;
+  if (numTables != 0) {
+    // floor(log2(n)) in double precision; exact for every 16-bit n.
+    const double e = std::floor(std::log2(static_cast<double>(numTables)));
+    searchRange = static_cast<uint32_t>(std::pow(2.0, e) * 16.0);
+    entrySelector = static_cast<uint32_t>(e);
+  }
+  const uint16_t rangeShift = static_cast<uint16_t>(numTables * 16u - searchRange);
+  WriteU32(sfnt, 0, flavor);
+  WriteU16(sfnt, 4, numTables);
+  WriteU16(sfnt, 6, static_cast<uint16_t>(searchRange));
+  WriteU16(sfnt, 8, static_cast<uint16_t>(entrySelector));
+  WriteU16(sfnt, 10, rangeShift);
+}
+
+// The directory entries that lie wholly inside the file.
+std::vector<WoffTableEntry> ReadTableDirectory(ByteView woff) {
+  uint16_t numTables = 0;
+  ReadU16(woff, 12, &numTables);
+  std::vector<WoffTableEntry> entries;
+  for (uint64_t i = 0; i < numTables; ++i) {
+    const uint64_t at = kWoffHeaderSize + kWoffEntrySize * i;
+    WoffTableEntry entry{};
+    if (!ReadBytes(woff, at, 4, entry.tag) || !ReadU32(woff, at + 4, &entry.offset) ||
+        !ReadU32(woff, at + 8, &entry.compLength) || !ReadU32(woff, at + 12, &entry.origLength) ||
+        !ReadU32(woff, at + 16, &entry.origChecksum)) {
+      break;  // later entries lie further out
+    }
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+// Inflates one zlib stream into `table`; bytes the stream does not produce stay
+// as they are (zero). inflate never writes beyond the space it is given.
+void InflateTable(ByteView stream, MutableByteView table) {
+  z_stream z{};
+  z.next_in = const_cast<Bytef*>(stream.data);
+  z.avail_in = static_cast<uInt>(stream.size);
+  z.next_out = table.data;
+  z.avail_out = static_cast<uInt>(table.size);
+  if (inflateInit(&z) != Z_OK) return;
+  inflate(&z, Z_FINISH);  // a short or broken stream leaves the rest zero
+  inflateEnd(&z);
+}
+
+// Writes one table's data at its place; a table that lies outside the file or
+// does not fit into the sfnt leaves its place zero.
+void WriteTableData(ByteView woff, const WoffTableEntry& entry, MutableByteView sfnt,
+                    uint64_t position) {
+  MutableByteView table;
+  if (!SubView(sfnt, position, entry.origLength, &table)) return;
+  ByteView stored;
+  if (!SubView(woff, entry.offset, entry.compLength, &stored)) return;
+  if (entry.compLength == entry.origLength) {
+    WriteBytes(table, 0, stored.data, stored.size);
+  } else if (table.size != 0) {
+    InflateTable(stored, table);
+  }
+}
+
+}  // namespace
+
+bool TableTagLess(const WoffTableEntry& a, const WoffTableEntry& b) {
+  // The first byte read as a signed number: 0x80..0xFF are negative and so fall
+  // into the first group together with everything below 'Z'.
+  const bool aFirst = static_cast<int8_t>(a.tag[0]) < 0x5A;
+  const bool bFirst = static_cast<int8_t>(b.tag[0]) < 0x5A;
+  if (aFirst != bFirst) return aFirst;
+  for (int i = 0; i < 4; ++i) {
+    if (a.tag[i] != b.tag[i]) return a.tag[i] < b.tag[i];
+    if (a.tag[i] == 0) return false;  // a zero byte ends both texts
+  }
+  return false;
+}
+
+int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination) {
+  const int32_t total = ReadTotalSfntSize(woff);
+  if (mode == kWoffSizeQuery) return total;
+
+  if (destination.size != 0) std::memset(destination.data, 0, destination.size);
+  WriteOffsetTable(woff, destination);
+
+  std::vector<WoffTableEntry> entries = ReadTableDirectory(woff);
+  // Stable, so that equivalent tags keep their file order on every platform.
+  std::stable_sort(entries.begin(), entries.end(), TableTagLess);
+
+  uint16_t numTables = 0;
+  ReadU16(woff, 12, &numTables);
+  uint64_t position = kSfntHeaderSize + kSfntRecordSize * numTables;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const WoffTableEntry& entry = entries[i];
+    const uint64_t record = kSfntHeaderSize + kSfntRecordSize * i;
+    WriteBytes(destination, record, entry.tag, 4);
+    WriteU32(destination, record + 4, entry.origChecksum);
+    WriteU32(destination, record + 8, static_cast<uint32_t>(position));
+    WriteU32(destination, record + 12, entry.origLength);
+    WriteTableData(woff, entry, destination, position);
+    position += (uint64_t{entry.origLength} + 3) & ~uint64_t{3};  // padding stays zero
+  }
+  return total;
+}
