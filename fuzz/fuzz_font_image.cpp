@@ -1,0 +1,76 @@
+// Fuzz target: container detection and WOFF 1.0 conversion of arbitrary bytes.
+//
+// Checks, besides the sanitizers: a refused file yields an empty image; an sfnt
+// or collection image is the file as read; a WOFF image is totalSfntSize bytes
+// and never larger than the cap; the size query and the conversion agree.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "fontio/font_image.h"
+#include "fontio/woff.h"
+
+namespace {
+
+// Converting into a huge destination only costs time here; the bounds logic
+// is the same for every size, so larger WOFF images are converted into a
+// destination of this size instead (shorter than the header asks for).
+constexpr uint32_t kLargestFuzzedImage = 256u << 10;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckWoff(ByteView file) {
+  const int32_t total = ConvertWoffToSfnt(file, kWoffSizeQuery, MutableByteView{});
+  uint32_t header = 0;
+  if (!ReadU32(file, 16, &header)) {
+    Check(total == 0);
+  } else {
+    Check(header > 0x7FFFFFFFu ? total == -1 : total == static_cast<int32_t>(header));
+  }
+  // A destination of any size, also one shorter than totalSfntSize, is filled
+  // within its bounds.
+  const size_t size = total < 0 ? 64 : std::min<uint32_t>(static_cast<uint32_t>(total), kLargestFuzzedImage);
+  std::vector<uint8_t> destination(size, 0xEE);
+  Check(ConvertWoffToSfnt(file, kWoffConvert, MutableByteView{destination.data(), destination.size()}) ==
+        total);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const ByteView file{data, size};
+  const FontContainer container = DetectFontContainer(file);
+  if (container == FontContainer::Woff) {
+    CheckWoff(file);
+    uint32_t total = 0;
+    ReadU32(file, 16, &total);
+    if (total > kLargestFuzzedImage) return 0;
+  }
+  if (container == FontContainer::Woff2) return 0;  // fuzz_woff2 covers the WOFF2 decoder
+
+  FontImage image;
+  image.bytes.assign(3, 0xAB);  // a previous image must not survive
+  const bool made = MakeFontImage(std::vector<uint8_t>(data, data + size), &image);
+  switch (container) {
+    case FontContainer::Refused:
+      Check(!made && image.bytes.empty());
+      break;
+    case FontContainer::Sfnt:
+    case FontContainer::Collection:
+      Check(made && image.bytes.size() == size && (size == 0 || std::memcmp(image.bytes.data(), data, size) == 0));
+      break;
+    case FontContainer::Woff: {
+      uint32_t total = 0;
+      ReadU32(file, 16, &total);
+      Check(made == (total <= kMaxConvertedImageSize));
+      Check(made ? image.bytes.size() == total : image.bytes.empty());
+      break;
+    }
+    case FontContainer::Woff2:
+      break;
+  }
+  return 0;
+}

@@ -1,0 +1,111 @@
+#!/usr/bin/python3
+"""Writes the small seed files of the fuzz targets into fuzz/corpus/<target>/.
+
+The seeds are committed; run this again only to change them. They are tiny
+synthesized fonts in every container, plus small hostile cases from
+tools/make_hostile_fonts.py. Inputs that once made a target fail are added
+to the same folders by hand (named regression-*) and kept.
+"""
+import io
+import os
+import struct
+import sys
+import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+import make_hostile_fonts as h  # noqa: E402
+from fontTools.ttLib import TTCollection, TTFont  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def tiny_fonts():
+    glyphs = {"space": (500, None), "A": (600, h.box(50, 0, 550, 700)), "a": (500, h.box(50, 0, 450, 500)),
+              "kana": (1000, h.zigzag(12, 450)), "kanji": (1000, h.box(100, -100, 900, 800))}
+    cmap = {0x20: "space", 0x41: "A", 0x61: "a", 0x3042: "kana", 0x30A2: "kana", 0x4E00: "kanji",
+            0x20B9F: "kanji"}
+    ttf = h.synth_font("Tiny", glyphs, cmap)
+    otf = h.synth_font("TinyCFF", glyphs, cmap, cff=True)
+    return ttf, otf
+
+
+def with_names(ttf):
+    """Family names on all four accepted platforms, English and Japanese
+    sharing one string, as CJK fonts do."""
+    en = "VTiny".encode("utf-16-be")
+    ja = "タイニー".encode("utf-16-be")
+    storage = en + ja + b"Tiny" + bytes([0x83, 0x5E, 0x83, 0x43])
+    records = [(0, 3, 0, 1, len(en), 0), (1, 0, 0, 1, 4, len(en) + len(ja)),
+               (1, 1, 11, 1, 4, len(en) + len(ja) + 4), (3, 1, 0x409, 1, len(en), 0),
+               (3, 1, 0x411, 1, len(en), 0), (3, 1, 0x411, 1, len(ja), len(en)),
+               (3, 1, 0x409, 4, len(en), 0)]
+    return h.with_table(ttf, b"name", h.raw_name_table(records, storage))
+
+
+def collection(*fonts):
+    ttc = TTCollection()
+    ttc.fonts = [TTFont(io.BytesIO(f)) for f in fonts]
+    out = io.BytesIO()
+    ttc.save(out)
+    return out.getvalue()
+
+
+def write(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def main():
+    ttf, otf = tiny_fonts()
+    named = with_names(ttf)
+    ttc = collection(named, ttf)
+    woff = h.build_woff(h.woff_entries(ttf), b"")
+    woff_stored = h.build_woff([dict(e, comp=e["orig"]) for e in h.woff_entries(ttf)], b"")
+    woff_otf = h.build_woff(h.woff_entries(otf), b"", flavor=0x4F54544F)
+    woff2 = h.font_bytes(TTFont(io.BytesIO(ttf)), "woff2")
+    woff2_otf = h.font_bytes(TTFont(io.BytesIO(otf)), "woff2")
+    entries = h.woff_entries(ttf)
+    bomb = h.build_woff([dict(e, comp=zlib.compress(b"\0" * (1 << 20)), origLength=64)
+                         if e["tag"] == b"glyf" else e for e in entries], b"")
+    size = len(ttf)
+
+    for target in ("fuzz_font_image", "fuzz_pipeline"):
+        write(target, "tiny.ttf", ttf)
+        write(target, "tiny.otf", otf)
+        write(target, "tiny.ttc", ttc)
+        write(target, "tiny.woff", woff)
+        write(target, "tiny_otf.woff", woff_otf)
+        write(target, "named.ttf", named)
+    write("fuzz_pipeline", "tiny.woff2", woff2)
+    write("fuzz_pipeline", "tiny_otf.woff2", woff2_otf)
+    write("fuzz_font_image", "stored.woff", woff_stored)
+    write("fuzz_font_image", "bomb.woff", bomb)
+    write("fuzz_font_image", "total_0.woff", h.set_u32(woff, 16, 0))
+    write("fuzz_font_image", "total_max.woff", h.set_u32(woff, 16, 0xFFFFFFFF))
+    write("fuzz_font_image", "numtables_max.woff", h.set_u16(woff, 12, 65535))
+    write("fuzz_font_image", "first_offset_past_end.ttc", h.set_u32(ttc, 12, len(ttc) + 8))
+    write("fuzz_font_image", "short.ttf", ttf[:3])
+
+    write("fuzz_woff2", "tiny.woff2", woff2)
+    write("fuzz_woff2", "tiny_otf.woff2", woff2_otf)
+    write("fuzz_woff2", "total_max.woff2", h.set_u32(woff2, 16, 0xFFFFFFFF))
+    write("fuzz_woff2", "numtables_max.woff2", h.set_u16(woff2, 12, 65535))
+    write("fuzz_woff2", "truncated.woff2", woff2[:len(woff2) // 2])
+
+    write("fuzz_face_name", "tiny.ttf", ttf)
+    write("fuzz_face_name", "named.ttf", named)
+    write("fuzz_face_name", "named.ttc", ttc)
+    write("fuzz_face_name", "tiny.otf", otf)
+    family = "Odd".encode("utf-16-be")
+    records = [(3, 1, 0x409, 1, 3, 0), (3, 1, 0x409, 1, 4, 1), (1, 0, 0, 1, 600, 0), (3, 1, 0x411, 1, 6, 0xFFF0)]
+    write("fuzz_face_name", "odd_records.ttf", h.with_table(ttf, b"name", h.raw_name_table(records, family)))
+    write("fuzz_face_name", "name_past_end.ttf", h.set_record(named, b"name", offset=size - 20, length=400))
+    cr = "A\rB".encode("utf-16-be")
+    write("fuzz_face_name", "carriage_return.ttf",
+          h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, len(cr), 0)], cr)))
+
+
+if __name__ == "__main__":
+    main()
