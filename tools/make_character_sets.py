@@ -505,8 +505,12 @@ def main():
     args = parser.parse_args()
     try:
         text = render(build_sets())
-    except (DataError, OSError, KeyError) as e:
-        print("make_character_sets: %s" % e, file=sys.stderr)
+    except OSError as e:
+        print("make_character_sets: %s (needs the Debian packages unicode-data "
+              "and kanjidic)" % e, file=sys.stderr)
+        return 2
+    except (DataError, KeyError) as e:
+        print("make_character_sets: the data disagree: %s" % e, file=sys.stderr)
         return 2
     if args.check:
         try:
