@@ -1,0 +1,279 @@
+// The glyph presence test of the command-line tool, done with FreeType. It
+// follows the Windows test (GDI and Uniscribe) stage by stage so that both
+// give the same counts:
+//
+// 1. The cmap maps the character. The walk steps one UTF-16 unit at a time, as
+//    on Windows: a surrogate pair is decoded to one code point at its high
+//    unit, and the low unit that follows is then tested alone, as an unpaired
+//    surrogate, which is always missing. So a pair counts at most once.
+// 2. The glyph is not glyph 0, not the glyph of U+0020 (the blank glyph) and
+//    not the glyph of OS/2 usDefaultChar when that is set (the default glyph).
+// 3. The glyph, drawn as GDI draws it with ExtTextOutW at (0, 0), top-left
+//    aligned, opaque background, leaves ink where the Windows ink scan finds
+//    it. GDI paints the character cell white: x from 0 to the advance, y from
+//    0 to ascent + descent, the baseline at y = ascent. The 256 x 256 surface
+//    around it stays red, and ink lands wherever the glyph has coverage. The
+//    scan below replays the Windows scan on that picture without drawing it.
+//
+// Sizes: the Windows measuring font asks for an 11-point em at 96 dpi, height
+// -MulDiv(11, 96, 72) = -15, that is 15 pixels per em. GDI's cell metrics for
+// a TrueType face are
+//     emScale  = MulDiv(15, 65536, unitsPerEm)            (16.16 fixed point)
+//     ascent   = round(winAscent  * emScale / 65536)
+//     descent  = round(winDescent * emScale / 65536)
+// (hhea ascender and -descender when winAscent + winDescent is 0), and the
+// advance is the hinted advance rounded up to whole pixels. Glyphs are loaded
+// with FreeType's default hinting, as GDI's FreeType-based implementation
+// (Wine) loads them, and rendered anti-aliased; any coverage is ink.
+//
+// Cases where this test and the Windows test can disagree:
+// - Rendering mode. GDI may draw bi-level (no smoothing in the system
+//   settings, or the font's 'gasp' table denies grey at 15 ppem, as IPAGothic's
+//   does), in four-bit grey (Wine drops coverage below 8/255), or ClearType.
+//   Here any anti-aliased coverage is ink. They differ only for a glyph whose
+//   whole ink inside the cell is a faint edge (a hairline, a stroke lying
+//   almost entirely outside the cell).
+// - Hinting. Real Windows runs its own TrueType interpreter and never the
+//   FreeType auto-hinter; for unhinted fonts FreeType's auto-hinter may move
+//   edges by up to a pixel. Only ink that lies at the cell's edge is affected.
+// - Cell metrics. A VDMX table entry for 15 ppem replaces the ascent and
+//   descent on Windows; it is not read here. Wine widens the advance of
+//   full-width glyphs of fonts flagged fixed-pitch to twice the half width;
+//   not done here. Real Windows may round the scaled winAscent/winDescent and
+//   the advance (hdmx) differently by a pixel.
+// - Special glyphs. Wine's Uniscribe takes as blank the glyph of U+0020, as
+//   default glyph 0, and as invalid glyph that of U+F71B, else U+200B, else
+//   U+0020; real Windows takes the glyph of the default character as default
+//   glyph. So under Wine a character mapped to the glyph of U+F71B or U+200B
+//   is missing (present here if it has ink), and a character mapped to the
+//   glyph of usDefaultChar is present if inked (missing here). Worse, GDI's
+//   GetCharacterPlacementW gives unmapped characters the glyph of
+//   usDefaultChar, which Wine then draws: with an inked default glyph every
+//   unmapped character counts there (stage 1 makes them missing here).
+// - Character mapping. FreeType picks the Unicode cmap itself (format 12
+//   (3,10) before (3,1), and Unicode-platform subtables too); GDI maps BMP
+//   characters through (3,1) and needs Windows subtables. Symbol fonts
+//   (3,0) map U+F0xx on Windows; here they map nothing.
+// - Which face. Here the image's first face is always measured. GDI measures
+//   whatever face its font mapper finds for the marked name: another face of
+//   a collection that shares the family name, an installed substitute when
+//   the name matches no registered family (an empty name becomes "V", a name
+//   found only in Macintosh records is not registered under it), or no face at
+//   all for formats it does not take (bitmap-only fonts, odd cmaps).
+// - Bitmap strikes. Embedded bitmaps for 15 ppem are used by both; colour
+//   bitmaps (CBDT, sbix) count by their alpha here and are not drawn by GDI.
+#include "coverage/glyph_presence.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "coverage/job_active.h"
+
+namespace {
+
+// An 11-point em at 96 dots per inch: MulDiv(11, 96, 72).
+constexpr FT_UInt kPixelsPerEm = 15;
+// The Windows drawing surface is 256 x 256 pixels.
+constexpr int kSurfaceSize = 256;
+
+enum GlyphVerdict : uint8_t { kUnknown = 0, kInked = 1, kBlank = 2 };
+
+// Windows' MulDiv for the non-negative values used here: rounded to nearest.
+int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
+  if (c == 0) return -1;
+  return (a * b + c / 2) / c;
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Any coverage at (column, row) of the glyph bitmap.
+bool InkAt(const FT_Bitmap& bitmap, int column, int row) {
+  const unsigned char* line = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
+  switch (bitmap.pixel_mode) {
+    case FT_PIXEL_MODE_MONO: return (line[column >> 3] & (0x80 >> (column & 7))) != 0;
+    case FT_PIXEL_MODE_GRAY2: return ((line[column >> 2] >> (6 - 2 * (column & 3))) & 3) != 0;
+    case FT_PIXEL_MODE_GRAY4: return ((line[column >> 1] >> (4 - 4 * (column & 1))) & 15) != 0;
+    case FT_PIXEL_MODE_GRAY: return line[column] != 0;
+    case FT_PIXEL_MODE_BGRA: return line[column * 4 + 3] != 0;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+struct MeasuringContext {
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  int cellAscent = 0;   // GDI's tmAscent: the baseline's row
+  int cellHeight = 0;   // tmAscent + tmDescent
+  FT_UInt blankGlyph = 0;
+  FT_UInt defaultGlyph = 0;
+  // The verdict for a glyph depends on nothing but the glyph, so it is worked
+  // out once per report. Sets share many characters (every education kanji is
+  // also a regular-use and a level-1 kanji).
+  std::vector<uint8_t> verdicts;
+};
+
+namespace {
+
+void ReleaseContext(MeasuringContext* context) {
+  if (context->face != nullptr) FT_Done_Face(context->face);
+  if (context->library != nullptr) FT_Done_FreeType(context->library);
+  delete context;
+}
+
+// GDI's ascent and descent of the measuring font, in pixels.
+void ComputeCellMetrics(MeasuringContext* context) {
+  FT_Face face = context->face;
+  FT_Long ascent = face->ascender;
+  FT_Long descent = -face->descender;
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+  if (os2 != nullptr && os2->usWinAscent + os2->usWinDescent != 0) {
+    ascent = os2->usWinAscent;
+    descent = os2->usWinDescent;
+  } else if (hhea != nullptr) {
+    ascent = hhea->Ascender;
+    descent = -hhea->Descender;
+  }
+  const FT_Long emScale = static_cast<FT_Long>(
+      MulDivRounded(kPixelsPerEm, 1 << 16, std::max<FT_UShort>(face->units_per_EM, 1)));
+  context->cellAscent = static_cast<int>(FT_MulFix(ascent, emScale));
+  const int cellDescent = static_cast<int>(FT_MulFix(descent, emScale));
+  context->cellHeight = context->cellAscent + cellDescent;
+}
+
+// Replays the Windows ink scan on the surface GDI would draw: the cell
+// [0, advance) x [0, cellHeight) white, the glyph's coverage as ink, the rest
+// red. The scan reads rows from the top; a row whose first pixel is red ends
+// it (missing); along a row, white is skipped, red moves to the next row, and
+// anything else is ink. Ink just right of the cell, touching it, is therefore
+// reached as well, as is ink in the first column of the row below the cell.
+bool ScanFindsInk(const MeasuringContext& context, const FT_GlyphSlot slot, int advance) {
+  const FT_Bitmap& bitmap = slot->bitmap;
+  const int left = slot->bitmap_left;                          // surface x of column 0
+  const int top = context.cellAscent - slot->bitmap_top;       // surface y of row 0
+  auto inkAtSurface = [&](int x, int y) {
+    if (x < 0 || y < 0 || x >= kSurfaceSize || y >= kSurfaceSize) return false;
+    const int column = x - left;
+    const int row = y - top;
+    if (column < 0 || row < 0 || column >= static_cast<int>(bitmap.width) ||
+        row >= static_cast<int>(bitmap.rows)) {
+      return false;
+    }
+    return InkAt(bitmap, column, row);
+  };
+
+  const int width = std::clamp(advance, 0, kSurfaceSize);
+  const int height = std::clamp(context.cellHeight, 0, kSurfaceSize);
+  if (width == 0) return inkAtSurface(0, 0);  // no cell: the first pixel is red unless inked
+
+  // Inside the cell's rows, ink counts up to and including the column just
+  // right of the cell (x == width), which is red only where it has no ink.
+  const int lastX = std::min(width, kSurfaceSize - 1);
+  const int firstRow = std::max(0, top);
+  const int endRow = std::min(height, top + static_cast<int>(bitmap.rows));
+  const int firstX = std::max(0, left);
+  const int endX = std::min(lastX + 1, left + static_cast<int>(bitmap.width));
+  for (int y = firstRow; y < endRow; ++y) {
+    for (int x = firstX; x < endX; ++x) {
+      if (InkAt(bitmap, x - left, y - top)) return true;
+    }
+  }
+  // The row below the cell begins red unless ink covers its first pixel.
+  return inkAtSurface(0, height);
+}
+
+GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
+  FT_Face face = context->face;
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH) != 0) {
+    return kBlank;
+  }
+  FT_GlyphSlot slot = face->glyph;
+  // GDI's advance: the hinted advance rounded up to whole pixels.
+  const int advance = static_cast<int>((std::max<FT_Pos>(slot->metrics.horiAdvance, 0) + 63) >> 6);
+  if (slot->format != FT_GLYPH_FORMAT_BITMAP &&
+      FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+    return kBlank;
+  }
+  if (slot->bitmap.buffer == nullptr) return kBlank;  // nothing drawn at all
+  return ScanFindsInk(*context, slot, advance) ? kInked : kBlank;
+}
+
+bool GlyphIsInked(MeasuringContext* context, FT_UInt glyph) {
+  if (glyph >= context->verdicts.size()) return JudgeGlyph(context, glyph) == kInked;
+  uint8_t& verdict = context->verdicts[glyph];
+  if (verdict == kUnknown) verdict = JudgeGlyph(context, glyph);
+  return verdict == kInked;
+}
+
+}  // namespace
+
+MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView image,
+                                       const FaceName& /*faceName*/) {
+  // The face name only picks the registered font on Windows; here the image
+  // (already marked) is opened directly, its first face for a collection.
+  // FreeType reads the image in place rather than from a copy: the report
+  // closes the context before the image's owner frees the image, and nothing
+  // changes the image after set-up.
+  if (image.data == nullptr || image.size == 0 ||
+      image.size > static_cast<size_t>(INT32_MAX)) {
+    return nullptr;
+  }
+  auto* context = new MeasuringContext;
+  if (FT_Init_FreeType(&context->library) != 0) {
+    context->library = nullptr;
+    ReleaseContext(context);
+    return nullptr;
+  }
+  if (FT_New_Memory_Face(context->library, image.data, static_cast<FT_Long>(image.size), 0,
+                         &context->face) != 0) {
+    context->face = nullptr;
+    ReleaseContext(context);
+    return nullptr;
+  }
+  if (FT_Set_Pixel_Sizes(context->face, 0, kPixelsPerEm) != 0) {
+    ReleaseContext(context);
+    return nullptr;
+  }
+  ComputeCellMetrics(context);
+  context->blankGlyph = FT_Get_Char_Index(context->face, 0x20);
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(context->face, FT_SFNT_OS2));
+  if (os2 != nullptr && os2->version >= 2 && os2->usDefaultChar != 0) {
+    context->defaultGlyph = FT_Get_Char_Index(context->face, os2->usDefaultChar);
+  }
+  context->verdicts.assign(static_cast<size_t>(std::max<FT_Long>(context->face->num_glyphs, 0)),
+                           kUnknown);
+  return context;
+}
+
+uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
+  if (JobActive.load() == 0) return 0;
+  uint32_t count = 0;
+  for (size_t i = 0; text[i] != u'\0'; ++i) {
+    if (JobActive.load() == 0) break;
+    const char16_t unit = text[i];
+    FT_ULong codePoint = unit;
+    if (IsHighSurrogate(unit)) {
+      const char16_t next = text[i + 1];  // the terminator at the end of the text
+      if (!IsLowSurrogate(next)) continue;
+      codePoint = 0x10000 + ((static_cast<FT_ULong>(unit) - 0xD800) << 10) + (next - 0xDC00);
+    } else if (IsLowSurrogate(unit)) {
+      continue;  // unpaired (or the second half of a pair tested before)
+    }
+    const FT_UInt glyph = FT_Get_Char_Index(context->face, codePoint);
+    if (glyph == 0 || glyph == context->blankGlyph || glyph == context->defaultGlyph) continue;
+    if (GlyphIsInked(context, glyph)) ++count;
+  }
+  return count;
+}
+
+void CloseMeasuringContext(MeasuringContext* context) {
+  if (context != nullptr) ReleaseContext(context);
+}

@@ -1,0 +1,208 @@
+#!/usr/bin/python3
+"""Builds the small fonts that test the glyph presence test, with FreeType
+(the command-line tool) and with GDI (the Windows program, under Wine), and
+the agreement of the two.
+
+Usage: /usr/bin/python3 tools/make_glyph_test_fonts.py OUTPUT_DIR
+
+Every font has 1500 units per em, winAscent 1200 and winDescent 300. At the
+measuring size (15 pixels per em) one pixel is exactly 100 units, the ascent
+is 12 pixels and the descent 3, so the character cell is 15 pixels high with
+the baseline at row 12; an advance of 600 units is 6 pixels. Boxes below are
+in font units (x0, y0, x1, y1), y up from the baseline. No font has hinting
+instructions.
+
+glyphtest_edges.ttf, family "Glyph Edges": one character per case of the ink
+test (expected result on both backends after the arrow):
+  U+0020 space  no outline; the blank glyph                  -> missing
+  A  box (100,0,500,700) inside the cell                     -> present
+  B  no outline, advance 600 (empty glyph)                   -> missing
+  C  box (100,0,500,700), advance 0 (no cell)                -> missing
+  D  box (800,0,1100,700), advance 600: right of the cell,
+     two pixels clear of it                                  -> missing
+  E  box (100,-700,500,-500): below the cell only            -> missing
+  F  box (-500,0,-200,700): left of x = 0 only               -> missing
+  G  box (0,0,100,700): the cell's first column only         -> present
+  H  box (100,1400,500,1600): above the cell only            -> missing
+  I  box (600,0,800,700), advance 600: starts exactly at the
+     advance. The ink scan walks a row until its first red
+     pixel, and the pixel just right of the cell is ink, not
+     red, so this counts                                     -> present
+  J  box (0,-400,100,-300): first column of the row just
+     below the cell. That row begins with ink instead of red,
+     so the scan reaches it                                  -> present
+  K  mapped to the space glyph                               -> missing
+  U+20B9F (level-3 kanji), U+2000B, U+20089 (level-4 kanji):
+     box (100,0,500,700), through cmap format 12             -> present
+  U+20B9E  mapped to the empty glyph                          -> missing
+  .notdef has ink (box (100,0,500,1000)), so an unmapped character that a
+  backend wrongly drew would show up as present.
+
+glyphtest_default.ttf, family "Glyph Default": OS/2 usDefaultChar is "?":
+  ?  box (100,0,500,700), the default glyph                  -> missing
+  Z  mapped to the glyph of "?"                               -> missing
+  A  box (100,0,500,700)                                      -> present
+  Under Wine this font measures differently (its Uniscribe reports glyph 0
+  as the default glyph, and GDI hands unmapped characters the glyph of
+  usDefaultChar); see the notes in coverage/glyph_presence_freetype.cpp.
+
+glyphtest_full.ttf, family "Glyph Full": one inked glyph (box
+(100,0,500,700)) mapped from every character of LatinLetters, Digits,
+AsciiSymbols, Hiragana, Katakana, GreekLetters and CyrillicLetters, and from
+the ten small Roman numerals U+2170..U+2179 (IbmExtensions' first chunk), and
+from nothing else; the space is not mapped. Its report:
+  英字：全52 数字：全10 記号：全32 ひらがな：全77 カタカナ：全78, the six kanji
+  sets and NEC特殊文字 "－", IBM拡張文字：10/388, ギリシア文字：全48,
+  キリル文字：全66.
+
+glyphtest_collection.ttc: a TrueType collection of glyphtest_edges.ttf's font
+followed by glyphtest_full.ttf's; only the first is measured.
+
+glyphtest_cff.otf, family "Glyph CFF": CFF outlines ("OTTO"), A and B as in
+glyphtest_edges.ttf (A present, B missing).
+"""
+import os
+import sys
+
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.t2CharStringPen import T2CharStringPen
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+from fontTools.ttLib import TTFont
+from fontTools.ttLib.ttCollection import TTCollection
+
+UNITS_PER_EM = 1500
+ASCENT = 1200
+DESCENT = 300
+FIXED_TIME = 3600 * 24 * 365 * 100  # seconds since 1904, some day in 2003
+INK = (100, 0, 500, 700)
+
+LATIN = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+DIGITS = "0123456789"
+ASCII_SYMBOLS = "".join(chr(c) for c in list(range(0x21, 0x30)) + list(range(0x3A, 0x41))
+                        + list(range(0x5B, 0x5F)) + [0x60] + list(range(0x7B, 0x7F)) + [0x5F])
+HIRAGANA = ("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよわをん"
+            "がぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽぁぃぅぇぉゃゅょゎゐゑ")
+KATAKANA = ("アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨワヲン"
+            "ガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポァィゥェォャュョヮヰヱヴ")
+GREEK = "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩαβγδεζηθικλμνξοπρστυφχψω"
+CYRILLIC = ("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"
+            "абвгдеёжзийклмнопрстуфхцчшщъыьэюя")
+SMALL_ROMAN = "".join(chr(c) for c in range(0x2170, 0x217A))
+
+
+def tt_box(box):
+    pen = TTGlyphPen(None)
+    if box is not None:
+        x0, y0, x1, y1 = box
+        pen.moveTo((x0, y0))
+        pen.lineTo((x0, y1))
+        pen.lineTo((x1, y1))
+        pen.lineTo((x1, y0))
+        pen.closePath()
+    return pen.glyph()
+
+
+def cff_box(box, advance):
+    pen = T2CharStringPen(advance, None)
+    if box is not None:
+        x0, y0, x1, y1 = box
+        pen.moveTo((x0, y0))
+        pen.lineTo((x0, y1))
+        pen.lineTo((x1, y1))
+        pen.lineTo((x1, y0))
+        pen.closePath()
+    return pen.getCharString()
+
+
+def build(family, glyphs, cmap, default_char=0, cff=False):
+    """glyphs: list of (name, box or None, advance); cmap: code point -> name."""
+    fb = FontBuilder(UNITS_PER_EM, isTTF=not cff)
+    fb.font.recalcTimestamp = False
+    fb.setupGlyphOrder([name for name, _, _ in glyphs])
+    fb.setupCharacterMap(cmap)
+    if cff:
+        fb.setupCFF(family.replace(" ", "") + "-Regular", {"FullName": family},
+                    {name: cff_box(box, advance) for name, box, advance in glyphs}, {})
+    else:
+        fb.setupGlyf({name: tt_box(box) for name, box, _ in glyphs})
+    metrics = {}
+    for name, box, advance in glyphs:
+        metrics[name] = (advance, box[0] if box is not None else 0)
+    fb.setupHorizontalMetrics(metrics)
+    fb.setupHorizontalHeader(ascent=ASCENT, descent=-DESCENT)
+    fb.setupNameTable({"familyName": family, "styleName": "Regular",
+                       "uniqueFontIdentifier": family + " glyph test",
+                       "fullName": family + " Regular",
+                       "psName": family.replace(" ", "") + "-Regular",
+                       "version": "Version 1.000"})
+    fb.setupOS2(version=4, sTypoAscender=ASCENT, sTypoDescender=-DESCENT, sTypoLineGap=0,
+                usWinAscent=ASCENT, usWinDescent=DESCENT, usDefaultChar=default_char,
+                usBreakChar=0x20)
+    fb.setupPost()
+    fb.font["head"].created = fb.font["head"].modified = FIXED_TIME
+    return fb.font
+
+
+def edges_font():
+    glyphs = [
+        (".notdef", (100, 0, 500, 1000), 600),
+        ("space", None, 600),
+        ("A", INK, 600),
+        ("B", None, 600),
+        ("C", INK, 0),
+        ("D", (800, 0, 1100, 700), 600),
+        ("E", (100, -700, 500, -500), 600),
+        ("F", (-500, 0, -200, 700), 600),
+        ("G", (0, 0, 100, 700), 600),
+        ("H", (100, 1400, 500, 1600), 600),
+        ("I", (600, 0, 800, 700), 600),
+        ("J", (0, -400, 100, -300), 600),
+        ("u20B9F", INK, 1500),
+        ("u2000B", INK, 1500),
+        ("u20089", INK, 1500),
+    ]
+    cmap = {0x20: "space", 0x4B: "space", 0x20B9E: "B"}
+    for name, _, _ in glyphs:
+        if len(name) == 1:
+            cmap[ord(name)] = name
+        elif name.startswith("u2"):
+            cmap[int(name[1:], 16)] = name
+    return build("Glyph Edges", glyphs, cmap)
+
+
+def default_font():
+    glyphs = [(".notdef", None, 600), ("space", None, 600), ("question", INK, 600), ("A", INK, 600)]
+    cmap = {0x20: "space", 0x3F: "question", 0x5A: "question", 0x41: "A"}
+    return build("Glyph Default", glyphs, cmap, default_char=0x3F)
+
+
+def full_font():
+    glyphs = [(".notdef", None, 600), ("ink", INK, 1500)]
+    text = LATIN + DIGITS + ASCII_SYMBOLS + HIRAGANA + KATAKANA + GREEK + CYRILLIC + SMALL_ROMAN
+    return build("Glyph Full", glyphs, {ord(c): "ink" for c in text})
+
+
+def cff_font():
+    glyphs = [(".notdef", None, 600), ("space", None, 600), ("A", INK, 600), ("B", None, 600)]
+    return build("Glyph CFF", glyphs, {0x20: "space", 0x41: "A", 0x42: "B"}, cff=True)
+
+
+def main():
+    out_dir = sys.argv[1]
+    os.makedirs(out_dir, exist_ok=True)
+    fonts = {
+        "glyphtest_edges.ttf": edges_font(),
+        "glyphtest_default.ttf": default_font(),
+        "glyphtest_full.ttf": full_font(),
+        "glyphtest_cff.otf": cff_font(),
+    }
+    for name, font in fonts.items():
+        font.save(os.path.join(out_dir, name), reorderTables=True)
+    collection = TTCollection()
+    collection.fonts = [TTFont(os.path.join(out_dir, "glyphtest_edges.ttf")),
+                        TTFont(os.path.join(out_dir, "glyphtest_full.ttf"))]
+    collection.save(os.path.join(out_dir, "glyphtest_collection.ttc"))
+
+
+if __name__ == "__main__":
+    main()
