@@ -1,0 +1,134 @@
+// Container signatures and the images made from each kind of font file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fontio/font_image.h"
+#include "tests/fontio/font_test_util.h"
+
+namespace {
+
+// The signature (four raw bytes), a 32-bit value at byte 4, and zero bytes up
+// to `size`.
+Bytes Header(const std::string& signature, uint32_t at4, size_t size = 64) {
+  Bytes out(signature.begin(), signature.end());
+  AppendU32(&out, at4);
+  out.resize(size, 0);
+  return out;
+}
+
+// A collection whose first font's directory is at `firstFont`, holding `version`.
+Bytes Collection(const std::string& tag, uint32_t version, uint32_t firstFont, uint32_t fontVersion,
+                 size_t size = 64) {
+  Bytes out = Header(tag, version, size);
+  WriteU32(MutableView(out), 12, firstFont);
+  WriteU32(MutableView(out), firstFont, fontVersion);
+  return out;
+}
+
+FontContainer Detect(const Bytes& file) { return DetectFontContainer(View(file)); }
+
+TEST(DetectFontContainer, SfntVersions) {
+  EXPECT_EQ(Detect(Header(std::string("\0\1\0\0", 4), 0)), FontContainer::Sfnt);  // the empty text
+  EXPECT_EQ(Detect(Header("OTTO", 0)), FontContainer::Sfnt);
+  EXPECT_EQ(Detect(Header("true", 0)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Header(std::string("\0\2\0\0", 4), 0)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Header("otto", 0)), FontContainer::Refused);  // sfnt versions are exact
+}
+
+TEST(DetectFontContainer, SignaturesIgnoreAsciiCase) {
+  for (const char* tag : {"ttcf", "TTCF", "tTcF"}) {
+    EXPECT_EQ(Detect(Collection(tag, 0x00010000, 16, 0x00010000)), FontContainer::Collection) << tag;
+  }
+  for (const char* tag : {"wOFF", "WOFF", "woff"}) {
+    EXPECT_EQ(Detect(Header(tag, 0x00010000)), FontContainer::Woff) << tag;
+    EXPECT_EQ(Detect(Header(tag, 0x4F54544F)), FontContainer::Woff) << tag;
+  }
+  for (const char* tag : {"wOF2", "WOF2", "wof2"}) {
+    EXPECT_EQ(Detect(Header(tag, 0x00010000)), FontContainer::Woff2) << tag;
+    EXPECT_EQ(Detect(Header(tag, 0x4F54544F)), FontContainer::Woff2) << tag;
+  }
+  // A zero byte ends the text early: "tt" followed by a zero is no collection.
+  EXPECT_EQ(Detect(Collection(std::string("tt\0f", 4), 0x00010000, 16, 0x00010000)), FontContainer::Refused);
+}
+
+TEST(DetectFontContainer, VersionAndFlavorChecks) {
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00020000, 16, 0x00010000)), FontContainer::Collection);
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00030000, 16, 0x00010000)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00010000, 16, 0x4F54544F)), FontContainer::Refused);  // OTTO first
+  EXPECT_EQ(Detect(Header("wOFF", 0x74746366)), FontContainer::Refused);  // collection flavour
+  EXPECT_EQ(Detect(Header("wOF2", 0x74746366)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Header("wOFF", 0x00020000)), FontContainer::Refused);
+}
+
+TEST(DetectFontContainer, FilesTooShortForTheirRule) {
+  for (size_t size = 0; size < 4; ++size) EXPECT_EQ(Detect(Header("OTTO", 0, size)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Header("wOFF", 0x00010000, 7)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Header("wOF2", 0x00010000, 8)), FontContainer::Woff2);
+  EXPECT_EQ(Detect(Header("ttcf", 0x00010000, 15)), FontContainer::Refused);  // no first offset
+  // The first font's version must lie wholly inside the file.
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00010000, 60, 0x00010000, 64)), FontContainer::Collection);
+  Bytes cut = Collection("ttcf", 0x00010000, 60, 0x00010000, 64);
+  WriteU32(MutableView(cut), 12, 61);
+  EXPECT_EQ(Detect(cut), FontContainer::Refused);
+  for (uint32_t offset : {64u, 0xFFFFFFFCu, 0xFFFFFFFFu}) {
+    WriteU32(MutableView(cut), 12, offset);
+    EXPECT_EQ(Detect(cut), FontContainer::Refused) << offset;
+  }
+}
+
+TEST(MakeFontImage, SfntAndCollectionsAreTakenAsRead) {
+  for (const char* name : {"tt.ttf", "cff.otf", "collection.ttc", "collection_caps.ttc"}) {
+    const Bytes file = ReadTestFile(name);
+    ASSERT_FALSE(file.empty()) << name;
+    FontImage image;
+    ASSERT_TRUE(MakeFontImage(file, &image)) << name;
+    EXPECT_EQ(image.bytes, file) << name;
+  }
+  FontImage image;
+  image.bytes = {1, 2, 3};
+  EXPECT_FALSE(MakeFontImage(ReadTestFile("collection_otto_first.ttc"), &image));
+  EXPECT_TRUE(image.bytes.empty());
+  EXPECT_FALSE(MakeFontImage(Bytes{0, 1, 0}, &image));
+}
+
+// The expected sfnt of every WOFF file is rebuilt by the generator from the WOFF
+// table directory and checked there against fontTools' own decompression; the
+// expected sfnt of every WOFF2 file is Debian's woff2_decompress output, which
+// ends where the decoded font ends, while the image keeps totalSfntSize bytes
+// (zero after the font). Both builds, native and Windows, must match these
+// files byte for byte, so they produce the same images.
+TEST(MakeFontImage, WebFontsMatchTheirReferenceByteForByte) {
+  for (const char* name : {"tt.woff", "cff.woff", "dejavu.woff", "ipag.woff", "tt.woff2", "cff.woff2",
+                           "dejavu.woff2", "dejavu_plain.woff2"}) {
+    const Bytes file = ReadTestFile(name);
+    Bytes expected = ReadTestFile(std::string(name) + ".sfnt");
+    ASSERT_FALSE(expected.empty()) << name;
+    if (file[3] == '2') expected.resize(std::max<size_t>(expected.size(), U32At(file, 16)), 0);
+    FontImage image;
+    ASSERT_TRUE(MakeFontImage(file, &image)) << name;
+    EXPECT_TRUE(image.bytes == expected) << name << ": " << image.bytes.size() << " bytes, expected "
+                                         << expected.size();
+  }
+}
+
+Bytes WoffWithTotalSize(uint32_t totalSfntSize) {
+  Bytes woff = Header("wOFF", 0x00010000, 44);
+  WriteU32(MutableView(woff), 16, totalSfntSize);
+  return woff;
+}
+
+TEST(MakeFontImage, WoffSizeLimits) {
+  FontImage image;
+  EXPECT_FALSE(MakeFontImage(WoffWithTotalSize(0x80000000u), &image));
+  EXPECT_FALSE(MakeFontImage(WoffWithTotalSize(0xFFFFFFFFu), &image));
+  EXPECT_FALSE(MakeFontImage(WoffWithTotalSize(kMaxConvertedImageSize + 1), &image));
+  EXPECT_TRUE(image.bytes.empty());
+  ASSERT_TRUE(MakeFontImage(WoffWithTotalSize(kMaxConvertedImageSize), &image));
+  EXPECT_EQ(image.bytes.size(), kMaxConvertedImageSize);
+  // A header too short to hold totalSfntSize gives an empty image.
+  ASSERT_TRUE(MakeFontImage(Header("wOFF", 0x00010000, 19), &image));
+  EXPECT_TRUE(image.bytes.empty());
+}
+
+}  // namespace
