@@ -22,8 +22,10 @@ bool DecodeAnsiText(ByteView text, FaceName* decoded) {
   decoded->clear();
   const uint8_t* end = std::find(text.data, text.data + text.size, uint8_t{0});
   const size_t length = static_cast<size_t>(end - text.data);
-  IconvHandle converter;
+  // One converter per thread, kept: a naming table may hold thousands of names.
+  thread_local IconvHandle converter;
   if (converter.cd == reinterpret_cast<iconv_t>(-1)) return false;
+  iconv(converter.cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
 
   // One byte of code page 932 never gives more than one UTF-16 unit.
   std::string utf16(2 * length, '\0');
