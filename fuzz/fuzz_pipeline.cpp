@@ -1,0 +1,67 @@
+// Fuzz target: the whole Linux pipeline on arbitrary bytes: container
+// detection and conversion, the face name and its marks, then the FreeType
+// presence test on a few chunks of characters (ASCII, kana, kanji, the
+// supplementary kanji of level 3 with their surrogate pairs, and the IBM
+// extensions). The work per input is bounded: images above 4 MiB are
+// skipped, and only those chunks are measured.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "coverage/character_sets.h"
+#include "coverage/glyph_presence.h"
+#include "coverage/job_active.h"
+#include "fontio/face_name.h"
+#include "fontio/font_image.h"
+
+namespace {
+
+constexpr size_t kLargestImage = 4u << 20;
+
+struct Chunk {
+  CharacterSetIndex set;
+  int32_t chunk;
+};
+constexpr Chunk kChunks[] = {{LatinLetters, 0}, {Hiragana, 0}, {EducationKanji, 0},
+                             {JisLevel3, 0},    {IbmExtensions, 0}, {CyrillicLetters, 0}};
+
+// Characters in a chunk: code units less the low halves of surrogate pairs.
+uint32_t CharacterCount(const char16_t* text) {
+  uint32_t count = 0;
+  for (size_t i = 0; text[i] != u'\0'; ++i) {
+    if (!(text[i] >= 0xDC00 && text[i] <= 0xDFFF && i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  uint32_t total = 0;
+  const ByteView file{data, size};
+  // WOFF images are as large as the header says; large ones only cost time.
+  if (DetectFontContainer(file) == FontContainer::Woff && ReadU32(file, 16, &total) && total > kLargestImage) {
+    return 0;
+  }
+  FontImage image;
+  if (!MakeFontImage(std::vector<uint8_t>(data, data + size), &image) || image.bytes.size() > kLargestImage) {
+    return 0;
+  }
+  FaceName name;
+  if (!ReadFaceName(ImageBytes(image), &name)) return 0;
+  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+  if (context == nullptr) return 0;
+  JobActive.store(1);
+  for (const Chunk& chunk : kChunks) {
+    const char16_t* text = kCharacterSets[chunk.set].chunks[chunk.chunk];
+    if (CountPresentGlyphs(context, text) > CharacterCount(text)) std::abort();
+  }
+  // A cleared flag makes every count 0 at once.
+  JobActive.store(0);
+  if (CountPresentGlyphs(context, kCharacterSets[LatinLetters].chunks[0]) != 0) std::abort();
+  JobActive.store(1);
+  CloseMeasuringContext(context);
+  return 0;
+}
