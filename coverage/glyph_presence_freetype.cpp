@@ -66,12 +66,14 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "coverage/glyph_presence_freetype.h"
 #include "coverage/job_active.h"
 
 namespace {
@@ -82,6 +84,8 @@ constexpr FT_UInt kPixelsPerEm = 15;
 constexpr int kSurfaceSize = 256;
 
 enum GlyphVerdict : uint8_t { kUnknown = 0, kInked = 1, kBlank = 2 };
+
+bool inkShortcut = true;
 
 // Windows' MulDiv for the non-negative values used here: rounded to nearest.
 int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
@@ -190,6 +194,89 @@ bool ScanFindsInk(const MeasuringContext& context, const FT_GlyphSlot slot, int 
   return inkAtSurface(0, height);
 }
 
+// The outline's signed area and how far flattening its curves can change it,
+// both in 26.6 square units.
+struct AreaBound {
+  FT_Vector current{0, 0};
+  double twiceArea = 0;  // twice the area of the polygon of the segment ends
+  double slack = 0;      // sum over curves of the area their hull adds
+  long segments = 0;
+};
+
+double Cross(const FT_Vector& a, const FT_Vector& b) {
+  return static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x;
+}
+
+int AreaMoveTo(const FT_Vector* to, void* user) {
+  static_cast<AreaBound*>(user)->current = *to;
+  return 0;
+}
+
+int AreaLineTo(const FT_Vector* to, void* user) {
+  auto* bound = static_cast<AreaBound*>(user);
+  bound->twiceArea += Cross(bound->current, *to);
+  bound->current = *to;
+  ++bound->segments;
+  return 0;
+}
+
+int AreaConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
+  auto* bound = static_cast<AreaBound*>(user);
+  const FT_Vector& from = bound->current;
+  // The flattened curve stays inside the triangle of its control points.
+  const FT_Vector a{control->x - from.x, control->y - from.y};
+  const FT_Vector b{to->x - from.x, to->y - from.y};
+  bound->slack += std::abs(Cross(a, b)) / 2;
+  return AreaLineTo(to, user);
+}
+
+int AreaCubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vector* to,
+                void* user) {
+  auto* bound = static_cast<AreaBound*>(user);
+  const FT_Vector& from = bound->current;
+  // The flattened curve stays inside the box of its control points.
+  const double width = std::max({from.x, control1->x, control2->x, to->x}) -
+                       std::min({from.x, control1->x, control2->x, to->x});
+  const double height = std::max({from.y, control1->y, control2->y, to->y}) -
+                        std::min({from.y, control1->y, control2->y, to->y});
+  bound->slack += width * height;
+  return AreaLineTo(to, user);
+}
+
+// A shortcut that gives the verdict of the full drawing and scan without
+// drawing, for the common glyph that lies wholly inside the scanned region:
+// its ink is present if any pixel gets coverage. The coverages of the pixels
+// of the outline's box sum to the outline's signed area (nonzero winding), so
+// when that area, less what flattening the curves can take away, exceeds the
+// box's pixel count times 8/256 of a pixel, some pixel is covered by more than
+// 8/256 and the anti-aliased rasteriser gives it coverage. Everything else is
+// drawn and scanned.
+bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
+                        int advance) {
+  if (outline.n_points == 0 || (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) return false;
+  const int width = std::clamp(advance, 0, kSurfaceSize);
+  const int height = std::clamp(context.cellHeight, 0, kSurfaceSize);
+  if (width == 0 || height == 0) return false;
+  FT_BBox box;
+  FT_Outline_Get_CBox(&outline, &box);
+  // The region where ink counts: columns 0 to min(width, 255), rows 0 to
+  // height - 1, in outline units (y up, baseline at 0).
+  const FT_Pos right = static_cast<FT_Pos>(std::min(width, kSurfaceSize - 1) + 1) * 64;
+  const FT_Pos top = static_cast<FT_Pos>(context.cellAscent) * 64;
+  const FT_Pos bottom = static_cast<FT_Pos>(context.cellAscent - height) * 64;
+  if (box.xMin < 0 || box.xMax > right || box.yMax > top || box.yMin < bottom) return false;
+
+  AreaBound bound;
+  FT_Outline_Funcs funcs{AreaMoveTo, AreaLineTo, AreaConicTo, AreaCubicTo, 0, 0};
+  if (FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &funcs, &bound) != 0) return false;
+  const double pixels = static_cast<double>(((box.xMax + 63) / 64 - box.xMin / 64)) *
+                        static_cast<double>(((box.yMax + 63) / 64 - (box.yMin >> 6)));
+  const double unitsPerPixel = 64.0 * 64.0;
+  const double area = std::abs(bound.twiceArea) / 2 / unitsPerPixel;
+  const double loss = bound.slack / unitsPerPixel + static_cast<double>(bound.segments) / 16 + 1;
+  return area - loss >= pixels * 8 / 256;
+}
+
 GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
   FT_Face face = context->face;
   if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH) != 0) {
@@ -198,6 +285,10 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
   FT_GlyphSlot slot = face->glyph;
   // GDI's advance: the hinted advance rounded up to whole pixels.
   const int advance = static_cast<int>((std::max<FT_Pos>(slot->metrics.horiAdvance, 0) + 63) >> 6);
+  if (inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
+      OutlineSurelyInked(*context, slot->outline, advance)) {
+    return kInked;
+  }
   if (slot->format != FT_GLYPH_FORMAT_BITMAP &&
       FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
     return kBlank;
@@ -252,6 +343,8 @@ MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView 
                            kUnknown);
   return context;
 }
+
+void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
 
 uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
   if (JobActive.load() == 0) return 0;

@@ -60,6 +60,12 @@ followed by glyphtest_full.ttf's; only the first is measured.
 
 glyphtest_cff.otf, family "Glyph CFF": CFF outlines ("OTTO"), A and B as in
 glyphtest_edges.ttf (A present, B missing).
+
+glyphtest_full.woff, glyphtest_full.woff2: glyphtest_full.ttf wrapped as WOFF
+and WOFF2; their reports are the same as the plain font's.
+
+glyphtest_true.woff: glyphtest_full.ttf as WOFF with the sfnt version "true"
+(an old Macintosh TrueType tag), which the program does not measure.
 """
 import os
 import sys
@@ -198,6 +204,14 @@ def main():
     }
     for name, font in fonts.items():
         font.save(os.path.join(out_dir, name), reorderTables=True)
+    for flavor in ("woff", "woff2"):
+        font = TTFont(os.path.join(out_dir, "glyphtest_full.ttf"))
+        font.flavor = flavor
+        font.save(os.path.join(out_dir, "glyphtest_full." + flavor))
+    font = TTFont(os.path.join(out_dir, "glyphtest_full.ttf"))
+    font.sfntVersion = "true"
+    font.flavor = "woff"
+    font.save(os.path.join(out_dir, "glyphtest_true.woff"))
     collection = TTCollection()
     collection.fonts = [TTFont(os.path.join(out_dir, "glyphtest_edges.ttf")),
                         TTFont(os.path.join(out_dir, "glyphtest_full.ttf"))]

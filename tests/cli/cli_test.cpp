@@ -1,0 +1,123 @@
+// The glyphcensus command: output format, several files, errors and exit
+// status, --missing.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), {});
+}
+
+std::string Data(const char* name) { return std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/" + name; }
+
+Outcome RunCommand(const std::string& arguments) {
+  const std::string base = testing::TempDir() + "glyphcensus_" + std::to_string(getpid());
+  const std::string command = std::string("'") + GLYPHCENSUS_COMMAND + "' " + arguments + " >'" +
+                              base + ".out' 2>'" + base + ".err' </dev/null";
+  Outcome outcome;
+  const int raw = std::system(command.c_str());
+  outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  outcome.out = Slurp(base + ".out");
+  outcome.err = Slurp(base + ".err");
+  std::remove((base + ".out").c_str());
+  std::remove((base + ".err").c_str());
+  return outcome;
+}
+
+const char kFullReport[] =
+    "Glyph Full\n英字：全52\n数字：全10\n記号：全32\nひらがな：全77\nカタカナ：全78\n"
+    "教育漢字：－\n常用漢字：－\n第一水準：－\n第二水準：－\n第三水準：－\n第四水準：－\n"
+    "IBM拡張文字：10/388\nNEC特殊文字：－\nギリシア文字：全48\nキリル文字：全66\n";
+
+TEST(CliTest, OneFileGivesSixteenLfLines) {
+  const Outcome outcome = RunCommand("'" + Data("glyphtest_full.ttf") + "'");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, kFullReport);
+  EXPECT_EQ(outcome.err, "") << "no progress line when stderr is not a terminal";
+}
+
+TEST(CliTest, WebFontsAreConverted) {
+  EXPECT_EQ(RunCommand("'" + Data("glyphtest_full.woff") + "'").out, kFullReport);
+  EXPECT_EQ(RunCommand("'" + Data("glyphtest_full.woff2") + "'").out, kFullReport);
+}
+
+TEST(CliTest, RealFont) {
+  const Outcome outcome = RunCommand("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out.find('\r'), std::string::npos);
+  EXPECT_EQ(outcome.out.rfind("IPAゴシック\n英字：全52\n", 0), 0u);
+  EXPECT_NE(outcome.out.find("\n第一水準：全2,965\n第二水準：全3,390\n"), std::string::npos);
+}
+
+TEST(CliTest, SeveralFilesAreIntroducedAndSeparated) {
+  const std::string full = Data("glyphtest_full.ttf");
+  const std::string woff2 = Data("glyphtest_full.woff2");
+  const Outcome outcome = RunCommand("'" + full + "' '" + woff2 + "'");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, full + "\n" + kFullReport + "\n" + woff2 + "\n" + kFullReport);
+}
+
+TEST(CliTest, BadFilesAreReportedAndTheRestMeasured) {
+  const std::string missing = Data("no_such_font.ttf");
+  const std::string refused = Data("glyphtest_true.woff");
+  const std::string folder = GLYPHCENSUS_TEST_DATA_DIR;
+  const std::string full = Data("glyphtest_full.ttf");
+  const Outcome outcome = RunCommand("'" + missing + "' '" + refused + "' '" + folder + "' '" + full + "'");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, full + "\n" + kFullReport);
+  std::istringstream lines(outcome.err);
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line, "glyphcensus: " + missing + ": cannot open: No such file or directory");
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line.rfind("glyphcensus: " + refused + ": not a font file", 0), 0u) << line;
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line, "glyphcensus: " + folder + ": is a directory");
+  EXPECT_FALSE(std::getline(lines, line));
+}
+
+TEST(CliTest, DevicesAreRefusedWithoutReading) {
+  const Outcome outcome = RunCommand("/dev/zero");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "glyphcensus: /dev/zero: not a regular file\n");
+  EXPECT_EQ(outcome.out, "");
+}
+
+TEST(CliTest, MissingListsFollowTheirLines) {
+  const Outcome outcome = RunCommand("--missing '" + Data("glyphtest_edges.ttf") + "'");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out.rfind("Glyph Edges\n英字：4/52\n  abcdefghijklmnopqrstuvwxyzBCDEFHKLMNOPQR\n"
+                              "  STUVWXYZ\n数字：－\n  0123456789\n", 0), 0u)
+      << outcome.out.substr(0, 200);
+  // A set drawn in full has no list.
+  const Outcome full = RunCommand("--missing '" + Data("glyphtest_full.ttf") + "'");
+  EXPECT_NE(full.out.find("\nギリシア文字：全48\nキリル文字：全66\n"), std::string::npos);
+}
+
+TEST(CliTest, CommandLineErrors) {
+  EXPECT_EQ(RunCommand("").status, 2);
+  const Outcome unknown = RunCommand("--frobnicate x.ttf");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err.rfind("glyphcensus: unknown option --frobnicate\n", 0), 0u);
+  const Outcome help = RunCommand("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: glyphcensus [--missing] FILE...\n", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// The FreeType glyph presence test on the synthesized edge-case fonts, and
+// whole reports of real fonts.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "coverage/character_sets.h"
+#include "coverage/coverage_report.h"
+#include "coverage/glyph_presence.h"
+#include "coverage/glyph_presence_freetype.h"
+#include "coverage/job_active.h"
+#include "coverage/missing_characters.h"
+#include "coverage/report_output_console.h"
+#include "fontio/face_name.h"
+#include "fontio/font_image.h"
+
+namespace {
+
+const char kIpaGothic[] = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+const char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// CFF outlines with cubic curves (fonts-urw-base35), when installed.
+const char kNimbusSans[] = "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf";
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(file)), {});
+}
+
+std::string TestFont(const char* name) { return std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/" + name; }
+
+// One font, opened as the report opens it.
+class Measured {
+ public:
+  explicit Measured(const std::string& path) {
+    if (!MakeFontImage(ReadFile(path), &image_)) return;
+    if (!ReadFaceName(ImageBytes(image_), &name_)) return;
+    context_ = OpenMeasuringContext(nullptr, ImageBytes(image_), name_);
+  }
+  ~Measured() { CloseMeasuringContext(context_); }
+  MeasuringContext* context() const { return context_; }
+  uint32_t Count(const char16_t* text) const { return CountPresentGlyphs(context_, text); }
+
+ private:
+  FontImage image_;
+  FaceName name_;
+  MeasuringContext* context_ = nullptr;
+};
+
+std::u16string Report(const std::string& path) {
+  FontImage image;
+  if (!MakeFontImage(ReadFile(path), &image)) return u"(refused)";
+  ConsoleReport report;
+  ConsoleProgress progress;  // not a terminal: no captions shown
+  WriteCoverageReport(&progress, &report, ImageBytes(image));
+  return report.text;
+}
+
+// The missing characters of every set, one string per set.
+std::vector<std::u16string> MissingLists(const std::string& path) {
+  Measured font(path);
+  std::vector<std::u16string> lists(kCharacterSetCount);
+  if (font.context() == nullptr) return lists;
+  for (int set = 0; set < kCharacterSetCount; ++set) {
+    ListMissingCharacters(font.context(), kCharacterSets[set], &lists[set]);
+  }
+  return lists;
+}
+
+class FreeTypePresenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { JobActive.store(1); }
+  void TearDown() override {
+    JobActive.store(1);
+    SetFreeTypeInkShortcut(true);
+  }
+};
+
+TEST_F(FreeTypePresenceTest, InkTestEdgeCases) {
+  Measured font(TestFont("glyphtest_edges.ttf"));
+  ASSERT_NE(font.context(), nullptr);
+  EXPECT_EQ(font.Count(u"A"), 1u) << "box inside the cell";
+  EXPECT_EQ(font.Count(u" "), 0u) << "the blank glyph";
+  EXPECT_EQ(font.Count(u"K"), 0u) << "mapped to the blank glyph";
+  EXPECT_EQ(font.Count(u"B"), 0u) << "empty glyph";
+  EXPECT_EQ(font.Count(u"C"), 0u) << "zero advance";
+  EXPECT_EQ(font.Count(u"D"), 0u) << "ink right of the cell";
+  EXPECT_EQ(font.Count(u"E"), 0u) << "ink below the cell";
+  EXPECT_EQ(font.Count(u"F"), 0u) << "ink left of x = 0";
+  EXPECT_EQ(font.Count(u"H"), 0u) << "ink above the cell";
+  EXPECT_EQ(font.Count(u"G"), 1u) << "ink in the first column";
+  EXPECT_EQ(font.Count(u"I"), 1u) << "ink touching the cell's right edge";
+  EXPECT_EQ(font.Count(u"J"), 1u) << "ink at the start of the row below the cell";
+  EXPECT_EQ(font.Count(u"x"), 0u) << "unmapped (the inked .notdef is not drawn)";
+  EXPECT_EQ(font.Count(u"ABCDEFGHIJK "), 4u);
+  EXPECT_EQ(font.Count(u""), 0u);
+}
+
+TEST_F(FreeTypePresenceTest, SupplementaryCharactersCountOnce) {
+  Measured font(TestFont("glyphtest_edges.ttf"));
+  ASSERT_NE(font.context(), nullptr);
+  EXPECT_EQ(font.Count(u"\U00020B9F"), 1u);
+  EXPECT_EQ(font.Count(u"\U00020B9F\U0002000B\U00020089A"), 4u);  // 7 units
+  EXPECT_EQ(font.Count(u"\U00020B9E"), 0u) << "pair mapped to the empty glyph";
+  const char16_t unpairedHigh[] = {0xD842, u'A', 0};
+  EXPECT_EQ(font.Count(unpairedHigh), 1u);
+  const char16_t lowFirst[] = {0xDF9F, 0xD842, 0};
+  EXPECT_EQ(font.Count(lowFirst), 0u) << "reversed halves are two unpaired surrogates";
+}
+
+TEST_F(FreeTypePresenceTest, InactiveFlagCountsNothing) {
+  Measured font(TestFont("glyphtest_edges.ttf"));
+  ASSERT_NE(font.context(), nullptr);
+  JobActive.store(0);
+  EXPECT_EQ(font.Count(u"AGIJ"), 0u);
+  JobActive.store(1);
+  EXPECT_EQ(font.Count(u"AGIJ"), 4u);
+}
+
+TEST_F(FreeTypePresenceTest, DefaultCharacterGlyphIsMissing) {
+  Measured font(TestFont("glyphtest_default.ttf"));
+  ASSERT_NE(font.context(), nullptr);
+  EXPECT_EQ(font.Count(u"?"), 0u);
+  EXPECT_EQ(font.Count(u"Z"), 0u);
+  EXPECT_EQ(font.Count(u"A"), 1u);
+  EXPECT_EQ(font.Count(u"b"), 0u);
+}
+
+TEST_F(FreeTypePresenceTest, CffOutlines) {
+  Measured font(TestFont("glyphtest_cff.otf"));
+  ASSERT_NE(font.context(), nullptr);
+  EXPECT_EQ(font.Count(u"AB "), 1u);
+}
+
+TEST_F(FreeTypePresenceTest, FailedOpenLeavesTheNameLineAlone) {
+  // An sfnt header without tables: the name reader takes it, FreeType does not.
+  std::vector<uint8_t> bytes(12, 0);
+  bytes[1] = 1;
+  ConsoleReport report;
+  WriteCoverageReport(nullptr, &report, MutableByteView{bytes.data(), bytes.size()});
+  EXPECT_EQ(report.text, u"\r\n");
+}
+
+TEST_F(FreeTypePresenceTest, SynthesizedFontReports) {
+  EXPECT_EQ(Report(TestFont("glyphtest_full.ttf")),
+            u"Glyph Full\r\n英字：全52\r\n数字：全10\r\n記号：全32\r\nひらがな：全77\r\n"
+            u"カタカナ：全78\r\n教育漢字：－\r\n常用漢字：－\r\n第一水準：－\r\n第二水準：－\r\n"
+            u"第三水準：－\r\n第四水準：－\r\nIBM拡張文字：10/388\r\nNEC特殊文字：－\r\n"
+            u"ギリシア文字：全48\r\nキリル文字：全66\r\n");
+  const std::u16string edges =
+      u"Glyph Edges\r\n英字：4/52\r\n数字：－\r\n記号：－\r\nひらがな：－\r\nカタカナ：－\r\n"
+      u"教育漢字：－\r\n常用漢字：－\r\n第一水準：－\r\n第二水準：－\r\n第三水準：2/1,259\r\n"
+      u"第四水準：1/2,436\r\nIBM拡張文字：－\r\nNEC特殊文字：－\r\nギリシア文字：－\r\n"
+      u"キリル文字：－\r\n";
+  EXPECT_EQ(Report(TestFont("glyphtest_edges.ttf")), edges);
+  EXPECT_EQ(Report(TestFont("glyphtest_collection.ttc")), edges) << "only the first font";
+}
+
+TEST_F(FreeTypePresenceTest, IpaGothicReport) {
+  EXPECT_EQ(Report(kIpaGothic),
+            u"IPAゴシック\r\n英字：全52\r\n数字：全10\r\n記号：全32\r\nひらがな：全77\r\n"
+            u"カタカナ：全78\r\n教育漢字：全1,026\r\n常用漢字：全2,136\r\n第一水準：全2,965\r\n"
+            u"第二水準：全3,390\r\n第三水準：全1,259\r\n第四水準：全2,436\r\nIBM拡張文字：全388\r\n"
+            u"NEC特殊文字：82/83\r\nギリシア文字：全48\r\nキリル文字：全66\r\n");
+  // The one NEC special character IPAGothic lacks: N-ARY SUMMATION (it has
+  // only the Greek capital sigma).
+  EXPECT_EQ(MissingLists(kIpaGothic)[NecSpecials], u"∑");
+}
+
+TEST_F(FreeTypePresenceTest, DejaVuSansReport) {
+  EXPECT_EQ(Report(kDejaVuSans),
+            u"DejaVu Sans\r\n英字：全52\r\n数字：全10\r\n記号：全32\r\nひらがな：－\r\n"
+            u"カタカナ：－\r\n教育漢字：－\r\n常用漢字：－\r\n第一水準：－\r\n第二水準：－\r\n"
+            u"第三水準：－\r\n第四水準：－\r\nIBM拡張文字：23/388\r\nNEC特殊文字：35/83\r\n"
+            u"ギリシア文字：全48\r\nキリル文字：全66\r\n");
+}
+
+// The shortcut that skips drawing must never change a verdict.
+TEST_F(FreeTypePresenceTest, ShortcutGivesTheSameVerdicts) {
+  std::vector<std::string> paths = {kIpaGothic, kDejaVuSans, TestFont("glyphtest_edges.ttf"),
+                                    TestFont("glyphtest_full.ttf"), TestFont("glyphtest_cff.otf")};
+  if (std::ifstream(kNimbusSans).good()) paths.push_back(kNimbusSans);
+  for (const std::string& path : paths) {
+    SetFreeTypeInkShortcut(true);
+    const std::vector<std::u16string> quick = MissingLists(path);
+    ASSERT_FALSE(quick[LatinLetters].size() == 52) << path << " measured nothing";
+    SetFreeTypeInkShortcut(false);
+    const std::vector<std::u16string> drawn = MissingLists(path);
+    EXPECT_EQ(quick, drawn) << path;
+  }
+}
+
+}  // namespace
