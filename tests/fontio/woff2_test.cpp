@@ -40,10 +40,10 @@ TEST(ConvertWoff2File, RealFontDecodesToTheOriginalTables) {
     ASSERT_EQ(decodedLength, length) << tag;
     Bytes a(original.begin() + from, original.begin() + from + length);
     Bytes b(image.begin() + to, image.begin() + to + length);
-    if (tag == "head") {
+    if (tag == "head" && length >= 18) {
       for (Bytes* h : {&a, &b}) {
-        std::fill(h->begin() + 8, h->begin() + 12, 0);
-        (*h)[16] &= ~0x08;
+        for (size_t i = 8; i < 12; ++i) (*h)[i] = 0;  // checkSumAdjustment
+        (*h)[16] &= ~0x08;                            // flag bit 11
       }
     }
     EXPECT_TRUE(a == b) << tag;
