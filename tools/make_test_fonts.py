@@ -189,6 +189,8 @@ def write_name_cases(out_dir):
 
 
 def main():
+    if shutil.which("woff2_decompress") is None:
+        sys.exit("make_test_fonts.py: woff2_decompress not found (Debian package woff2)")
     out_dir = sys.argv[1]
     os.makedirs(out_dir, exist_ok=True)
     tt_path = os.path.join(out_dir, "tt.ttf")
