@@ -11,8 +11,13 @@ using FaceName = std::u16string;
 
 // Reads the family name of the image's (first) font and marks each family-name
 // string of an accepted record in the image (first unit V, or W when it was V),
-// then fixes the naming table's checksum. False when the image is not a font
-// this program measures. Never reads or writes outside `image`.
+// then fixes the naming table's checksum. Every name is decoded from the bytes
+// as they stand in the file, and a string shared by several records is marked
+// once, so the image holds MarkFaceName of the name returned (for UTF-16
+// names). Table records, name records and strings that lie outside the image
+// are skipped: neither read nor marked. False when the image is not a font this
+// program measures; the image is then unchanged. Never reads or writes outside
+// `image`.
 bool ReadFaceName(MutableByteView image, FaceName* faceName);
 
 // The name with its first code unit replaced by V, or W when it already is V.
