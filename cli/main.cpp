@@ -9,6 +9,7 @@
 // cannot be read, is refused or cannot be measured gets one line on stderr
 // naming it and the reason; the other files are still measured and the exit
 // status is 1.
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +57,22 @@ void ReportError(const std::string& path, const std::string& reason) {
   std::fprintf(stderr, "glyphcensus: %s: %s\n", path.c_str(), reason.c_str());
 }
 
+// Reserves room for `size` bytes and asks the kernel to back the buffer with
+// large pages: a CJK font is several megabytes, and touching it 4 KiB page by
+// page costs more than measuring it. Only a hint; nothing depends on it.
+void ReserveInLargePages(std::vector<uint8_t>* bytes, size_t size) {
+  bytes->reserve(size);
+#ifdef MADV_HUGEPAGE
+  constexpr uintptr_t kLargePage = 2 * 1024 * 1024;
+  const auto start = reinterpret_cast<uintptr_t>(bytes->data());
+  const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+  const uintptr_t end = (start + size) & ~(kLargePage - 1);
+  if (size >= kLargePage && end > first) {
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+  }
+#endif
+}
+
 // Reads a regular file of at most kMaxFileSize bytes. On failure, `reason`
 // says why.
 bool ReadFontFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* reason) {
@@ -85,6 +102,7 @@ bool ReadFontFile(const std::string& path, std::vector<uint8_t>* bytes, std::str
     std::fclose(file);
     return false;
   }
+  ReserveInLargePages(bytes, static_cast<size_t>(info.st_size));
   bytes->resize(static_cast<size_t>(info.st_size));
   const size_t got = bytes->empty() ? 0 : std::fread(bytes->data(), 1, bytes->size(), file);
   const bool failed = std::ferror(file) != 0;

@@ -1,0 +1,21 @@
+#!/bin/sh
+# Benchmarks the measurement: the median wall time, process start included, of
+#   1. glyphcensus on IPAGothic (fonts-ipafont-gothic),
+#   2. glyphcensus on a WOFF2 made from it (fontTools with brotli),
+#   3. the same report through GDI under Wine, when a command for it is given.
+# Not part of the tests. Usage: bench/run.sh [RUNS]   (default 11 runs)
+#
+#   GLYPHCENSUS_BENCH_BUILD  build folder (default <repo>/build-bench); the
+#                            release glyphcensus is built there first
+#   GLYPHCENSUS_BENCH_WINE   command that writes the GDI report of one font
+#                            file, with {font} for its path, for example
+#                            "tools/wine_run.sh build-win/tests/win/gdi_report.exe {font}"
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${GLYPHCENSUS_BENCH_BUILD:-$root/build-bench}
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" --target glyphcensus -- -j2 >/dev/null
+exec /usr/bin/python3 "$root/bench/bench.py" --glyphcensus "$build/cli/glyphcensus" \
+  --work "$build/bench" --runs "${1:-11}"
