@@ -1,0 +1,321 @@
+#include "app/main_dialog.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+
+#include "coverage/job_active.h"
+#include "fontio/font_job.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// Command identifiers: the accelerator table gives each key's virtual-key code.
+constexpr WORD kCommandEnter = 13;
+constexpr WORD kCommandEscape = 27;
+constexpr WORD kCommandPrevious = 37;
+constexpr WORD kCommandNext = 39;
+
+constexpr int kMinimumWidth = 256;
+constexpr int kMinimumHeight = 128;
+
+constexpr char kSettingsSection[] = "SystemSetting";
+
+// The dialog's state: one dialog per process, touched by the dialog thread only.
+HWND mainDialog;
+HWND resultBox;
+WNDPROC previousResultBoxProc;
+int32_t leftMargin;
+int32_t topMargin;
+int32_t bottomMargin;
+FontFileList fontFileList;
+int32_t currentIndex;
+int32_t lastIndex;
+wchar_t startPath[kPathCapacity];
+HANDLE workerHandle;
+char settingsPath[kPathCapacity];
+bool stopping;  // inside StopFontJob, which dispatches sent messages
+FontJob fontJob;
+
+void MeasureMargins(HWND dialog) {
+  RECT window;
+  RECT box;
+  GetWindowRect(dialog, &window);
+  GetWindowRect(resultBox, &box);
+  // Outer rectangles: the margins include the frame and the caption. Both are
+  // in screen coordinates, so their differences are those in client ones.
+  leftMargin = box.left - window.left;
+  topMargin = box.top - window.top;
+  bottomMargin = window.bottom - box.bottom;
+}
+
+void LayOutResultBox(HWND dialog) {
+  if (!resultBox) return;  // WM_SIZE also comes before WM_INITDIALOG
+  RECT window;
+  RECT box;
+  GetWindowRect(dialog, &window);
+  GetWindowRect(resultBox, &box);
+  POINT corner{box.left, box.top};
+  ScreenToClient(dialog, &corner);
+  // A minimized window is smaller than its margins: the box then gets no size.
+  const int width = (window.right - window.left) - 2 * leftMargin;
+  const int height = (window.bottom - window.top) - topMargin - bottomMargin;
+  MoveWindow(resultBox, corner.x, corner.y, 0, 0, FALSE);
+  MoveWindow(resultBox, corner.x, corner.y, width > 0 ? width : 0, height > 0 ? height : 0, TRUE);
+}
+
+// Builds the list of the folder of `path` and selects `path` in it. False when
+// the folder holds no font file: the list is then empty and both indexes 0, so
+// that neither arrow key does anything.
+bool SelectFontFile(const wchar_t* path) {
+  wchar_t folder[kPathCapacity];
+  wcscpy_s(folder, kPathCapacity, path);
+  PathRemoveFileSpecW(folder);
+  BuildFontFileList(fontFileList, folder);
+  if (fontFileList.empty()) {
+    currentIndex = 0;
+    lastIndex = 0;
+    return false;
+  }
+  currentIndex = FindFontFileIndex(fontFileList, path);
+  lastIndex = static_cast<int32_t>(fontFileList.size()) - 1;
+  return true;
+}
+
+// A folder without font files brings the dialog back to its look without a file.
+void ShowNoFile(HWND dialog) {
+  SetWindowTextW(dialog, L"GlyphCensus");
+  SetWindowTextW(resultBox, L"");
+}
+
+void RestorePlacement(HWND dialog) {
+  int x = 10, y = 10, width = 320, height = 240;
+  if (settingsPath[0]) {
+    x = GetPrivateProfileIntA(kSettingsSection, "x", x, settingsPath);
+    y = GetPrivateProfileIntA(kSettingsSection, "y", y, settingsPath);
+    width = GetPrivateProfileIntA(kSettingsSection, "width", width, settingsPath);
+    height = GetPrivateProfileIntA(kSettingsSection, "height", height, settingsPath);
+  }
+  SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER);
+  ShowWindow(dialog, SW_SHOW);
+}
+
+void WriteSetting(const char* key, LONG value) {
+  char text[kPathCapacity];
+  wsprintfA(text, " %d", static_cast<int>(value));
+  WritePrivateProfileStringA(kSettingsSection, key, text, settingsPath);  // failure ignored
+}
+
+void SavePlacement(HWND dialog) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!settingsPath[0] || !GetWindowPlacement(dialog, &placement)) return;
+  // The normal rectangle is the restored one, also while minimized or maximized.
+  const RECT& normal = placement.rcNormalPosition;
+  WriteSetting("x", normal.left);
+  WriteSetting("y", normal.top);
+  WriteSetting("width", normal.right - normal.left);
+  WriteSetting("height", normal.bottom - normal.top);
+}
+
+void InitializeDialog(HWND dialog) {
+  resultBox = GetDlgItem(dialog, IDC_RESULT_BOX);
+  previousResultBoxProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(resultBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultBoxProc)));
+  DragAcceptFiles(dialog, TRUE);
+  DragAcceptFiles(resultBox, TRUE);
+  fontJob.resultBox = resultBox;
+  fontJob.dialog = dialog;
+  mainDialog = dialog;
+  MeasureMargins(dialog);
+
+  wchar_t modulePath[kPathCapacity];
+  const DWORD moduleLength = GetModuleFileNameW(nullptr, modulePath, kPathCapacity);
+
+  fontFileList.clear();
+  currentIndex = 0;
+  lastIndex = 0;
+  bool haveEntry = false;
+  if (ReadStartPath(GetCommandLineW(), startPath)) haveEntry = SelectFontFile(startPath);
+
+  // A module path cut to the buffer would name another file: no settings then.
+  settingsPath[0] = '\0';
+  if (moduleLength > 0 && moduleLength < kPathCapacity) MakeSettingsPath(modulePath, settingsPath);
+  RestorePlacement(dialog);
+
+  if (haveEntry) StartFontJob(currentIndex);
+  SetFocus(resultBox);
+}
+
+void OnDropFiles(HWND dialog, HDROP drop) {
+  // An over-long first path is refused whole, before anything is stopped.
+  wchar_t path[kPathCapacity];
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  const bool usable = length > 0 && length < kPathCapacity &&
+                      DragQueryFileW(drop, 0, path, kPathCapacity) == length;
+  if (!usable) {
+    DragFinish(drop);
+    return;
+  }
+  if (workerHandle) StopFontJob();
+  JobActive = 1;
+  DragFinish(drop);
+  if (SelectFontFile(path)) {
+    StartFontJob(currentIndex);
+  } else {
+    ShowNoFile(dialog);
+  }
+}
+
+void StepFontFile(int32_t step) {
+  const int32_t next = currentIndex + step;
+  if (fontFileList.empty() || next < 0 || next > lastIndex) return;
+  if (workerHandle) StopFontJob();
+  JobActive = 1;
+  currentIndex = next;
+  StartFontJob(currentIndex);
+}
+
+void OnJobDone(HWND dialog) {
+  // During a stop the worker may have passed its last test of JobActive: the
+  // stop owns the handle then, and the stopped file gets no caption.
+  if (JobActive == 0 || !workerHandle) return;
+  CloseHandle(workerHandle);
+  workerHandle = nullptr;
+  if (currentIndex < 0 || currentIndex > lastIndex) return;
+  wchar_t name[kPathCapacity];
+  wcscpy_s(name, kPathCapacity, fontFileList[currentIndex].c_str());
+  PathStripPathW(name);
+  wchar_t caption[kPathCapacity + 32];
+  wsprintfW(caption, L"(%d/%d)%s", currentIndex + 1, lastIndex + 1, name);
+  SetWindowTextW(dialog, caption);
+}
+
+INT_PTR ColorResultBox(HDC dc, HWND control) {
+  if (control != resultBox) return 0;
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, OPAQUE);
+  return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
+}
+
+void OnCommand(HWND dialog, WORD command) {
+  if (stopping) return;  // a command sent in while a stop waits is dropped
+  switch (command) {
+    case kCommandEnter:
+    case kCommandEscape:
+      SendMessageW(dialog, WM_CLOSE, 0, 0);
+      break;
+    case kCommandPrevious:
+      StepFontFile(-1);
+      break;
+    case kCommandNext:
+      StepFontFile(1);
+      break;
+    default:
+      break;
+  }
+}
+
+void OnDestroy() {
+  if (workerHandle) StopFontJob();
+  resultBox = nullptr;
+  mainDialog = nullptr;
+  PostQuitMessage(0);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      InitializeDialog(dialog);
+      return FALSE;  // the focus stays on the result box
+    case WM_SIZE:
+      LayOutResultBox(dialog);
+      return FALSE;
+    case WM_GETMINMAXINFO: {
+      MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize.x = kMinimumWidth;
+      limits->ptMinTrackSize.y = kMinimumHeight;
+      return FALSE;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      return ColorResultBox(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_COMMAND:
+      OnCommand(dialog, LOWORD(wParam));
+      return FALSE;
+    case WM_DROPFILES:
+      if (stopping) {
+        DragFinish(reinterpret_cast<HDROP>(wParam));
+      } else {
+        OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+      }
+      return FALSE;
+    case WM_CLOSE:
+      if (stopping) return FALSE;
+      SavePlacement(dialog);
+      DestroyWindow(dialog);
+      return FALSE;
+    case WM_DESTROY:
+      OnDestroy();
+      return FALSE;
+    case WM_JOB_DONE:
+      OnJobDone(dialog);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+LRESULT CALLBACK ResultBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DROPFILES) SendMessageW(mainDialog, WM_DROPFILES, wParam, lParam);
+  return CallWindowProcW(previousResultBoxProc, window, message, wParam, lParam);
+}
+
+void StartFontJob(int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(fontFileList.size())) return;
+  wcscpy_s(fontJob.path, kPathCapacity, fontFileList[index].c_str());
+  workerHandle = CreateThread(nullptr, 0, RunFontJob, &fontJob, 0, nullptr);
+}
+
+void StopFontJob() {
+  JobActive = 0;
+  stopping = true;
+  HANDLE worker = workerHandle;
+  // The worker may be inside SendMessageW, SetWindowTextW or MessageBoxW on
+  // this thread's windows: keep delivering sent messages until it has ended.
+  for (;;) {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    const DWORD woken = MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (woken != WAIT_OBJECT_0 + 1) break;  // ended (or the wait itself failed)
+  }
+  CloseHandle(worker);
+  workerHandle = nullptr;
+  stopping = false;
+}
+
+bool ReadStartPath(const wchar_t* commandLine, wchar_t (&path)[kPathCapacity]) {
+  path[0] = L'\0';
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
+  if (!arguments) return false;
+  if (count > 1 && wcslen(arguments[1]) < kPathCapacity) {
+    wcscpy_s(path, kPathCapacity, arguments[1]);
+  }
+  LocalFree(arguments);
+  return path[0] != L'\0';
+}
+
+bool MakeSettingsPath(const wchar_t* modulePath, char (&path)[kPathCapacity]) {
+  const int converted = WideCharToMultiByte(CP_THREAD_ACP, 0, modulePath, -1, path,
+                                            static_cast<int>(kPathCapacity), nullptr, nullptr);
+  if (converted == 0 || !PathRenameExtensionA(path, ".ini")) {
+    path[0] = '\0';
+    return false;
+  }
+  return true;
+}
