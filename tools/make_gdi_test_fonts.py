@@ -1,0 +1,100 @@
+#!/usr/bin/python3
+"""Builds the small fonts that the Windows glyph presence tests measure.
+
+Usage: /usr/bin/python3 tools/make_gdi_test_fonts.py OUTPUT_DIR
+
+All fonts have 1000 units per em, winAscent 800 and winDescent 200, so at the
+measuring size (15 pixels per em) the character cell is 15 pixels high and an
+advance of 600 units is 9 pixels wide.
+
+  gdi_edge.ttf ("Edge Sans"): one character per case of the ink test
+      A       a box inside the cell                      present
+      space   no outline (the font's blank glyph)        missing
+      B       no outline, advance 600                    missing
+      C       a box, advance 0 (empty cell)              missing
+      D       a box right of the cell only               missing
+      E       a box below the cell only                  missing
+      F       a box starting in the cell's first column  present
+      H       a box above the cell only                  missing
+      (Wine 8 gives the glyphs of E and H a black box of negative height and
+      would end the process drawing them; the glyph test must not draw them.)
+      U+20B9F, U+2000B  boxes, reached through a surrogate pair   present
+      .notdef a box (the default glyph has ink)
+  gdi_twin_a.ttf, gdi_twin_b.ttf ("Twin Sans"): the same family; the first
+      draws only A, the second only B. Measured one after the other, each must
+      be measured through its own registration.
+"""
+import os
+import sys
+
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+
+FIXED_TIME = 3600 * 24 * 365 * 100  # seconds since 1904, some day in 2003
+
+
+def box(x0, y0, x1, y1):
+    pen = TTGlyphPen(None)
+    pen.moveTo((x0, y0))
+    pen.lineTo((x0, y1))
+    pen.lineTo((x1, y1))
+    pen.lineTo((x1, y0))
+    pen.closePath()
+    return pen.glyph()
+
+
+def empty():
+    return TTGlyphPen(None).glyph()
+
+
+def build(path, family, glyphs):
+    """glyphs: list of (name, code point or None, glyph, advance, lsb)."""
+    fb = FontBuilder(1000, isTTF=True)
+    fb.font.recalcTimestamp = False
+    fb.setupGlyphOrder([g[0] for g in glyphs])
+    fb.setupCharacterMap({code: name for name, code, _, _, _ in glyphs if code is not None})
+    fb.setupGlyf({name: glyph for name, _, glyph, _, _ in glyphs})
+    fb.setupHorizontalMetrics({name: (advance, lsb) for name, _, _, advance, lsb in glyphs})
+    fb.setupHorizontalHeader(ascent=800, descent=-200)
+    fb.setupNameTable({"familyName": family, "styleName": "Regular",
+                       "uniqueFontIdentifier": family + " gdi test",
+                       "fullName": family + " Regular",
+                       "psName": family.replace(" ", "") + "-Regular",
+                       "version": "Version 1.000"})
+    fb.setupOS2(sTypoAscender=800, sTypoDescender=-200, usWinAscent=800, usWinDescent=200)
+    fb.setupPost()
+    fb.font["head"].created = fb.font["head"].modified = FIXED_TIME
+    fb.font.save(path, reorderTables=True)
+
+
+def main():
+    out_dir = sys.argv[1]
+    os.makedirs(out_dir, exist_ok=True)
+    notdef = (".notdef", None, box(100, 0, 500, 700), 600, 100)
+    build(os.path.join(out_dir, "gdi_edge.ttf"), "Edge Sans", [
+        notdef,
+        ("space", 0x20, empty(), 600, 0),
+        ("A", 0x41, box(100, 0, 500, 700), 600, 100),
+        ("B", 0x42, empty(), 600, 0),
+        ("C", 0x43, box(100, 0, 500, 700), 0, 100),
+        ("D", 0x44, box(750, 0, 950, 700), 600, 750),
+        ("E", 0x45, box(100, -700, 500, -300), 600, 100),
+        ("F", 0x46, box(0, 0, 300, 700), 600, 0),
+        ("H", 0x48, box(100, 850, 500, 950), 600, 100),
+        ("u20B9F", 0x20B9F, box(100, 0, 500, 700), 600, 100),
+        ("u2000B", 0x2000B, box(150, 0, 450, 650), 600, 150),
+    ])
+    build(os.path.join(out_dir, "gdi_twin_a.ttf"), "Twin Sans", [
+        notdef,
+        ("space", 0x20, empty(), 600, 0),
+        ("A", 0x41, box(100, 0, 500, 700), 600, 100),
+    ])
+    build(os.path.join(out_dir, "gdi_twin_b.ttf"), "Twin Sans", [
+        notdef,
+        ("space", 0x20, empty(), 600, 0),
+        ("B", 0x42, box(100, 0, 500, 700), 600, 100),
+    ])
+
+
+if __name__ == "__main__":
+    main()
