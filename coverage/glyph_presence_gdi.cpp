@@ -21,8 +21,12 @@ struct MeasuringContext {
   // up copies of their fonts and a later font of the same family is not
   // measured through an earlier registration under the same marked name.
   HANDLE registration = nullptr;
-  // What GDI hands out for a unit that no cmap maps (used by the surrogate
-  // pair fallback below).
+  // The glyph GDI hands out for a character the font does not map: on Windows
+  // the glyph of the font's default character, which Uniscribe also reports as
+  // wgDefault. Wine's Uniscribe reports glyph 0 as wgDefault whatever the font,
+  // while its GDI hands out the glyph of OS/2 usDefaultChar, so with an inked
+  // default character every unmapped character would count there. Rejecting
+  // this glyph along with wgDefault changes nothing on Windows.
   WORD unmappedGlyph = 0;
 };
 
@@ -111,9 +115,10 @@ bool ReadSpecialGlyphs(HDC dc, SCRIPT_FONTPROPERTIES* properties) {
   return SUCCEEDED(ScriptFreeCache(&cache));
 }
 
-bool IsSpecialGlyph(const SCRIPT_FONTPROPERTIES& properties, WORD glyph) {
+bool IsSpecialGlyph(const MeasuringContext& context, const SCRIPT_FONTPROPERTIES& properties,
+                    WORD glyph) {
   return glyph == properties.wgBlank || glyph == properties.wgDefault ||
-         glyph == properties.wgInvalid;
+         glyph == properties.wgInvalid || glyph == context.unmappedGlyph;
 }
 
 // Stage 1: the first glyph of the two units at `units`, or false when the
@@ -221,7 +226,7 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
       if (!MapToGlyph(context, units + i, haveProperties, properties, &shapeCache, &glyph)) {
         continue;
       }
-      if (haveProperties && IsSpecialGlyph(properties, glyph)) continue;
+      if (haveProperties && IsSpecialGlyph(*context, properties, glyph)) continue;
       if (CollapsesUnderWine(dc, glyph)) continue;
       ExtTextOutW(dc, 0, 0, ETO_GLYPH_INDEX, nullptr, reinterpret_cast<LPCWSTR>(&glyph), 1,
                   nullptr);

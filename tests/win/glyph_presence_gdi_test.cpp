@@ -64,6 +64,17 @@ TEST_F(GlyphPresenceTest, EachStageOfTheInkTest) {
   EXPECT_EQ(font.Count(u"ABCDEFGH A"), 3u);
 }
 
+TEST_F(GlyphPresenceTest, TheDefaultCharactersGlyphIsMissingEvenWithInk) {
+  // glyphtest_default.ttf: OS/2 usDefaultChar is "?", whose glyph has ink; Z is
+  // mapped to that glyph. GDI hands unmapped characters the same glyph.
+  OpenFont font(windows_.dialog, TestDataPath("glyphtest_default.ttf"));
+  ASSERT_TRUE(font.ok());
+  EXPECT_EQ(font.Count(u"A"), 1u);
+  EXPECT_EQ(font.Count(u"?"), 0u);
+  EXPECT_EQ(font.Count(u"Z"), 0u);
+  EXPECT_EQ(font.Count(u"Q\u3042\u6F22"), 0u) << "unmapped characters";
+}
+
 TEST_F(GlyphPresenceTest, SurrogatePairsCountOnceAndUnpairedHalvesNever) {
   OpenFont font(windows_.dialog, TestDataPath("gdi_edge.ttf"));
   ASSERT_TRUE(font.ok());
