@@ -27,6 +27,10 @@
 // (Wine) loads them, and rendered anti-aliased; any coverage is ink.
 //
 // Cases where this test and the Windows test can disagree:
+// - Ink below the cell. Real Windows draws it, and its scan, which goes on to
+//   the row below the cell when that row begins with ink, would count ink at
+//   the first pixel of that row. Wine, like this test, draws nothing outside
+//   the cell's rows, so there such ink never counts.
 // - Rendering mode. GDI may draw bi-level (no smoothing in the system
 //   settings, or the font's 'gasp' table denies grey at 15 ppem, as IPAGothic's
 //   does), in four-bit grey (Wine drops coverage below 8/255), or ClearType.
@@ -153,36 +157,30 @@ void ComputeCellMetrics(MeasuringContext* context) {
   context->cellHeight = context->cellAscent + cellDescent;
 }
 
-// Replays the Windows ink scan on the surface GDI would draw: the cell
+// Replays the Windows ink scan on the surface GDI draws: the cell
 // [0, advance) x [0, cellHeight) white, the glyph's coverage as ink, the rest
 // red. The scan reads rows from the top; a row whose first pixel is red ends
 // it (missing); along a row, white is skipped, red moves to the next row, and
-// anything else is ink. Ink just right of the cell, touching it, is therefore
-// reached as well, as is ink in the first column of the row below the cell.
+// anything else is ink. So ink just right of the cell, touching it, is reached
+// too. Rows below the cell hold no ink here: Wine draws nothing of a glyph
+// outside the cell's rows (and a glyph wholly above or below them is not
+// drawn at all), so the row below the cell always begins red there. Real
+// Windows draws such ink, and its scan would count ink at the very start of
+// the row below the cell; this test, like Wine, does not.
 bool ScanFindsInk(const MeasuringContext& context, const FT_GlyphSlot slot, int advance) {
   const FT_Bitmap& bitmap = slot->bitmap;
   const int left = slot->bitmap_left;                          // surface x of column 0
   const int top = context.cellAscent - slot->bitmap_top;       // surface y of row 0
-  auto inkAtSurface = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= kSurfaceSize || y >= kSurfaceSize) return false;
-    const int column = x - left;
-    const int row = y - top;
-    if (column < 0 || row < 0 || column >= static_cast<int>(bitmap.width) ||
-        row >= static_cast<int>(bitmap.rows)) {
-      return false;
-    }
-    return InkAt(bitmap, column, row);
-  };
-
   const int width = std::clamp(advance, 0, kSurfaceSize);
   const int height = std::clamp(context.cellHeight, 0, kSurfaceSize);
-  if (width == 0) return inkAtSurface(0, 0);  // no cell: the first pixel is red unless inked
+  // Without a cell the first pixel is red unless ink covers it.
+  const int lastX = width == 0 ? 0 : std::min(width, kSurfaceSize - 1);
+  const int endY = width == 0 ? std::min(height, 1) : height;
 
   // Inside the cell's rows, ink counts up to and including the column just
   // right of the cell (x == width), which is red only where it has no ink.
-  const int lastX = std::min(width, kSurfaceSize - 1);
   const int firstRow = std::max(0, top);
-  const int endRow = std::min(height, top + static_cast<int>(bitmap.rows));
+  const int endRow = std::min(endY, top + static_cast<int>(bitmap.rows));
   const int firstX = std::max(0, left);
   const int endX = std::min(lastX + 1, left + static_cast<int>(bitmap.width));
   for (int y = firstRow; y < endRow; ++y) {
@@ -190,8 +188,7 @@ bool ScanFindsInk(const MeasuringContext& context, const FT_GlyphSlot slot, int 
       if (InkAt(bitmap, x - left, y - top)) return true;
     }
   }
-  // The row below the cell begins red unless ink covers its first pixel.
-  return inkAtSurface(0, height);
+  return false;
 }
 
 // The outline's signed area and how far flattening its curves can change it,
