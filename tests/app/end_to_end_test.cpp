@@ -70,6 +70,24 @@ TEST(Program, StartedWithAFontMeasuresItAndShowsItsPlace) {
   EXPECT_EQ(program.WaitForExit(10000), 0u);
 }
 
+TEST(Program, RealFontGivesItsFullReport) {
+  const std::wstring folder = MakeScratchFolder(L"e2e_ipagothic");
+  ASSERT_TRUE(CopyFileW(FullPath(L"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf").c_str(),
+                        (folder + L"\\ipag.ttf").c_str(), FALSE));
+  ProgramDriver program;
+  ASSERT_TRUE(program.Start(folder, folder + L"\\ipag.ttf"));
+  ASSERT_TRUE(program.WaitForCaption(L"(1/1)ipag.ttf", 4 * kMeasureTimeout)) << program.Caption().c_str();
+  EXPECT_EQ(program.Report(),
+            ExpectedReport(L"IPAゴシック",
+                           {{L"英字", L"全52"}, {L"数字", L"全10"}, {L"記号", L"全32"}, {L"ひらがな", L"全77"},
+                            {L"カタカナ", L"全78"}, {L"教育漢字", L"全1,026"}, {L"常用漢字", L"全2,136"},
+                            {L"第一水準", L"全2,965"}, {L"第二水準", L"全3,390"}, {L"第三水準", L"全1,259"},
+                            {L"第四水準", L"全2,436"}, {L"IBM拡張文字", L"全388"}, {L"NEC特殊文字", L"82/83"},
+                            {L"ギリシア文字", L"全48"}, {L"キリル文字", L"全66"}}));
+  program.PressKey(VK_RETURN);
+  EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
 TEST(Program, CaptionCountsInNaturalOrder) {
   const std::wstring folder = MakeScratchFolder(L"e2e_natural");
   CopyFolderFiles(TestDataPath(L"natural"), folder);
