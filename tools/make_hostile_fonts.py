@@ -8,11 +8,12 @@ outside the file, with a hostile naming table, a zlib bomb, a corrupt Brotli
 stream, a giant outline, and so on.
 
 manifest.tsv lists one file per line:
-    file <TAB> command line <TAB> dialog <TAB> what the file does
+    file <TAB> command line <TAB> dialog <TAB> what the file does [<TAB> MiB]
 with the expected reaction of `glyphcensus` (report: exit 0 and the 16 report
 lines; error: exit 1 and one error line naming the file; either: one of the two,
 the damage leaves it to the font engine) and of the Windows dialog (report,
-silence, or either).
+silence, or either). The optional last column raises the command line's peak
+memory bound (256 MiB) for a file that the converters accept at their size cap.
 
 Usage: make_hostile_fonts.py OUTPUT_FOLDER
 """
@@ -32,6 +33,7 @@ DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 IPAGOTHIC = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
 
 WOFF_SIZE_CAP = 256 * 1024 * 1024  # largest totalSfntSize the WOFF converter takes
+AT_CAP_RSS_MIB = 256 + 24
 
 KANJI_SAMPLE = ("一右雨円王音下火花貝学気九休玉金空月犬見五口校左三山子四糸字耳七車手十出女小上"
                 "森人水正生青夕石赤千川先早草足村大男竹中虫町天田土二日入年白八百文木本名目立力林六"
@@ -210,7 +212,17 @@ def synth_font(family, glyphs, cmap, upem=1000, ascent=800, descent=200, os2=Non
                 draw(pen)
             ttglyphs[name] = pen.glyph()
         fb.setupGlyf(ttglyphs)
-    fb.setupHorizontalMetrics({n: (glyphs.get(n, (upem // 2, None))[0], 0) for n in names})
+    # Left side bearings as the outlines have them: TrueType places a glyph by
+    # its lsb, not by its coordinates.
+    from fontTools.pens.boundsPen import ControlBoundsPen
+    metrics = {}
+    for name in names:
+        advance, draw = glyphs.get(name, (upem // 2, None))
+        bounds = ControlBoundsPen(None)
+        if draw:
+            draw(bounds)
+        metrics[name] = (advance, int(bounds.bounds[0]) if bounds.bounds else 0)
+    fb.setupHorizontalMetrics(metrics)
     fb.setupHorizontalHeader(ascent=ascent, descent=-descent)
     fb.setupNameTable({"familyName": family, "styleName": "Regular"})
     os2_fields = dict(sTypoAscender=ascent, sTypoDescender=-descent, usWinAscent=ascent,
@@ -264,16 +276,16 @@ class Corpus:
         self.rows = []
         os.makedirs(folder, exist_ok=True)
 
-    def add(self, name, data, cli, dialog, why):
+    def add(self, name, data, cli, dialog, why, rss_mib=None):
         assert cli in ("report", "error", "either") and dialog in ("report", "silence", "either")
         assert name not in [r[0] for r in self.rows], name
         with open(os.path.join(self.folder, name), "wb") as f:
             f.write(data)
-        self.rows.append((name, cli, dialog, why))
+        self.rows.append((name, cli, dialog, why, "" if rss_mib is None else str(rss_mib)))
 
     def write_manifest(self):
         with open(os.path.join(self.folder, "manifest.tsv"), "w", encoding="utf-8") as f:
-            f.write("# file\tcommand line\tdialog\twhat the file does\n")
+            f.write("# file\tcommand line\tdialog\twhat the file does\tpeak RSS bound (MiB)\n")
             for row in self.rows:
                 f.write("\t".join(row) + "\n")
 
@@ -371,8 +383,10 @@ def add_woff_damage(c, sfnt):
           "WOFF totalSfntSize a third of what the tables need")
     c.add("woff_total_odd.woff", set_u32(honest, 16, total + 7), "report", "report",
           "WOFF totalSfntSize 7 bytes more than the tables need")
+    # An image at the cap is as large as the cap by design; the bound is the
+    # cap plus the program's own few MiB.
     c.add("woff_total_at_cap.woff", set_u32(honest, 16, WOFF_SIZE_CAP), "either", "either",
-          "WOFF totalSfntSize exactly at the 256 MiB cap")
+          "WOFF totalSfntSize exactly at the 256 MiB cap", rss_mib=AT_CAP_RSS_MIB)
     c.add("woff_total_above_cap.woff", set_u32(honest, 16, WOFF_SIZE_CAP + 1), "error", "silence",
           "WOFF totalSfntSize one byte above the 256 MiB cap is refused")
     c.add("woff_total_2g.woff", set_u32(honest, 16, 0x80000000), "error", "silence",
@@ -395,13 +409,13 @@ def add_woff_damage(c, sfnt):
           "WOFF with 65535 empty tables of scrambled tags (bytes 0x00 and 0x80+ included)")
     # Tables that overlap, lie past the end, or lie about their lengths.
     size = len(honest)
-    def damaged(file_name, why, total_size=None, **changes):
+    def damaged(file_name, why, total_size=None, rss_mib=None, **changes):
         es = [dict(e) for e in entries]
         for tag, fields in changes.items():
             for e in es:
                 if e["tag"] == tag.encode().ljust(4):
                     e.update(fields)
-        c.add(file_name, build_woff(es, b"", total=total_size), "either", "either", why)
+        c.add(file_name, build_woff(es, b"", total=total_size), "either", "either", why, rss_mib)
     first = 44 + 20 * len(entries)
     damaged("woff_overlap.woff", "WOFF name and cmap data at the same offset",
             name={"offset": first}, cmap={"offset": first})
@@ -420,7 +434,7 @@ def add_woff_damage(c, sfnt):
     damaged("woff_origlength_4g_stored.woff", "WOFF glyf stored with compLength = origLength = 0xFFFFFFF0",
             glyf={"origLength": 0xFFFFFFF0, "compLength": 0xFFFFFFF0})
     damaged("woff_origlength_4g_at_cap.woff", "WOFF glyf origLength near 4 GiB, totalSfntSize at the cap",
-            total_size=WOFF_SIZE_CAP, glyf={"origLength": 0xFFFFFFF0})
+            total_size=WOFF_SIZE_CAP, rss_mib=AT_CAP_RSS_MIB, glyf={"origLength": 0xFFFFFFF0})
     damaged("woff_corrupt_zlib.woff", "WOFF glyf data is not a zlib stream",
             glyf={"comp": bytes(range(256)) * 8, "origLength": 40000})
     damaged("woff_orig_zero.woff", "WOFF table with origLength 0 and compressed data",
@@ -569,6 +583,12 @@ def add_outline_damage(c):
           synth_font("HugeOutline16", dict(base, huge=(16, zigzag(4000, 32767))), measured,
                      upem=16, ascent=13, descent=3),
           "report", "report", "glyph spanning -32767..32767 at 16 units per em: about 61,000 pixels wide")
+    for upem in (40, 64):
+        c.add("huge_outline_upem%d.ttf" % upem,
+              synth_font("HugeOutline%d" % upem, dict(base, huge=(upem, zigzag(8, 32767))), measured,
+                         upem=upem, ascent=upem * 4 // 5, descent=upem // 5),
+              "report", "report", "an 8-point glyph spanning -32767..32767 at %d units per em: "
+              "a bitmap of %d pixels square" % (upem, 2 * 32767 * 15 // upem))
     c.add("huge_metrics.ttf",
           synth_font("HugeMetrics", dict(base, box=(65535, box(0, 0, 10, 10))), all_measured("box"),
                      upem=16, ascent=32767, descent=32767,
@@ -609,6 +629,59 @@ def add_outline_damage(c):
     del hmtx_offset
 
 
+def hole(x0, y0, x1, y1):
+    """A counter-clockwise rectangle: it cancels a clockwise one around it."""
+    def draw(pen):
+        pen.moveTo((x0, y0))
+        pen.lineTo((x1, y0))
+        pen.lineTo((x1, y1))
+        pen.lineTo((x0, y1))
+        pen.closePath()
+    return draw
+
+
+def circle(cx, cy, r):
+    """A clockwise circle of four quadratic arcs."""
+    def draw(pen):
+        pen.moveTo((cx, cy + r))
+        pen.qCurveTo((cx + r, cy + r), (cx + r, cy))
+        pen.qCurveTo((cx + r, cy - r), (cx, cy - r))
+        pen.qCurveTo((cx - r, cy - r), (cx - r, cy))
+        pen.qCurveTo((cx - r, cy + r), (cx, cy + r))
+        pen.closePath()
+    return draw
+
+
+def add_clip_fonts(folder):
+    """Fonts for the unit test of drawing outlines far larger than the drawing
+    surface: each maps "A" to one glyph whose verdict is known by
+    construction, at two sizes (about 960 and 240 pixels at 15 pixels per em),
+    so that both ways of drawing are tested. 500 units per em: the cell is
+    15 by 15 pixels, 500 by 500 units, from y = 400 down to y = -100."""
+    os.makedirs(folder, exist_ok=True)
+    big = 16000
+    shapes = {
+        # name: (contours, scaled with the size, and "A" present?)
+        "square": ([(box(-big, -big, big, big), True)], True),
+        "hole_over_cell": ([(box(-big, -big, big, big), True), (hole(-1000, -1500, 1500, 1500), False)], False),
+        "hole_beside_cell": ([(box(-big, -big, big, big), True), (hole(3000, -1500, 3900, 1500), False)], True),
+        "cancelled": ([(box(-big, -big, big, big), True), (hole(-15000, -15000, 15000, 15000), True)], False),
+        "circle": ([(circle(0, 0, big), True)], True),
+        "circle_hole": ([(circle(0, 0, big), True), (hole(-1000, -1500, 1500, 1500), False)], False),
+        "beside_cell": ([(box(4000, -big, big, big), True)], False),
+    }
+    for name, (contours, _present) in shapes.items():
+        for scale, size in ((1, "large"), (4, "small")):
+            def draw(pen, contours=contours, scale=scale):
+                from fontTools.pens.transformPen import TransformPen
+                for contour, scaled in contours:
+                    contour(TransformPen(pen, (1 / scale, 0, 0, 1 / scale, 0, 0)) if scaled else pen)
+            data = synth_font("Clip", {"space": (250, None), "A": (500, draw)}, {0x20: "space", 0x41: "A"},
+                              upem=500, ascent=400, descent=100)
+            with open(os.path.join(folder, "clip_%s_%s.ttf" % (name, size)), "wb") as f:
+                f.write(data)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -631,6 +704,7 @@ def main():
     add_woff2_damage(c, dejavu)
     add_outline_damage(c)
     c.write_manifest()
+    add_clip_fonts(os.path.join(sys.argv[1], "clip"))
 
 
 if __name__ == "__main__":
