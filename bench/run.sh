@@ -8,11 +8,16 @@
 #   GLYPHCENSUS_BENCH_BUILD  build folder (default <repo>/build-bench); the
 #                            release glyphcensus is built there first
 #   GLYPHCENSUS_BENCH_WINE   command that writes the GDI report of one font
-#                            file, with {font} for its path, for example
-#                            "tools/wine_run.sh build-win/tests/win/gdi_report.exe {font}"
+#                            file, with {font} for its path; by default
+#                            "tools/wine_run.sh <repo>/build-win/tests/win/gdi_report.exe {font}"
+#                            when that program has been built
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${GLYPHCENSUS_BENCH_BUILD:-$root/build-bench}
+if [ -z "${GLYPHCENSUS_BENCH_WINE:-}" ] && [ -f "$root/build-win/tests/win/gdi_report.exe" ]; then
+  GLYPHCENSUS_BENCH_WINE="$root/tools/wine_run.sh $root/build-win/tests/win/gdi_report.exe {font}"
+  export GLYPHCENSUS_BENCH_WINE
+fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF >/dev/null
 fi

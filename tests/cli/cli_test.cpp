@@ -99,6 +99,21 @@ TEST(CliTest, DevicesAreRefusedWithoutReading) {
   EXPECT_EQ(outcome.out, "");
 }
 
+TEST(CliTest, FontFreeTypeCannotOpenIsAnError) {
+  // An sfnt header without tables: it has a (empty) name, but nothing to measure.
+  const std::string path = testing::TempDir() + "glyphcensus_no_tables.ttf";
+  {
+    std::ofstream file(path, std::ios::binary);
+    const char header[12] = {0, 1, 0, 0};
+    file.write(header, sizeof header);
+  }
+  const Outcome outcome = RunCommand("'" + path + "'");
+  std::remove(path.c_str());
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "\n") << "the (empty) name line alone";
+  EXPECT_EQ(outcome.err, "glyphcensus: " + path + ": FreeType cannot open the font; only its name was read\n");
+}
+
 TEST(CliTest, MissingListsFollowTheirLines) {
   const Outcome outcome = RunCommand("--missing '" + Data("glyphtest_edges.ttf") + "'");
   EXPECT_EQ(outcome.status, 0);
