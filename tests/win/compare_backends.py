@@ -1,0 +1,75 @@
+#!/usr/bin/python3
+"""Requires the two glyph presence tests to write the same reports.
+
+Runs glyphcensus (Linux, FreeType) and gdi_report.exe (the Windows measuring
+path: font job, GDI and Uniscribe, a real edit control; under Wine) on the same
+font files and compares the reports byte for byte (UTF-8, LF line ends).
+
+Usage:
+  compare_backends.py --linux BUILD/cli/glyphcensus
+                      --windows BUILD-WIN/tests/win/gdi_report.exe
+                      [--wine-run tools/wine_run.sh] [--data TESTDATA] [FONT...]
+
+Without FONT arguments it compares IPAGothic, DejaVu Sans and the generated
+test fonts found in TESTDATA (made by tools/make_glyph_test_fonts.py,
+tools/make_gdi_test_fonts.py and tools/make_test_fonts.py).
+"""
+import argparse
+import difflib
+import os
+import subprocess
+import sys
+
+REAL_FONTS = [
+    "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+]
+TEST_FONTS = [
+    "glyphtest_edges.ttf", "glyphtest_default.ttf", "glyphtest_full.ttf", "glyphtest_cff.otf",
+    "glyphtest_collection.ttc", "glyphtest_full.woff", "glyphtest_full.woff2",
+    "gdi_edge.ttf", "tt.ttf", "cff.otf", "collection.ttc", "ipag.woff", "dejavu.woff2",
+]
+
+
+def run(command):
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+    return result.returncode, result.stdout, result.stderr.decode("utf-8", "replace")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--linux", required=True)
+    parser.add_argument("--windows", required=True)
+    parser.add_argument("--wine-run", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "wine_run.sh"))
+    parser.add_argument("--data")
+    parser.add_argument("fonts", nargs="*")
+    args = parser.parse_args()
+
+    fonts = args.fonts or REAL_FONTS + [os.path.join(args.data or ".", f) for f in TEST_FONTS]
+    failures = 0
+    for font in fonts:
+        if not os.path.exists(font):
+            print(f"MISSING  {font}")
+            failures += 1
+            continue
+        linux_status, linux, linux_err = run([args.linux, font])
+        win_status, win, win_err = run([args.wine_run, args.windows, font])
+        if linux_status != 0 or win_status != 0:
+            print(f"FAILED   {font}: glyphcensus {linux_status} {linux_err.strip()}; "
+                  f"gdi_report {win_status} {win_err.strip()}")
+            failures += 1
+        elif linux != win:
+            print(f"DIFFER   {font}")
+            sys.stdout.writelines(difflib.unified_diff(
+                linux.decode("utf-8", "replace").splitlines(True),
+                win.decode("utf-8", "replace").splitlines(True), "glyphcensus", "gdi_report"))
+            failures += 1
+        else:
+            print(f"same     {font}")
+    print(f"{len(fonts) - failures} of {len(fonts)} fonts give the same report")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
