@@ -410,12 +410,12 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
   FT_BBox box;
   FT_Outline_Get_CBox(&slot->outline, &box);
   // The pixels ScanFindsInk can look at: columns 0 to min(width, 255) (only
-  // column 0 without a cell) of rows 0 to min(height, 255), the row below the
-  // cell included. The part is where the glyph's box meets them.
+  // column 0 without a cell) of the cell's rows (only row 0 without a cell).
+  // The part is where the glyph's box meets them.
   const int width = std::clamp(advance, 0, kSurfaceSize);
   const int height = std::clamp(context->cellHeight, 0, kSurfaceSize);
   const FT_Pos scanRight = width == 0 ? 1 : std::min(width, kSurfaceSize - 1) + 1;
-  const FT_Pos scanBottom = width == 0 ? 1 : std::min(height + 1, kSurfaceSize);
+  const FT_Pos scanBottom = width == 0 ? std::min(height, 1) : height;
   const FT_Pos x0 = std::max<FT_Pos>(0, FloorPixel(box.xMin));
   const FT_Pos x1 = std::min<FT_Pos>(scanRight, CeilPixel(box.xMax));
   const FT_Pos y0 = std::max<FT_Pos>(0, context->cellAscent - CeilPixel(box.yMax));
