@@ -95,19 +95,23 @@ class FontJobTest : public ::testing::Test {
 };
 
 TEST_F(FontJobTest, FileThatCannotBeOpenedShowsTheMessageBoxOnce) {
-  TestDialog windows;
-  SetWindowTextW(windows.resultBox, L"previous report");
-  windows.log.captions.clear();
-  JobRun run = RunJob(windows, TestDataPath("no_such_font.ttf"));
+  // A missing file, and a folder (which CreateFileW does not open).
+  for (const std::string& path : {TestDataPath("no_such_font.ttf"), TestDataPath("")}) {
+    SCOPED_TRACE(path);
+    TestDialog windows;
+    SetWindowTextW(windows.resultBox, L"previous report");
+    windows.log.captions.clear();
+    JobRun run = RunJob(windows, path);
 
-  EXPECT_EQ(run.exitCode, 0u);
-  ASSERT_EQ(run.watch.boxes.size(), 1u);
-  EXPECT_EQ(run.watch.boxes[0].caption, L"GlyphCensus");
-  EXPECT_EQ(run.watch.boxes[0].text, L"ファイルが開けません。");
-  EXPECT_EQ(run.watch.boxes[0].owner, windows.dialog);
-  EXPECT_EQ(WindowText(windows.resultBox), L"previous report");
-  EXPECT_TRUE(windows.log.captions.empty());
-  EXPECT_EQ(windows.log.jobDone, 0);
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.watch.boxes.size(), 1u);
+    EXPECT_EQ(run.watch.boxes[0].caption, L"GlyphCensus");
+    EXPECT_EQ(run.watch.boxes[0].text, L"ファイルが開けません。");
+    EXPECT_EQ(run.watch.boxes[0].owner, windows.dialog);
+    EXPECT_EQ(WindowText(windows.resultBox), L"previous report");
+    EXPECT_TRUE(windows.log.captions.empty());
+    EXPECT_EQ(windows.log.jobDone, 0);
+  }
 }
 
 TEST_F(FontJobTest, RefusedFilesChangeNothingAndSayNothing) {
@@ -216,6 +220,35 @@ TEST_F(FontJobTest, WoffAndWoff2AreMeasuredLikeTheFontTheyWrap) {
     JobRun run = RunJob(windows, TestDataPath(name));
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(WindowText(windows.resultBox), TestSansReport());
+    EXPECT_EQ(windows.log.jobDone, 1);
+  }
+}
+
+// Whole reports of real fonts, through the job and a real edit control.
+TEST_F(FontJobTest, RealFontReports) {
+  struct Case {
+    const char* path;
+    const wchar_t* report;
+  };
+  const Case cases[] = {
+      {"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
+       L"IPAゴシック\r\n英字：全52\r\n数字：全10\r\n記号：全32\r\nひらがな：全77\r\n"
+       L"カタカナ：全78\r\n教育漢字：全1,026\r\n常用漢字：全2,136\r\n第一水準：全2,965\r\n"
+       L"第二水準：全3,390\r\n第三水準：全1,259\r\n第四水準：全2,436\r\n"
+       L"IBM拡張文字：全388\r\nNEC特殊文字：82/83\r\nギリシア文字：全48\r\n"
+       L"キリル文字：全66\r\n"},
+      {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+       L"DejaVu Sans\r\n英字：全52\r\n数字：全10\r\n記号：全32\r\nひらがな：－\r\n"
+       L"カタカナ：－\r\n教育漢字：－\r\n常用漢字：－\r\n第一水準：－\r\n第二水準：－\r\n"
+       L"第三水準：－\r\n第四水準：－\r\nIBM拡張文字：23/388\r\nNEC特殊文字：35/83\r\n"
+       L"ギリシア文字：全48\r\nキリル文字：全66\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    TestDialog windows;
+    JobRun run = RunJob(windows, c.path);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(WindowText(windows.resultBox), c.report);
     EXPECT_EQ(windows.log.jobDone, 1);
   }
 }
