@@ -1,0 +1,133 @@
+# GlyphCensus: set-up, builds and tests. Run from the repository root, as root,
+# on Debian 12:
+#
+#   make run FONT=path   build the glyphcensus command and measure each FONT
+#   make test            install the packages, build Linux and Windows, run
+#                        every test natively and under Wine, check the exes
+#
+# Other useful targets: packages, build-linux, build-win, test-linux,
+# test-wine, check-windows-imports, clean.
+# Add a step to `make test` from here with  TEST_STEPS += your-target
+# and a package with  PACKAGES += name.
+
+SHELL := /bin/bash
+.SHELLFLAGS := -eu -o pipefail -c
+.DEFAULT_GOAL := build-linux
+
+JOBS ?= 2
+CTEST_JOBS ?= 1
+BUILD_TYPE ?= Release
+BUILD_DIR ?= build
+WIN_BUILD_DIR ?= build-win
+DEPS_DIR ?= $(CURDIR)/.deps
+FONT ?= /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
+
+# Every Debian package the builds and tests need, in one list.
+PACKAGES := \
+  cmake make pkg-config g++ dpkg-dev \
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+  libz-mingw-w64-dev \
+  wine64 wine xvfb imagemagick \
+  libwoff-dev libbrotli-dev libfreetype-dev zlib1g-dev googletest woff2 \
+  fonts-ipafont-gothic fonts-noto-cjk fonts-dejavu-core \
+  python3 python3-fonttools python3-brotli unicode-data kanjidic locales \
+  clang libclang-rt-14-dev
+
+# The steps of `make test`, in order. Each runs even when an earlier one
+# failed; `make test` fails if any did.
+TEST_STEPS := test-linux test-wine check-windows-imports
+
+CMAKE_CONFIGURE := cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+WIN_TOOLCHAIN := $(CURDIR)/cmake/mingw-w64-x86_64.cmake
+WINEPREFIX_DIR := $(abspath $(WIN_BUILD_DIR))/wineprefix
+
+.PHONY: test run prepare packages locale windows-deps \
+        configure-linux configure-win build-linux build-win \
+        test-linux test-wine wine-prefix check-windows-imports clean
+
+test: prepare
+	@failed=""; \
+	for step in $(TEST_STEPS); do \
+	  echo "=== make test: $$step"; \
+	  $(MAKE) --no-print-directory $$step || failed="$$failed $$step"; \
+	done; \
+	if [[ -n "$$failed" ]]; then echo "=== make test: FAILED:$$failed"; exit 1; fi; \
+	echo "=== make test: all steps passed ($(TEST_STEPS))"
+
+prepare: packages locale windows-deps
+
+# Installs the missing packages; quick when all are installed already.
+packages:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  [[ "$$(dpkg-query -W -f='$${Status}' "$$p" 2>/dev/null)" == "install ok installed" ]] \
+	    || missing="$$missing $$p"; \
+	done; \
+	if [[ -z "$$missing" ]]; then echo "packages: all installed"; exit 0; fi; \
+	if [[ $$(id -u) -ne 0 ]]; then echo "packages: missing$$missing; run as root" >&2; exit 1; fi; \
+	echo "packages: installing$$missing"; \
+	export DEBIAN_FRONTEND=noninteractive; \
+	apt-get update -q; \
+	apt-get install -y -q $$missing
+
+# Wine runs in the Japanese locale (code page 932).
+locale:
+	@if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then echo "locale: ja_JP.UTF-8 present"; \
+	else echo "locale: generating ja_JP.UTF-8"; localedef -i ja_JP -f UTF-8 ja_JP.UTF-8; fi
+
+windows-deps:
+	@tools/fetch_windows_deps.sh "$(DEPS_DIR)"
+
+configure-linux:
+	@$(CMAKE_CONFIGURE) -S . -B $(BUILD_DIR) >/dev/null
+
+# The Windows build also compares its GDI reports with the Linux glyphcensus.
+configure-win:
+	@$(CMAKE_CONFIGURE) -S . -B $(WIN_BUILD_DIR) \
+	  -DCMAKE_TOOLCHAIN_FILE=$(WIN_TOOLCHAIN) \
+	  -DGLYPHCENSUS_DEPS_DIR=$(DEPS_DIR) \
+	  -DGLYPHCENSUS_LINUX_GLYPHCENSUS=$(abspath $(BUILD_DIR))/cli/glyphcensus >/dev/null
+
+build-linux: configure-linux
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+build-win: configure-win
+	cmake --build $(WIN_BUILD_DIR) -j$(JOBS)
+
+test-linux: build-linux
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(CTEST_JOBS)
+
+# A fresh Wine prefix for every run; the Linux build provides glyphcensus for
+# the comparison of the two glyph tests.
+wine-prefix:
+	@tools/wine_prefix.sh "$(WINEPREFIX_DIR)"
+
+test-wine: build-linux build-win wine-prefix
+	@status=0; \
+	(cd $(WIN_BUILD_DIR) && WINEPREFIX="$(WINEPREFIX_DIR)" ctest --output-on-failure -j$(CTEST_JOBS)) || status=$$?; \
+	WINEPREFIX="$(WINEPREFIX_DIR)" timeout 60 /usr/lib/wine/wineserver64 -k 2>/dev/null || true; \
+	exit $$status
+
+# The exes must be self-contained: only system DLLs, no MinGW runtime DLLs.
+check-windows-imports: build-win
+	tools/check_windows_imports.sh $(WIN_BUILD_DIR)
+
+run: packages build-linux-cli
+	@for f in $(FONT); do \
+	  echo "=== $$f"; \
+	  $(BUILD_DIR)/cli/glyphcensus "$$f" || status=$$?; \
+	done; exit $${status:-0}
+
+.PHONY: build-linux-cli
+build-linux-cli: configure-linux
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target glyphcensus
+
+clean:
+	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR)
+
+# Benchmark of whole measurements (not part of `make test`): glyphcensus on
+# IPAGothic and on a WOFF2 of it, and the GDI report under Wine once build-win
+# has it. See bench/run.sh.
+.PHONY: bench
+bench: build-linux-cli
+	GLYPHCENSUS_BENCH_BUILD=$(abspath $(BUILD_DIR)) WINEPREFIX="$(WINEPREFIX_DIR)" bench/run.sh
