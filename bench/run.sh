@@ -5,8 +5,9 @@
 #   3. the same report through GDI under Wine, when a command for it is given.
 # Not part of the tests. Usage: bench/run.sh [RUNS]   (default 11 runs)
 #
-#   GLYPHCENSUS_BENCH_BUILD  build folder (default <repo>/build-bench); the
-#                            release glyphcensus is built there first
+#   GLYPHCENSUS_BENCH_BUILD  build folder (default <repo>/build-bench; `make bench`
+#                            uses the Linux build); glyphcensus is built there
+#                            first, configured as a release build when new
 #   GLYPHCENSUS_BENCH_WINE   command that writes the GDI report of one font
 #                            file, with {font} for its path; by default
 #                            "tools/wine_run.sh <repo>/build-win/tests/win/gdi_report.exe {font}"
@@ -18,9 +19,9 @@ if [ -z "${GLYPHCENSUS_BENCH_WINE:-}" ] && [ -f "$root/build-win/tests/win/gdi_r
   GLYPHCENSUS_BENCH_WINE="$root/tools/wine_run.sh $root/build-win/tests/win/gdi_report.exe {font}"
   export GLYPHCENSUS_BENCH_WINE
 fi
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF >/dev/null
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target glyphcensus -- -j2 >/dev/null
+cmake --build "$build" --target glyphcensus -j2 >/dev/null
 exec /usr/bin/python3 "$root/bench/bench.py" --glyphcensus "$build/cli/glyphcensus" \
   --work "$build/bench" --runs "${1:-11}"
