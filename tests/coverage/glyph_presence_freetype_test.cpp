@@ -13,6 +13,7 @@
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/job_active.h"
 #include "coverage/missing_characters.h"
+#include "coverage/report_output.h"
 #include "coverage/report_output_console.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
@@ -190,6 +191,27 @@ TEST_F(FreeTypePresenceTest, ShortcutGivesTheSameVerdicts) {
     const std::vector<std::u16string> drawn = MissingLists(path);
     EXPECT_EQ(quick, drawn) << path;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ConsoleOutputTest, Utf8Conversion) {
+  EXPECT_EQ(Utf16ToUtf8(u"英字：全52"), "英字：全52");
+  EXPECT_EQ(Utf16ToUtf8(u"\U00020B9F"), "\xF0\xA0\xAE\x9F");
+  const char16_t unpaired[] = {u'a', 0xD842, u'b', 0xDF9F, 0};
+  EXPECT_EQ(Utf16ToUtf8(unpaired), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+}
+
+TEST(ConsoleOutputTest, TextGathersAndCaptionsStayOffTheTerminalWhenNotOne) {
+  ConsoleReport report;
+  ConsoleProgress progress;  // stderr is not a terminal
+  WriteResultText(&report, u"IPAゴシック");
+  WriteResultText(&report, u"\r\n");
+  WriteCaption(&progress, u"ASCII文字読み込み中...");
+  EXPECT_EQ(report.text, u"IPAゴシック\r\n");
+  EXPECT_FALSE(progress.lineShown);
 }
 
 }  // namespace
