@@ -33,10 +33,12 @@
 //   the cell's rows, so there such ink never counts.
 // - Rendering mode. GDI may draw bi-level (no smoothing in the system
 //   settings, or the font's 'gasp' table denies grey at 15 ppem, as IPAGothic's
-//   does), in four-bit grey (Wine drops coverage below 8/255), or ClearType.
-//   Here any anti-aliased coverage is ink. They differ only for a glyph whose
-//   whole ink inside the cell is a faint edge (a hairline, a stroke lying
-//   almost entirely outside the cell).
+//   does), in grey, or ClearType, and blends faint coverage away: under Wine
+//   with grey smoothing, a lone vertical hairline of 0.12 pixel (coverage
+//   about 30/255) leaves no visible ink, one of 0.14 pixel does. Here any
+//   anti-aliased coverage is ink. They differ only for a glyph whose whole ink
+//   inside the cell is that faint (a hairline, a stroke lying almost entirely
+//   outside the cell); no real font compared so far has one.
 // - Hinting. Real Windows runs its own TrueType interpreter and never the
 //   FreeType auto-hinter; for unhinted fonts FreeType's auto-hinter may move
 //   edges by up to a pixel. Only ink that lies at the cell's edge is affected.
@@ -48,12 +50,10 @@
 // - Special glyphs. Wine's Uniscribe takes as blank the glyph of U+0020, as
 //   default glyph 0, and as invalid glyph that of U+F71B, else U+200B, else
 //   U+0020; real Windows takes the glyph of the default character as default
-//   glyph. So under Wine a character mapped to the glyph of U+F71B or U+200B
-//   is missing (present here if it has ink), and a character mapped to the
-//   glyph of usDefaultChar is present if inked (missing here). Worse, GDI's
-//   GetCharacterPlacementW gives unmapped characters the glyph of
-//   usDefaultChar, which Wine then draws: with an inked default glyph every
-//   unmapped character counts there (stage 1 makes them missing here).
+//   glyph. The Windows test also rejects the glyph GDI hands unmapped
+//   characters (the glyph of usDefaultChar), so that case agrees under Wine
+//   too. Left over: under Wine a character mapped to the glyph of U+F71B or
+//   U+200B is missing there and present here if it has ink.
 // - Character mapping. FreeType picks the Unicode cmap itself (format 12
 //   (3,10) before (3,1), and Unicode-platform subtables too); GDI maps BMP
 //   characters through (3,1) and needs Windows subtables. Symbol fonts
