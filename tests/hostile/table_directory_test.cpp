@@ -1,0 +1,77 @@
+// The check that keeps font images whose table directory runs off their end
+// away from the system's font loader.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "fontio/table_directory.h"
+
+namespace {
+
+void PutU16(std::vector<uint8_t>* b, size_t at, uint16_t v) {
+  (*b)[at] = static_cast<uint8_t>(v >> 8);
+  (*b)[at + 1] = static_cast<uint8_t>(v);
+}
+
+void PutU32(std::vector<uint8_t>* b, size_t at, uint32_t v) {
+  PutU16(b, at, static_cast<uint16_t>(v >> 16));
+  PutU16(b, at + 2, static_cast<uint16_t>(v));
+}
+
+// An sfnt header claiming `numTables` records, followed by `records` of them.
+std::vector<uint8_t> Sfnt(uint16_t numTables, size_t records) {
+  std::vector<uint8_t> b(12 + 16 * records, 0);
+  PutU32(&b, 0, 0x00010000);
+  PutU16(&b, 4, numTables);
+  return b;
+}
+
+bool Fits(const std::vector<uint8_t>& b) { return TableDirectoriesFit(ByteView{b.data(), b.size()}); }
+
+TEST(TableDirectory, SfntDirectoryMustLieInsideTheImage) {
+  EXPECT_TRUE(Fits(Sfnt(0, 0)));
+  EXPECT_TRUE(Fits(Sfnt(3, 3)));
+  EXPECT_FALSE(Fits(Sfnt(4, 3)));
+  EXPECT_FALSE(Fits(Sfnt(65535, 3)));
+  std::vector<uint8_t> cut = Sfnt(3, 3);
+  cut.pop_back();  // one byte short of the last record
+  EXPECT_FALSE(Fits(cut));
+  EXPECT_FALSE(Fits(std::vector<uint8_t>{0, 1, 0, 0, 0}));  // too short for numTables
+  EXPECT_FALSE(Fits(std::vector<uint8_t>{}));
+}
+
+// A collection of `count` fonts whose directories follow the header.
+std::vector<uint8_t> Collection(uint32_t count, uint16_t lastNumTables) {
+  std::vector<uint8_t> b(12 + 4 * count, 0);
+  b[0] = 't', b[1] = 't', b[2] = 'c', b[3] = 'f';
+  PutU32(&b, 4, 0x00010000);
+  PutU32(&b, 8, count);
+  for (uint32_t i = 0; i < count; ++i) {
+    PutU32(&b, 12 + 4 * i, static_cast<uint32_t>(b.size()));
+    const std::vector<uint8_t> font = Sfnt(i + 1 == count ? lastNumTables : 1, 1);
+    b.insert(b.end(), font.begin(), font.end());
+  }
+  return b;
+}
+
+TEST(TableDirectory, EveryFontOfACollectionIsChecked) {
+  EXPECT_TRUE(Fits(Collection(1, 1)));
+  EXPECT_TRUE(Fits(Collection(3, 1)));
+  EXPECT_FALSE(Fits(Collection(3, 2)));  // the last font's directory runs off the end
+  std::vector<uint8_t> capitals = Collection(2, 1);
+  capitals[0] = 'T', capitals[1] = 'T', capitals[2] = 'C', capitals[3] = 'F';
+  EXPECT_TRUE(Fits(capitals));
+  capitals[15] = 0xFF;  // first offset far past the end
+  EXPECT_FALSE(Fits(capitals));
+}
+
+TEST(TableDirectory, AnAbsurdFontCountEndsAtTheFirstOffsetOutsideTheImage) {
+  std::vector<uint8_t> b = Collection(2, 1);
+  PutU32(&b, 8, 0xFFFFFFFF);
+  EXPECT_FALSE(Fits(b));
+  PutU32(&b, 8, 0);
+  EXPECT_TRUE(Fits(b));  // no fonts: nothing runs off the image
+}
+
+}  // namespace
