@@ -6,7 +6,17 @@ namespace {
 
 bool DirectoryFits(ByteView image, uint64_t directory) {
   uint16_t numTables = 0;
-  return ReadU16(image, directory + 4, &numTables) && FitsIn(image.size, directory, 12 + 16 * uint64_t{numTables});
+  if (!ReadU16(image, directory + 4, &numTables) || !FitsIn(image.size, directory, 12 + 16 * uint64_t{numTables})) {
+    return false;
+  }
+  for (uint64_t k = 0; k < numTables; ++k) {
+    uint32_t offset = 0;
+    uint32_t length = 0;
+    ReadU32(image, directory + 12 + 16 * k + 8, &offset);
+    ReadU32(image, directory + 12 + 16 * k + 12, &length);
+    if (!FitsIn(image.size, offset, length)) return false;
+  }
+  return true;
 }
 
 }  // namespace

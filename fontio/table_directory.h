@@ -4,9 +4,10 @@
 #include "fontio/big_endian_reader.h"
 
 // True when the table directory (offset table and all numTables records) of
-// every font in the image lies inside it: the sfnt at offset 0, or each font
-// that a collection's header lists ("ttcf" in any letter case). Some loaders
-// walk the table records without comparing them with the data's length; Wine's
-// AddFontMemResourceEx then reads past the end and leaves its font lock held,
-// so that every later font call of the process hangs.
+// every font in the image lies inside it, and so does every table that the
+// records list: the sfnt at offset 0, or each font that a collection's header
+// lists ("ttcf" in any letter case). Some loaders walk the records, or add a
+// table's offset and length in 32 bits, without comparing them with the data's
+// length; Wine's AddFontMemResourceEx then reads past the end and leaves its
+// font lock held, so that every later font call of the process hangs.
 bool TableDirectoriesFit(ByteView image);

@@ -29,6 +29,26 @@ std::vector<uint8_t> Sfnt(uint16_t numTables, size_t records) {
 
 bool Fits(const std::vector<uint8_t>& b) { return TableDirectoriesFit(ByteView{b.data(), b.size()}); }
 
+// Points table record k of the sfnt at `directory` at [offset, offset + length).
+void SetRecord(std::vector<uint8_t>* b, size_t directory, size_t k, uint32_t offset, uint32_t length) {
+  PutU32(b, directory + 12 + 16 * k + 8, offset);
+  PutU32(b, directory + 12 + 16 * k + 12, length);
+}
+
+TEST(TableDirectory, EveryTableMustLieInsideTheImage) {
+  std::vector<uint8_t> b = Sfnt(2, 2);
+  b.resize(100, 0);
+  SetRecord(&b, 0, 0, 44, 56);  // up to the last byte
+  SetRecord(&b, 0, 1, 100, 0);  // empty, at the very end
+  EXPECT_TRUE(Fits(b));
+  SetRecord(&b, 0, 0, 44, 57);  // one byte past the end
+  EXPECT_FALSE(Fits(b));
+  SetRecord(&b, 0, 0, 0xFFFFFFF0, 0x20);  // offset + length wraps around in 32 bits
+  EXPECT_FALSE(Fits(b));
+  SetRecord(&b, 0, 0, 44, 0xFFFFFFFF);
+  EXPECT_FALSE(Fits(b));
+}
+
 TEST(TableDirectory, SfntDirectoryMustLieInsideTheImage) {
   EXPECT_TRUE(Fits(Sfnt(0, 0)));
   EXPECT_TRUE(Fits(Sfnt(3, 3)));
