@@ -131,3 +131,21 @@ clean:
 .PHONY: bench
 bench: build-linux-cli
 	GLYPHCENSUS_BENCH_BUILD=$(abspath $(BUILD_DIR)) WINEPREFIX="$(WINEPREFIX_DIR)" bench/run.sh
+
+# Hostile input (fuzz/, tests/hostile/): the libFuzzer targets (clang, in
+# build-fuzz) and the native tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer (in build-asan). `make test` replays every seed
+# and fuzzes each target for FUZZ_SMOKE_SECONDS; `make fuzz` fuzzes each for
+# FUZZ_SECONDS (make fuzz FUZZ_SECONDS=600).
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 15
+TEST_STEPS += test-asan test-fuzz
+.PHONY: fuzz test-fuzz test-asan
+fuzz: packages
+	fuzz/run_fuzzers.sh $(FUZZ_SECONDS)
+
+test-fuzz:
+	fuzz/run_fuzzers.sh --smoke $(FUZZ_SMOKE_SECONDS)
+
+test-asan:
+	tools/sanitized_tests.sh -j$(CTEST_JOBS)
