@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "coverage/job_active.h"
-#include "fontio/table_directory.h"
+#include "fontio/font_structure.h"
 
 struct MeasuringContext {
   HWND dialog = nullptr;
@@ -156,9 +156,9 @@ MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView imag
   std::memcpy(face, marked.data(), faceUnits * sizeof(wchar_t));
 
   if (image.size > static_cast<size_t>(MAXDWORD)) return nullptr;
-  // A table directory that runs off the image makes Wine's loader read past
-  // it and keep its font lock: treated as a failed registration instead.
-  if (!TableDirectoriesFit(AsConst(image))) return nullptr;
+  // Tables, name records or strings outside the image make Wine's loader read
+  // past it and keep its font lock: treated as a failed registration instead.
+  if (!FontStructureFits(AsConst(image))) return nullptr;
   DWORD installed = 0;
   HANDLE registration = AddFontMemResourceEx(image.data, static_cast<DWORD>(image.size),
                                              nullptr, &installed);

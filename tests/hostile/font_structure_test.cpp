@@ -1,11 +1,11 @@
-// The check that keeps font images whose table directory runs off their end
-// away from the system's font loader.
+// The check that keeps font images whose tables, name records or strings run
+// off their end away from the system's font loader.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "fontio/table_directory.h"
+#include "fontio/font_structure.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::vector<uint8_t> Sfnt(uint16_t numTables, size_t records) {
   return b;
 }
 
-bool Fits(const std::vector<uint8_t>& b) { return TableDirectoriesFit(ByteView{b.data(), b.size()}); }
+bool Fits(const std::vector<uint8_t>& b) { return FontStructureFits(ByteView{b.data(), b.size()}); }
 
 // Points table record k of the sfnt at `directory` at [offset, offset + length).
 void SetRecord(std::vector<uint8_t>* b, size_t directory, size_t k, uint32_t offset, uint32_t length) {
@@ -35,7 +35,7 @@ void SetRecord(std::vector<uint8_t>* b, size_t directory, size_t k, uint32_t off
   PutU32(b, directory + 12 + 16 * k + 12, length);
 }
 
-TEST(TableDirectory, EveryTableMustLieInsideTheImage) {
+TEST(FontStructure, EveryTableMustLieInsideTheImage) {
   std::vector<uint8_t> b = Sfnt(2, 2);
   b.resize(100, 0);
   SetRecord(&b, 0, 0, 44, 56);  // up to the last byte
@@ -49,7 +49,7 @@ TEST(TableDirectory, EveryTableMustLieInsideTheImage) {
   EXPECT_FALSE(Fits(b));
 }
 
-TEST(TableDirectory, SfntDirectoryMustLieInsideTheImage) {
+TEST(FontStructure, SfntDirectoryMustLieInsideTheImage) {
   EXPECT_TRUE(Fits(Sfnt(0, 0)));
   EXPECT_TRUE(Fits(Sfnt(3, 3)));
   EXPECT_FALSE(Fits(Sfnt(4, 3)));
@@ -75,7 +75,7 @@ std::vector<uint8_t> Collection(uint32_t count, uint16_t lastNumTables) {
   return b;
 }
 
-TEST(TableDirectory, EveryFontOfACollectionIsChecked) {
+TEST(FontStructure, EveryFontOfACollectionIsChecked) {
   EXPECT_TRUE(Fits(Collection(1, 1)));
   EXPECT_TRUE(Fits(Collection(3, 1)));
   EXPECT_FALSE(Fits(Collection(3, 2)));  // the last font's directory runs off the end
@@ -86,7 +86,35 @@ TEST(TableDirectory, EveryFontOfACollectionIsChecked) {
   EXPECT_FALSE(Fits(capitals));
 }
 
-TEST(TableDirectory, AnAbsurdFontCountEndsAtTheFirstOffsetOutsideTheImage) {
+// An sfnt with one table, a naming table of `count` records whose strings
+// start at `storage` + `offset` and are `length` bytes long.
+std::vector<uint8_t> WithNames(uint16_t count, uint16_t storage, uint16_t offset, uint16_t length) {
+  std::vector<uint8_t> b = Sfnt(1, 1);
+  const size_t table = b.size();
+  b.resize(table + 6 + 12 * count + 16, 0);
+  b[12] = 'n', b[13] = 'a', b[14] = 'm', b[15] = 'e';
+  SetRecord(&b, 0, 0, static_cast<uint32_t>(table), static_cast<uint32_t>(b.size() - table));
+  PutU16(&b, table + 2, count);
+  PutU16(&b, table + 4, storage);
+  for (size_t k = 0; k < count; ++k) {
+    PutU16(&b, table + 6 + 12 * k + 8, length);
+    PutU16(&b, table + 6 + 12 * k + 10, offset);
+  }
+  return b;
+}
+
+TEST(FontStructure, NameRecordsAndStringsMustLieInsideTheImage) {
+  const uint16_t records = 6 + 12 * 2;
+  EXPECT_TRUE(Fits(WithNames(2, records, 0, 16)));   // strings up to the last byte
+  EXPECT_FALSE(Fits(WithNames(2, records, 0, 17)));  // one byte past it
+  EXPECT_FALSE(Fits(WithNames(2, records, 0xFFF0, 2)));
+  EXPECT_FALSE(Fits(WithNames(2, 0xFFFF, 0, 2)));
+  std::vector<uint8_t> b = WithNames(2, records, 0, 2);
+  PutU16(&b, 28 + 2, 65535);  // records beyond the image
+  EXPECT_FALSE(Fits(b));
+}
+
+TEST(FontStructure, AnAbsurdFontCountEndsAtTheFirstOffsetOutsideTheImage) {
   std::vector<uint8_t> b = Collection(2, 1);
   PutU32(&b, 8, 0xFFFFFFFF);
   EXPECT_FALSE(Fits(b));

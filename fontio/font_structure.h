@@ -1,0 +1,16 @@
+#pragma once
+// A structural check of font images before they are handed whole to a system
+// font loader.
+#include "fontio/big_endian_reader.h"
+
+// True when, for every font in the image (the sfnt at offset 0, or each font
+// that a collection's header lists, "ttcf" in any letter case), these lie
+// inside the image: the table directory (offset table and all numTables
+// records), every table that the records list, and in the first naming table
+// all its name records and every string they point at.
+//
+// Some loaders walk these without comparing them with the data's length, or
+// add an offset and a length in 32 bits. Wine's AddFontMemResourceEx then
+// reads past the end, faults, and leaves its font lock held, so that every
+// later font call of the process hangs.
+bool FontStructureFits(ByteView image);
