@@ -149,3 +149,12 @@ test-fuzz:
 
 test-asan:
 	tools/sanitized_tests.sh -j$(CTEST_JOBS)
+
+# The README's picture (not part of `make test`): GlyphCensus.exe showing the
+# report of IPAGothic, under Xvfb with Wine's X11 driver and the Japanese
+# locale. Writes docs/screenshot.png.
+PACKAGES += x11-utils
+.PHONY: screenshot
+screenshot: packages locale windows-deps
+	cmake --build $(WIN_BUILD_DIR) -j$(JOBS) --target GlyphCensus 2>/dev/null || $(MAKE) --no-print-directory build-win
+	tools/screenshot.sh $(WIN_BUILD_DIR)/app/GlyphCensus.exe docs/screenshot.png
