@@ -381,7 +381,7 @@ TEST(Program, CloseWhileMaximizedOrMinimizedSavesTheRestoredRectangle) {
     SetWindowPos(program.dialog(), nullptr, 40, 50, 300, 200, SWP_NOZORDER);
     ShowWindow(program.dialog(), show);
     EXPECT_TRUE(show == SW_MAXIMIZE ? IsZoomed(program.dialog()) : IsIconic(program.dialog()));
-    PostMessageW(program.dialog(), WM_COMMAND, 27, 0);  // what Escape becomes
+    program.PressKey(VK_ESCAPE);
     EXPECT_EQ(program.WaitForExit(10000), 0u);
     EXPECT_EQ(ReadSettings(folder), ExpectedSettings(40, 50, 300, 200)) << show;
   }
