@@ -80,7 +80,7 @@
 
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/job_active.h"
-#include "fontio/font_image.h"
+#include "fontio/font_structure.h"
 
 namespace {
 
@@ -522,22 +522,6 @@ bool GlyphIsInked(MeasuringContext* context, FT_UInt glyph) {
   uint8_t& verdict = context->verdicts[glyph];
   if (verdict == kUnknown) verdict = JudgeGlyph(context, glyph);
   return verdict == kInked;
-}
-
-// FreeType takes a collection only by the exact tag "ttcf" and with a font
-// count that the file can hold, while the container rules accept the tag in
-// any letter case and do not look at the count. Only the first font is
-// measured, so the header is rewritten to what FreeType takes: "ttcf" and one
-// font.
-void NormalizeCollectionHeader(MutableByteView image) {
-  if (!IsFontSignature(AsConst(image), "ttcf")) return;
-  uint32_t count = 0;
-  if (std::memcmp(image.data, "ttcf", 4) == 0 && ReadU32(AsConst(image), 8, &count) && count != 0 &&
-      count <= image.size / 32) {
-    return;  // already as FreeType takes it
-  }
-  WriteBytes(image, 0, reinterpret_cast<const uint8_t*>("ttcf"), 4);
-  WriteU32(image, 8, 1);
 }
 
 }  // namespace

@@ -59,3 +59,13 @@ bool FontStructureFits(ByteView image) {
   }
   return true;
 }
+
+void NormalizeCollectionHeader(MutableByteView image) {
+  if (!IsFontSignature(AsConst(image), "ttcf")) return;
+  WriteBytes(image, 0, reinterpret_cast<const uint8_t*>("ttcf"), 4);
+  uint32_t count = 0;
+  ReadU32(AsConst(image), 8, &count);
+  // A font needs at least its offset (4 bytes) and a directory of one table
+  // (28 bytes): FreeType's own limit.
+  if (count == 0 || count > image.size / 32) WriteU32(image, 8, 1);
+}

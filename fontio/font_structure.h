@@ -14,3 +14,10 @@
 // reads past the end, faults, and leaves its font lock held, so that every
 // later font call of the process hangs.
 bool FontStructureFits(ByteView image);
+
+// Rewrites a collection's header ("ttcf" in any letter case) to what font
+// loaders take: the tag exactly "ttcf", and a font count of 1 when the count
+// is 0 or more than the image could hold. The container rules accept the tag
+// in any case and do not look at the count, but FreeType (also inside Wine)
+// refuses both. Only the first font is measured. Other images are unchanged.
+void NormalizeCollectionHeader(MutableByteView image);

@@ -122,4 +122,23 @@ TEST(FontStructure, AnAbsurdFontCountEndsAtTheFirstOffsetOutsideTheImage) {
   EXPECT_TRUE(Fits(b));  // no fonts: nothing runs off the image
 }
 
+TEST(FontStructure, CollectionHeadersAreRewrittenAsLoadersTakeThem) {
+  std::vector<uint8_t> b = Collection(2, 1);
+  b[0] = 'T', b[1] = 't', b[2] = 'C', b[3] = 'F';
+  const std::vector<uint8_t> lowerCase = Collection(2, 1);
+  NormalizeCollectionHeader(MutableByteView{b.data(), b.size()});
+  EXPECT_EQ(b, lowerCase);  // the tag in lower case, the count kept
+  PutU32(&b, 8, 0xFFFFFFFF);
+  NormalizeCollectionHeader(MutableByteView{b.data(), b.size()});
+  EXPECT_EQ(b[11], 1);  // an absurd count becomes 1
+  EXPECT_EQ(b[8] | b[9] | b[10], 0);
+  PutU32(&b, 8, 0);
+  NormalizeCollectionHeader(MutableByteView{b.data(), b.size()});
+  EXPECT_EQ(b[11], 1);
+  std::vector<uint8_t> sfnt = Sfnt(1, 1);
+  const std::vector<uint8_t> before = sfnt;
+  NormalizeCollectionHeader(MutableByteView{sfnt.data(), sfnt.size()});
+  EXPECT_EQ(sfnt, before);
+}
+
 }  // namespace
