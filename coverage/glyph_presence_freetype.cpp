@@ -464,7 +464,8 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
     }
     outline.contours[c] = static_cast<short>(at - 1);
   }
-  outline.flags = slot->outline.flags & FT_OUTLINE_EVEN_ODD_FILL;
+  // Keep FT_OUTLINE_OWNER, or FT_Outline_Done frees nothing.
+  outline.flags = (outline.flags & FT_OUTLINE_OWNER) | (slot->outline.flags & FT_OUTLINE_EVEN_ODD_FILL);
 
   bool inked = false;
   if (cost <= context->drawingBudget) {
