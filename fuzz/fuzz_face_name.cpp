@@ -8,8 +8,9 @@
 // are not compared.
 //
 // Also checked: a refused image is left unchanged, the name has at most 259
-// units, and ReadFaceName gives the same name when run on its own output's
-// original bytes again (it keeps no state).
+// units, and ReadFaceName gives the same name when run on the original bytes
+// again (it keeps no state). The structure check made before registration and
+// the collection header rewrite run on every input too.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
+#include "fontio/font_structure.h"
 
 namespace {
 
@@ -109,10 +111,20 @@ Holding CheckRecord(ByteView original, ByteView marked, const std::vector<Record
   return Holding::Holds;
 }
 
+// The structure check that guards registration, and the collection header
+// rewrite, on the same images (the sanitizers watch their reads and writes).
+void CheckStructure(const std::vector<uint8_t>& original) {
+  std::vector<uint8_t> image = original;
+  NormalizeCollectionHeader(MutableByteView{image.data(), image.size()});
+  FontStructureFits(ByteView{image.data(), image.size()});
+  if (!IsFontSignature(ByteView{original.data(), original.size()}, "ttcf")) Check(image == original);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> original(data, data + size);
+  CheckStructure(original);
   std::vector<uint8_t> image = original;
   FaceName name = u"previous";
   const bool read = ReadFaceName(MutableByteView{image.data(), image.size()}, &name);

@@ -102,6 +102,19 @@ def main():
     records = [(3, 1, 0x409, 1, 3, 0), (3, 1, 0x409, 1, 4, 1), (1, 0, 0, 1, 600, 0), (3, 1, 0x411, 1, 6, 0xFFF0)]
     write("fuzz_face_name", "odd_records.ttf", h.with_table(ttf, b"name", h.raw_name_table(records, family)))
     write("fuzz_face_name", "name_past_end.ttf", h.set_record(named, b"name", offset=size - 20, length=400))
+    # Regression cases: inputs that once hung or exhausted a backend.
+    huge = h.synth_font("Huge", {"space": (500, None), "huge": (16, h.zigzag(40, 32767))},
+                        {0x20: "space", 0x41: "huge", 0x3042: "huge", 0x4E00: "huge"},
+                        upem=16, ascent=13, descent=3)
+    wraps = h.set_record(named, b"name", offset=0xFFFFFFF0, length=0x20)
+    names_past_end = h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, 14, 0)], b"", count=65535))
+    capitals = b"TTCF" + h.set_u32(ttc, 8, 0xFFFFFFFF)[4:]
+    for target in ("fuzz_pipeline", "fuzz_face_name", "fuzz_font_image"):
+        write(target, "regression-huge-outline.ttf", huge)
+        write(target, "regression-name-offset-wraps.ttf", wraps)
+        write(target, "regression-name-records-past-end.ttf", names_past_end)
+        write(target, "regression-numtables-65535.ttf", struct.pack(">IH3H", 0x00010000, 65535, 0, 0, 0))
+        write(target, "regression-ttcf-capitals-count-max.ttc", capitals)
     cr = "A\rB".encode("utf-16-be")
     write("fuzz_face_name", "carriage_return.ttf",
           h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, len(cr), 0)], cr)))
