@@ -308,6 +308,19 @@ TEST(Program, QuickArrowPressesWhileMeasuringEndWithTheLastChoice) {
   EXPECT_EQ(program.WaitForExit(30000), 0u);
 }
 
+TEST(Program, OverLongArgumentIsRefusedCleanly) {
+  const std::wstring folder = MixedFolder(L"e2e_long_argument");
+  ProgramDriver program;
+  // 260 units and more cannot be a path of the program's: as if none was given.
+  ASSERT_TRUE(program.Start(folder, folder + L"\\" + std::wstring(300 - folder.size(), L'x') + L".ttf"));
+  program.PressKey(VK_RIGHT);
+  Sleep(kQuiet);
+  EXPECT_EQ(program.Caption(), L"GlyphCensus");
+  EXPECT_EQ(program.Report(), L"");
+  program.PressKey(VK_RETURN);
+  EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
 // ---- closing and the settings file ------------------------------------------
 
 std::string ReadSettings(const std::wstring& folder) {
