@@ -2,6 +2,8 @@
 # on Debian 12:
 #
 #   make run FONT=path   build the glyphcensus command and measure each FONT
+#                        (several paths separated by spaces; ARGS=--missing
+#                        also lists the characters a font does not draw)
 #   make test            install the packages, build Linux and Windows, run
 #                        every test natively and under Wine, check the exes
 #
@@ -21,6 +23,7 @@ BUILD_DIR ?= build
 WIN_BUILD_DIR ?= build-win
 DEPS_DIR ?= $(CURDIR)/.deps
 FONT ?= /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
+ARGS ?=
 
 # Every Debian package the builds and tests need, in one list.
 PACKAGES := \
@@ -115,7 +118,7 @@ check-windows-imports: build-win
 run: packages build-linux-cli
 	@for f in $(FONT); do \
 	  echo "=== $$f"; \
-	  $(BUILD_DIR)/cli/glyphcensus "$$f" || status=$$?; \
+	  $(BUILD_DIR)/cli/glyphcensus $(ARGS) "$$f" || status=$$?; \
 	done; exit $${status:-0}
 
 .PHONY: build-linux-cli
