@@ -693,6 +693,9 @@ def main():
     ipag = font_bytes(subset_font(IPAGOTHIC, kana + [ord(k) for k in KANJI_SAMPLE]))
     otf = synth_font("SynthCFF", {"space": (500, None), "A": (600, box(50, 0, 550, 700))},
                      {0x20: "space", 0x41: "A", 0x3042: "A"}, cff=True)
+    # First in natural file-name order: the Windows program's walk through the
+    # folder starts here.
+    c.add("0_start_here.ttf", dejavu, "report", "report", "intact subset of DejaVu Sans, first in the folder")
     add_valid(c, dejavu, ipag, otf)
     add_truncations(c, "dejavu", dejavu)
     add_truncations(c, "ipag", ipag)
