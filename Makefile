@@ -15,6 +15,7 @@
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
 .DEFAULT_GOAL := build-linux
+MAKEFLAGS += --no-print-directory
 
 JOBS ?= 2
 CTEST_JOBS ?= 1
