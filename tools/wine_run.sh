@@ -29,9 +29,18 @@ fi
 
 if [[ "${GLYPHCENSUS_WINE_GRAPHICS:-null}" == null ]]; then unset DISPLAY WAYLAND_DISPLAY; fi
 
+limit=${GLYPHCENSUS_WINE_TIMEOUT:-600}
+# timeout runs in its own process group, so a signal to this script (ctest
+# ending a test that ran too long) is passed on by hand; timeout then ends Wine.
+exec 3<&0
+timeout --kill-after=10 "$limit" "$WINE64" "$@" <&3 &
+child=$!
+trap 'kill -TERM "$child" 2>/dev/null || true' TERM INT HUP
 status=0
-timeout --kill-after=10 "${GLYPHCENSUS_WINE_TIMEOUT:-600}" "$WINE64" "$@" || status=$?
+while kill -0 "$child" 2>/dev/null; do
+  wait "$child" && status=0 || status=$?
+done
 if [[ $status -eq 124 || $status -eq 137 ]]; then
-  echo "wine_run: $1 timed out after ${GLYPHCENSUS_WINE_TIMEOUT:-600} s" >&2
+  echo "wine_run: $1 timed out after $limit s" >&2
 fi
 exit "$status"
