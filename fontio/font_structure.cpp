@@ -22,12 +22,39 @@ bool NamingTableFits(ByteView image, uint64_t table) {
   return true;
 }
 
+// The cmap at [table, table + length): its encoding records, and for the
+// (3, 10) subtables of format 12 their groups, lie inside the table. (Wine's
+// Uniscribe reads a copy of the table that long and searches those groups for
+// characters outside the Basic Multilingual Plane.)
+bool CmapFits(ByteView image, uint64_t table, uint64_t length) {
+  ByteView cmap;
+  uint16_t count = 0;
+  if (!SubView(image, table, length, &cmap) || !ReadU16(cmap, 2, &count) || !FitsIn(cmap.size, 4, 8 * uint64_t{count})) {
+    return false;
+  }
+  for (uint64_t k = 0; k < count; ++k) {
+    uint16_t platform = 0, encoding = 0, format = 0;
+    uint32_t subtable = 0, groups = 0;
+    ReadU16(cmap, 4 + 8 * k, &platform);
+    ReadU16(cmap, 4 + 8 * k + 2, &encoding);
+    ReadU32(cmap, 4 + 8 * k + 4, &subtable);
+    if (platform != 3 || encoding != 10) continue;
+    if (!ReadU16(cmap, subtable, &format)) return false;
+    if (format != 12) continue;
+    if (!ReadU32(cmap, uint64_t{subtable} + 12, &groups) || !FitsIn(cmap.size, uint64_t{subtable} + 16, 12 * uint64_t{groups})) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool FontFits(ByteView image, uint64_t directory) {
   uint16_t numTables = 0;
   if (!ReadU16(image, directory + 4, &numTables) || !FitsIn(image.size, directory, 12 + 16 * uint64_t{numTables})) {
     return false;
   }
   bool namingTableSeen = false;
+  bool cmapSeen = false;
   for (uint64_t k = 0; k < numTables; ++k) {
     const uint64_t record = directory + 12 + 16 * k;
     uint8_t tag[4] = {};
@@ -40,6 +67,10 @@ bool FontFits(ByteView image, uint64_t directory) {
     if (!namingTableSeen && tag[0] == 'n' && tag[1] == 'a' && tag[2] == 'm' && tag[3] == 'e') {
       namingTableSeen = true;  // loaders use the first one
       if (!NamingTableFits(image, offset)) return false;
+    }
+    if (!cmapSeen && tag[0] == 'c' && tag[1] == 'm' && tag[2] == 'a' && tag[3] == 'p') {
+      cmapSeen = true;
+      if (!CmapFits(image, offset, length)) return false;
     }
   }
   return true;

@@ -6,13 +6,17 @@
 // True when, for every font in the image (the sfnt at offset 0, or each font
 // that a collection's header lists, "ttcf" in any letter case), these lie
 // inside the image: the table directory (offset table and all numTables
-// records), every table that the records list, and in the first naming table
-// all its name records and every string they point at.
+// records), every table that the records list, in the first naming table all
+// its name records and every string they point at, and inside the first cmap
+// its encoding records and the groups of its (3, 10) format 12 subtables.
 //
 // Some loaders walk these without comparing them with the data's length, or
 // add an offset and a length in 32 bits. Wine's AddFontMemResourceEx then
 // reads past the end, faults, and leaves its font lock held, so that every
-// later font call of the process hangs.
+// later font call of the process hangs; Wine's Uniscribe searches a format 12
+// cmap by its group count and crashes the process. (Wine's Uniscribe follows
+// the offsets inside GSUB, GPOS and GDEF unchecked as well; those are not
+// checked here.)
 bool FontStructureFits(ByteView image);
 
 // Rewrites a collection's header ("ttcf" in any letter case) to what font

@@ -27,7 +27,7 @@ import zlib
 from fontTools import subset
 from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
-from fontTools.ttLib import TTCollection, TTFont
+from fontTools.ttLib import TTCollection, TTFont, newTable
 
 DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 IPAGOTHIC = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
@@ -627,6 +627,29 @@ def add_outline_damage(c):
     c.add("hhea_metrics_65535.ttf", set_u16(plain, hhea_offset + 34, 65535), "either", "either",
           "hhea numberOfHMetrics 65535 with a short hmtx")
     del hmtx_offset
+    # A cmap whose format 12 subtable claims 2^28 groups and holds two.
+    groups = struct.pack(">III", 0x41, 0x5A, 2) + struct.pack(">III", 0x3041, 0x3096, 2)
+    cmap12 = struct.pack(">HHIII", 12, 0, 16 + len(groups), 0, 0x10000000) + groups
+    cmap = struct.pack(">HHHHI", 0, 1, 3, 10, 12) + cmap12
+    c.add("cmap12_groups_huge.ttf", with_table(plain, b"cmap", cmap), "either", "either",
+          "a format 12 cmap claiming 2^28 groups")
+    # TrueType instructions that jump back forever: in the glyph, and in the
+    # control value program that runs whenever a size is set.
+    from fontTools.ttLib.tables import ttProgram
+    loop = b"\xb8\xff\xfd\x1c"  # PUSHW -3, JMPR: back to the push
+    for where in ("glyph", "prep"):
+        font = TTFont(io.BytesIO(plain))
+        program = ttProgram.Program()
+        program.fromBytecode(loop)
+        if where == "glyph":
+            font["glyf"]["A"].program = program
+        else:
+            font["prep"] = newTable("prep")
+            font["prep"].program = program
+        font["maxp"].maxStackElements = 16
+        font["maxp"].maxSizeOfInstructions = len(loop)
+        c.add("instructions_loop_%s.ttf" % where, font_bytes(font), "either", "either",
+              "TrueType instructions in the %s that jump back forever" % where)
 
 
 def hole(x0, y0, x1, y1):

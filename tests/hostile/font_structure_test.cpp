@@ -114,6 +114,32 @@ TEST(FontStructure, NameRecordsAndStringsMustLieInsideTheImage) {
   EXPECT_FALSE(Fits(b));
 }
 
+// An sfnt whose only table is a cmap with a (3, 10) format 12 subtable of
+// `groups` groups, of which `present` are there.
+std::vector<uint8_t> WithCmap12(uint32_t groups, uint32_t present) {
+  std::vector<uint8_t> b = Sfnt(1, 1);
+  const size_t table = b.size();
+  b.resize(table + 12 + 16 + 12 * present, 0);
+  b[12] = 'c', b[13] = 'm', b[14] = 'a', b[15] = 'p';
+  SetRecord(&b, 0, 0, static_cast<uint32_t>(table), static_cast<uint32_t>(b.size() - table));
+  PutU16(&b, table + 2, 1);  // one encoding record: (3, 10) at offset 12
+  PutU16(&b, table + 4, 3);
+  PutU16(&b, table + 6, 10);
+  PutU32(&b, table + 8, 12);
+  PutU16(&b, table + 12, 12);  // format 12
+  PutU32(&b, table + 12 + 12, groups);
+  return b;
+}
+
+TEST(FontStructure, Format12CmapGroupsMustLieInsideTheTable) {
+  EXPECT_TRUE(Fits(WithCmap12(2, 2)));
+  EXPECT_FALSE(Fits(WithCmap12(3, 2)));
+  EXPECT_FALSE(Fits(WithCmap12(0x10000000, 2)));
+  std::vector<uint8_t> b = WithCmap12(2, 2);
+  PutU16(&b, 28 + 2, 400);  // encoding records beyond the table
+  EXPECT_FALSE(Fits(b));
+}
+
 TEST(FontStructure, AnAbsurdFontCountEndsAtTheFirstOffsetOutsideTheImage) {
   std::vector<uint8_t> b = Collection(2, 1);
   PutU32(&b, 8, 0xFFFFFFFF);
