@@ -109,7 +109,10 @@ def main():
     wraps = h.set_record(named, b"name", offset=0xFFFFFFF0, length=0x20)
     names_past_end = h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, 14, 0)], b"", count=65535))
     capitals = b"TTCF" + h.set_u32(ttc, 8, 0xFFFFFFFF)[4:]
+    groups = struct.pack(">III", 0x41, 0x5A, 2)
+    cmap12 = struct.pack(">HHHHI", 0, 1, 3, 10, 12) + struct.pack(">HHIII", 12, 0, 28, 0, 0x10000000) + groups
     for target in ("fuzz_pipeline", "fuzz_face_name", "fuzz_font_image"):
+        write(target, "regression-cmap12-groups-huge.ttf", h.with_table(ttf, b"cmap", cmap12))
         write(target, "regression-huge-outline.ttf", huge)
         write(target, "regression-name-offset-wraps.ttf", wraps)
         write(target, "regression-name-records-past-end.ttf", names_past_end)
