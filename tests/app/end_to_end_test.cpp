@@ -201,6 +201,11 @@ TEST(Program, ArrowsStepThroughAFolderOfMixedFiles) {
   Sleep(kQuiet);
   EXPECT_EQ(program.WaitForMessageBox(0), nullptr);
   EXPECT_EQ(program.Caption(), L"(5/7)m5.woff2");
+  // The key never reached the result box: its caret is still at the start.
+  DWORD start = 1, end = 1;
+  SendMessageW(program.resultBox(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 0u);
 
   program.PressKey(VK_LEFT);  // m6, refused
   program.PressKey(VK_LEFT);  // m5
