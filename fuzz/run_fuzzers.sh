@@ -46,7 +46,7 @@ for target in "${targets[@]}"; do
   work=$build/work/$target
   mkdir -p "$work"
   options=(-timeout=20 -rss_limit_mb=2048 -max_len=262144 -artifact_prefix="$build/artifacts/$target-"
-           -print_final_stats=1)
+           -dict="$root/fuzz/fonts.dict" -print_final_stats=1)
   if [[ $smoke -eq 1 ]]; then
     echo "== $target: the seed corpus"
     "$binary" "${options[@]}" -runs=0 "$seeds"
