@@ -60,7 +60,7 @@ void ReportError(const std::string& path, const std::string& reason) {
 // Reserves room for `size` bytes and asks the kernel to back the buffer with
 // large pages: a CJK font is several megabytes, and touching it 4 KiB page by
 // page costs more than measuring it. Only a hint; nothing depends on it.
-void ReserveInLargePages(std::vector<uint8_t>* bytes, size_t size) {
+void ReserveInLargePages(FontBytes* bytes, size_t size) {
   bytes->reserve(size);
 #ifdef MADV_HUGEPAGE
   constexpr uintptr_t kLargePage = 2 * 1024 * 1024;
@@ -75,7 +75,7 @@ void ReserveInLargePages(std::vector<uint8_t>* bytes, size_t size) {
 
 // Reads a regular file of at most kMaxFileSize bytes. On failure, `reason`
 // says why.
-bool ReadFontFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* reason) {
+bool ReadFontFile(const std::string& path, FontBytes* bytes, std::string* reason) {
   // Look before opening: opening a FIFO or a device could block or never end.
   struct stat info;
   if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
@@ -141,11 +141,16 @@ std::vector<std::u16string> SplitLines(const std::u16string& text) {
 }
 
 // For --missing: the characters of each set that the font does not draw,
-// measured on a fresh copy of the image.
-std::vector<std::u16string> FindMissingCharacters(FontImage image) {
+// measured on an image made anew from the file, since the report has marked the
+// face name in its own. (Making it anew rather than copying the image also keeps
+// the untouched zero pages of a large WOFF image out of memory.)
+std::vector<std::u16string> FindMissingCharacters(FontBytes fileBytes) {
   std::vector<std::u16string> missing(kCharacterSetCount);
+  FontImage image;
   FaceName faceName;
-  if (!ReadFaceName(ImageBytes(image), &faceName)) return missing;
+  if (!MakeFontImage(std::move(fileBytes), &image) || !ReadFaceName(ImageBytes(image), &faceName)) {
+    return missing;
+  }
   MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), faceName);
   if (context == nullptr) return missing;
   for (int set = 0; set < kCharacterSetCount; ++set) {
@@ -175,20 +180,20 @@ void PrintMissingList(const std::u16string& missing) {
 // stderr) when the file cannot be measured.
 bool MeasureFile(const std::string& path, const Options& options, bool introduce,
                  bool* printedBefore) {
-  std::vector<uint8_t> bytes;
+  FontBytes bytes;
   std::string reason;
   if (!ReadFontFile(path, &bytes, &reason)) {
     ReportError(path, reason);
     return false;
   }
   const FontContainer container = DetectFontContainer(ByteView{bytes.data(), bytes.size()});
+  FontBytes fileForMissing;
+  if (options.listMissing) fileForMissing = bytes;
   FontImage image;
   if (container == FontContainer::Refused || !MakeFontImage(std::move(bytes), &image)) {
     ReportError(path, RefusalReason(container));
     return false;
   }
-  FontImage unmarked;
-  if (options.listMissing) unmarked = image;
 
   ConsoleReport report;
   ConsoleProgress progress;
@@ -203,7 +208,10 @@ bool MeasureFile(const std::string& path, const Options& options, bool introduce
   }
   const std::vector<std::u16string> lines = SplitLines(report.text);
   std::vector<std::u16string> missing;
-  if (options.listMissing && lines.size() > 1) missing = FindMissingCharacters(std::move(unmarked));
+  if (options.listMissing && lines.size() > 1) {
+    image = FontImage();
+    missing = FindMissingCharacters(std::move(fileForMissing));
+  }
 
   if (*printedBefore) std::printf("\n");
   if (introduce) std::printf("%s\n", path.c_str());

@@ -11,14 +11,16 @@ namespace {
 bool MakeWoffImage(ByteView woff, FontImage* image) {
   const int32_t size = ConvertWoffToSfnt(woff, kWoffSizeQuery, MutableByteView{});
   if (size < 0 || static_cast<uint32_t>(size) > kMaxConvertedImageSize) return false;
-  image->bytes.assign(static_cast<size_t>(size), 0);
-  ConvertWoffToSfnt(woff, kWoffConvert, ImageBytes(*image));
+  // Fresh zeroed storage: the converter need not clear it, and pages that no
+  // table reaches are never touched.
+  image->bytes = FontBytes(static_cast<size_t>(size));
+  WriteWoffTables(woff, ImageBytes(*image));
   return true;
 }
 
 }  // namespace
 
-bool MakeFontImage(std::vector<uint8_t> fileBytes, FontImage* image) {
+bool MakeFontImage(FontBytes fileBytes, FontImage* image) {
   image->bytes.clear();
   if (fileBytes.size() > 0x7FFFFFFFu) return false;  // the image length is a signed 32-bit count
   const ByteView file{fileBytes.data(), fileBytes.size()};

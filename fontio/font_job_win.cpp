@@ -28,7 +28,7 @@ enum class ReadOutcome { Read, CannotOpen, TooLarge };
 
 // Reads the whole file with one request. Only the bytes actually delivered are
 // kept, so a file that shrank after its size was taken is measured as read.
-ReadOutcome ReadWholeFile(const wchar_t* path, std::vector<uint8_t>* bytes) {
+ReadOutcome ReadWholeFile(const wchar_t* path, FontBytes* bytes) {
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                             nullptr);
   if (file == INVALID_HANDLE_VALUE) return ReadOutcome::CannotOpen;
@@ -62,7 +62,7 @@ ReadOutcome ReadWholeFile(const wchar_t* path, std::vector<uint8_t>* bytes) {
 DWORD WINAPI RunFontJob(LPVOID fontJob) {
   const FontJob& job = *static_cast<const FontJob*>(fontJob);
 
-  std::vector<uint8_t> fileBytes;
+  FontBytes fileBytes;
   switch (ReadWholeFile(job.path, &fileBytes)) {
     case ReadOutcome::CannotOpen:
       ShowCannotOpen(job.dialog);

@@ -105,11 +105,7 @@ bool TableTagLess(const WoffTableEntry& a, const WoffTableEntry& b) {
   return false;
 }
 
-int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination) {
-  const int32_t total = ReadTotalSfntSize(woff);
-  if (mode == kWoffSizeQuery) return total;
-
-  if (destination.size != 0) std::memset(destination.data, 0, destination.size);
+void WriteWoffTables(ByteView woff, MutableByteView destination) {
   WriteOffsetTable(woff, destination);
 
   std::vector<WoffTableEntry> entries = ReadTableDirectory(woff);
@@ -129,5 +125,13 @@ int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination) 
     WriteTableData(woff, entry, destination, position);
     position += (uint64_t{entry.origLength} + 3) & ~uint64_t{3};  // padding stays zero
   }
+}
+
+int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination) {
+  const int32_t total = ReadTotalSfntSize(woff);
+  if (mode == kWoffSizeQuery) return total;
+
+  if (destination.size != 0) std::memset(destination.data, 0, destination.size);
+  WriteWoffTables(woff, destination);
   return total;
 }

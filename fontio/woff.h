@@ -34,3 +34,7 @@ bool TableTagLess(const WoffTableEntry& a, const WoffTableEntry& b);
 // outside `woff`, whose data does not fit into `destination`, or whose stream
 // inflates to less than its origLength, leaves zero bytes in its place.
 int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination);
+
+// The writing half of ConvertWoffToSfnt, for a destination that is all zero
+// already: it writes only what the conversion puts there.
+void WriteWoffTables(ByteView woff, MutableByteView zeroedDestination);

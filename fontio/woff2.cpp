@@ -14,11 +14,11 @@ uint32_t Woff2FinalSize(ByteView woff2) {
   return std::min(total, kWoff2MaxImageSize);
 }
 
-std::vector<uint8_t> ConvertWoff2File(ByteView woff2) {
+FontBytes ConvertWoff2File(ByteView woff2) {
   std::string buffer(Woff2FinalSize(woff2), '\0');
   woff2::WOFF2StringOut out(&buffer);  // default maximum: kWoff2MaxImageSize
   // The outcome is not examined: a failed conversion still yields the buffer as
   // the decoder left it. The image length is the buffer's, not out.Size().
   woff2::ConvertWOFF2ToTTF(woff2.data, woff2.size, &out);
-  return std::vector<uint8_t>(buffer.begin(), buffer.end());
+  return FontBytes(buffer.begin(), buffer.end());
 }

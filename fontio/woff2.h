@@ -1,9 +1,9 @@
 #pragma once
 // WOFF2 to sfnt conversion, by the woff2 decoder library.
 #include <cstdint>
-#include <vector>
 
 #include "fontio/big_endian_reader.h"
+#include "fontio/font_image.h"
 
 // The largest WOFF2 image: the decoder's default output limit (30 MiB).
 constexpr uint32_t kWoff2MaxImageSize = 31457280;
@@ -15,4 +15,4 @@ uint32_t Woff2FinalSize(ByteView woff2);
 // Converts the bytes of a WOFF2 file. Never refuses: the image is the decoder's
 // output buffer, which starts as Woff2FinalSize zero bytes, whatever the
 // decoder's outcome (possibly empty, partly written, or all zero).
-std::vector<uint8_t> ConvertWoff2File(ByteView woff2);
+FontBytes ConvertWoff2File(ByteView woff2);

@@ -2,7 +2,10 @@
 //
 // Checks, besides the sanitizers: a refused file yields an empty image; an sfnt
 // or collection image is the file as read; a WOFF image is totalSfntSize bytes
-// and never larger than the cap; the size query and the conversion agree.
+// and never larger than the cap; the size query and the conversion agree; the
+// image, converted into fresh zeroed storage, equals the conversion into a
+// dirty destination.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +25,8 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-void CheckWoff(ByteView file) {
+// The conversion into a destination filled with garbage first.
+std::vector<uint8_t> CheckWoff(ByteView file) {
   const int32_t total = ConvertWoffToSfnt(file, kWoffSizeQuery, MutableByteView{});
   uint32_t header = 0;
   if (!ReadU32(file, 16, &header)) {
@@ -36,6 +40,7 @@ void CheckWoff(ByteView file) {
   std::vector<uint8_t> destination(size, 0xEE);
   Check(ConvertWoffToSfnt(file, kWoffConvert, MutableByteView{destination.data(), destination.size()}) ==
         total);
+  return destination;
 }
 
 }  // namespace
@@ -43,8 +48,9 @@ void CheckWoff(ByteView file) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ByteView file{data, size};
   const FontContainer container = DetectFontContainer(file);
+  std::vector<uint8_t> converted;
   if (container == FontContainer::Woff) {
-    CheckWoff(file);
+    converted = CheckWoff(file);
     uint32_t total = 0;
     ReadU32(file, 16, &total);
     if (total > kLargestFuzzedImage) return 0;
@@ -53,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FontImage image;
   image.bytes.assign(3, 0xAB);  // a previous image must not survive
-  const bool made = MakeFontImage(std::vector<uint8_t>(data, data + size), &image);
+  const bool made = MakeFontImage(FontBytes(data, data + size), &image);
   switch (container) {
     case FontContainer::Refused:
       Check(!made && image.bytes.empty());
@@ -67,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ReadU32(file, 16, &total);
       Check(made == (total <= kMaxConvertedImageSize));
       Check(made ? image.bytes.size() == total : image.bytes.empty());
+      Check(!made || total != converted.size() ||
+            std::equal(converted.begin(), converted.end(), image.bytes.begin()));
       break;
     }
     case FontContainer::Woff2:

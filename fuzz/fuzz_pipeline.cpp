@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   FontImage image;
-  if (!MakeFontImage(std::vector<uint8_t>(data, data + size), &image) || image.bytes.size() > kLargestImage) {
+  if (!MakeFontImage(FontBytes(data, data + size), &image) || image.bytes.size() > kLargestImage) {
     return 0;
   }
   FaceName name;

@@ -26,13 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   }
   const uint8_t* data = bytes.data();
   const ByteView file{data, size};
-  const std::vector<uint8_t> image = ConvertWoff2File(file);
+  const FontBytes image = ConvertWoff2File(file);
   if (image.size() < Woff2FinalSize(file) || image.size() > kWoff2MaxImageSize) std::abort();
   // The same image through the font job's entry (skipped for large images: it
   // only repeats the conversion).
   if (DetectFontContainer(file) == FontContainer::Woff2 && image.size() <= (1u << 20)) {
     FontImage made;
-    if (!MakeFontImage(std::vector<uint8_t>(data, data + size), &made) || made.bytes != image) std::abort();
+    if (!MakeFontImage(FontBytes(data, data + size), &made) || made.bytes != image) std::abort();
   }
   return 0;
 }

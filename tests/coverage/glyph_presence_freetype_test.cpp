@@ -25,9 +25,9 @@ const char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 // CFF outlines with cubic curves (fonts-urw-base35), when installed.
 const char kNimbusSans[] = "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf";
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
+FontBytes ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(file)), {});
+  return FontBytes((std::istreambuf_iterator<char>(file)), {});
 }
 
 std::string TestFont(const char* name) { return std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/" + name; }

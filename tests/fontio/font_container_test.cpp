@@ -82,14 +82,14 @@ TEST(MakeFontImage, SfntAndCollectionsAreTakenAsRead) {
     const Bytes file = ReadTestFile(name);
     ASSERT_FALSE(file.empty()) << name;
     FontImage image;
-    ASSERT_TRUE(MakeFontImage(file, &image)) << name;
-    EXPECT_EQ(image.bytes, file) << name;
+    ASSERT_TRUE(MakeFontImage(AsFontBytes(file), &image)) << name;
+    EXPECT_EQ(AsBytes(image.bytes), file) << name;
   }
   FontImage image;
   image.bytes = {1, 2, 3};
-  EXPECT_FALSE(MakeFontImage(ReadTestFile("collection_otto_first.ttc"), &image));
+  EXPECT_FALSE(MakeFontImage(AsFontBytes(ReadTestFile("collection_otto_first.ttc")), &image));
   EXPECT_TRUE(image.bytes.empty());
-  EXPECT_FALSE(MakeFontImage(Bytes{0, 1, 0}, &image));
+  EXPECT_FALSE(MakeFontImage(FontBytes{0, 1, 0}, &image));
 }
 
 // The expected sfnt of every WOFF file is rebuilt by the generator from the WOFF
@@ -106,16 +106,16 @@ TEST(MakeFontImage, WebFontsMatchTheirReferenceByteForByte) {
     ASSERT_FALSE(expected.empty()) << name;
     if (file[3] == '2') expected.resize(std::max<size_t>(expected.size(), U32At(file, 16)), 0);
     FontImage image;
-    ASSERT_TRUE(MakeFontImage(file, &image)) << name;
-    EXPECT_TRUE(image.bytes == expected) << name << ": " << image.bytes.size() << " bytes, expected "
+    ASSERT_TRUE(MakeFontImage(AsFontBytes(file), &image)) << name;
+    EXPECT_TRUE(AsBytes(image.bytes) == expected) << name << ": " << image.bytes.size() << " bytes, expected "
                                          << expected.size();
   }
 }
 
-Bytes WoffWithTotalSize(uint32_t totalSfntSize) {
+FontBytes WoffWithTotalSize(uint32_t totalSfntSize) {
   Bytes woff = Header("wOFF", 0x00010000, 44);
   WriteU32(MutableView(woff), 16, totalSfntSize);
-  return woff;
+  return AsFontBytes(woff);
 }
 
 TEST(MakeFontImage, WoffSizeLimits) {
@@ -127,7 +127,7 @@ TEST(MakeFontImage, WoffSizeLimits) {
   ASSERT_TRUE(MakeFontImage(WoffWithTotalSize(kMaxConvertedImageSize), &image));
   EXPECT_EQ(image.bytes.size(), kMaxConvertedImageSize);
   // A header too short to hold totalSfntSize gives an empty image.
-  ASSERT_TRUE(MakeFontImage(Header("wOFF", 0x00010000, 19), &image));
+  ASSERT_TRUE(MakeFontImage(AsFontBytes(Header("wOFF", 0x00010000, 19)), &image));
   EXPECT_TRUE(image.bytes.empty());
 }
 

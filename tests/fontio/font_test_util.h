@@ -8,8 +8,12 @@
 #include <vector>
 
 #include "fontio/big_endian_reader.h"
+#include "fontio/font_image.h"
 
 using Bytes = std::vector<uint8_t>;
+
+inline FontBytes AsFontBytes(const Bytes& bytes) { return FontBytes(bytes.begin(), bytes.end()); }
+inline Bytes AsBytes(const FontBytes& bytes) { return Bytes(bytes.begin(), bytes.end()); }
 
 inline std::string TestDataPath(const std::string& name) {
   return std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/" + name;

@@ -13,7 +13,7 @@ bool AllZero(const Bytes& bytes, size_t from = 0) {
   return std::all_of(bytes.begin() + std::min(from, bytes.size()), bytes.end(), [](uint8_t b) { return b == 0; });
 }
 
-Bytes Convert(const Bytes& file) { return ConvertWoff2File(View(file)); }
+Bytes Convert(const Bytes& file) { return AsBytes(ConvertWoff2File(View(file))); }
 
 TEST(Woff2FinalSize, TotalSfntSizeCappedAt30MiB) {
   Bytes file = ReadTestFile("tt.woff2");

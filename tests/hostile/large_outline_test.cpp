@@ -22,7 +22,7 @@ const std::string kClipFonts = std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/hostil
 // How many of `text` the font at `path` draws; -1 when it cannot be measured.
 int CountDrawn(const std::string& path, const char16_t* text) {
   std::ifstream file(path, std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  FontBytes bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   FontImage image;
   FaceName name;
   if (bytes.empty() || !MakeFontImage(bytes, &image) || !ReadFaceName(ImageBytes(image), &name)) return -1;
