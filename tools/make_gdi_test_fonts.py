@@ -28,23 +28,17 @@ import os
 import sys
 
 from fontTools.fontBuilder import FontBuilder
-from fontTools.pens.ttGlyphPen import TTGlyphPen
+from make_glyph_test_fonts import tt_box
 
 FIXED_TIME = 3600 * 24 * 365 * 100  # seconds since 1904, some day in 2003
 
 
 def box(x0, y0, x1, y1):
-    pen = TTGlyphPen(None)
-    pen.moveTo((x0, y0))
-    pen.lineTo((x0, y1))
-    pen.lineTo((x1, y1))
-    pen.lineTo((x1, y0))
-    pen.closePath()
-    return pen.glyph()
+    return tt_box((x0, y0, x1, y1))
 
 
 def empty():
-    return TTGlyphPen(None).glyph()
+    return tt_box(None)
 
 
 def build(path, family, glyphs):

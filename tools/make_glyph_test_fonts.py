@@ -98,8 +98,8 @@ CYRILLIC = ("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"
 SMALL_ROMAN = "".join(chr(c) for c in range(0x2170, 0x217A))
 
 
-def tt_box(box):
-    pen = TTGlyphPen(None)
+def draw_box(pen, box):
+    """A rectangle (x0, y0, x1, y1), clockwise; nothing for None."""
     if box is not None:
         x0, y0, x1, y1 = box
         pen.moveTo((x0, y0))
@@ -107,18 +107,17 @@ def tt_box(box):
         pen.lineTo((x1, y1))
         pen.lineTo((x1, y0))
         pen.closePath()
+
+
+def tt_box(box):
+    pen = TTGlyphPen(None)
+    draw_box(pen, box)
     return pen.glyph()
 
 
 def cff_box(box, advance):
     pen = T2CharStringPen(advance, None)
-    if box is not None:
-        x0, y0, x1, y1 = box
-        pen.moveTo((x0, y0))
-        pen.lineTo((x0, y1))
-        pen.lineTo((x1, y1))
-        pen.lineTo((x1, y0))
-        pen.closePath()
+    draw_box(pen, box)
     return pen.getCharString()
 
 
