@@ -92,6 +92,21 @@ TEST(CliTest, BadFilesAreReportedAndTheRestMeasured) {
   EXPECT_FALSE(std::getline(lines, line));
 }
 
+TEST(CliTest, RefusedCollectionsSaySo) {
+  // A collection whose first font has CFF outlines, and one whose first font
+  // lies past the end of the file.
+  const std::string pastEnd = testing::TempDir() + "glyphcensus_past_end.ttc";
+  std::ofstream(pastEnd, std::ios::binary) << std::string("ttcf\0\1\0\0\0\0\0\1\0\0\xFF\xF0", 16);
+  for (const std::string& path : {Data("collection_otto_first.ttc"), pastEnd}) {
+    const Outcome outcome = RunCommand("'" + path + "'");
+    EXPECT_EQ(outcome.status, 1) << path;
+    EXPECT_EQ(outcome.out, "") << path;
+    EXPECT_EQ(outcome.err.rfind("glyphcensus: " + path + ": a font collection glyphcensus does not read", 0),
+              0u) << outcome.err;
+  }
+  std::remove(pastEnd.c_str());
+}
+
 TEST(CliTest, DevicesAreRefusedWithoutReading) {
   const Outcome outcome = RunCommand("/dev/zero");
   EXPECT_EQ(outcome.status, 1);
