@@ -50,6 +50,17 @@ HANDLE LockFile(const std::wstring& path) {
   return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
+// Waits for the "cannot open" message box, checks its texts and closes it.
+void ExpectCannotOpenBoxAndCloseIt(ProgramDriver& program) {
+  HWND message = program.WaitForMessageBox(30000);
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(ReadWindowText(message), L"GlyphCensus");
+  EXPECT_EQ(ReadWindowText(GetDlgItem(message, 0xFFFF)), L"ファイルが開けません。");
+  PostMessageW(message, WM_COMMAND, IDOK, 0);
+  for (DWORD start = GetTickCount(); IsWindow(message) && GetTickCount() - start < 10000;) Sleep(20);
+  EXPECT_FALSE(IsWindow(message));
+}
+
 TEST(Program, StartedWithAFontMeasuresItAndShowsItsPlace) {
   const std::wstring folder = MixedFolder(L"e2e_start");
   ProgramDriver program;
@@ -187,13 +198,7 @@ TEST(Program, ArrowsStepThroughAFolderOfMixedFiles) {
 
   // m7.ttf cannot be opened: the message box, and again nothing else changes.
   program.PressKey(VK_RIGHT);
-  HWND message = program.WaitForMessageBox(30000);
-  ASSERT_NE(message, nullptr);
-  EXPECT_EQ(ReadWindowText(message), L"GlyphCensus");
-  EXPECT_EQ(ReadWindowText(GetDlgItem(message, 0xFFFF)), L"ファイルが開けません。");
-  PostMessageW(message, WM_COMMAND, IDOK, 0);
-  for (DWORD start = GetTickCount(); IsWindow(message) && GetTickCount() - start < 10000;) Sleep(20);
-  EXPECT_FALSE(IsWindow(message));
+  ExpectCannotOpenBoxAndCloseIt(program);
   EXPECT_EQ(program.Caption(), L"(5/7)m5.woff2");
   EXPECT_EQ(program.Report(), m5Report);
 
@@ -223,13 +228,7 @@ TEST(Program, UnopenableStartFileShowsTheMessageBox) {
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   ProgramDriver program;
   ASSERT_TRUE(program.Start(folder, folder + L"\\m7.ttf"));
-  HWND message = program.WaitForMessageBox(30000);
-  ASSERT_NE(message, nullptr);
-  EXPECT_EQ(ReadWindowText(message), L"GlyphCensus");
-  EXPECT_EQ(ReadWindowText(GetDlgItem(message, 0xFFFF)), L"ファイルが開けません。");
-  PostMessageW(message, WM_COMMAND, IDOK, 0);
-  for (DWORD start = GetTickCount(); IsWindow(message) && GetTickCount() - start < 10000;) Sleep(20);
-  EXPECT_FALSE(IsWindow(message));
+  ExpectCannotOpenBoxAndCloseIt(program);
   EXPECT_EQ(program.Caption(), L"GlyphCensus");
   EXPECT_EQ(program.Report(), L"");
 
@@ -240,7 +239,7 @@ TEST(Program, UnopenableStartFileShowsTheMessageBox) {
   program.PressKey(VK_LEFT);   // m6.ttf
   Sleep(kQuiet);
   program.PressKey(VK_RIGHT);  // m7.ttf again
-  message = program.WaitForMessageBox(30000);
+  HWND message = program.WaitForMessageBox(30000);
   ASSERT_NE(message, nullptr);
   program.PressKey(VK_LEFT);   // stop while the message box is shown
   program.PressKey(VK_LEFT);   // m5.woff2, once the stop is over
