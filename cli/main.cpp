@@ -114,18 +114,22 @@ bool ReadFontFile(const std::string& path, FontBytes* bytes, std::string* reason
   return true;
 }
 
-const char* RefusalReason(FontContainer container, ByteView file) {
+// Why the container rules refused the file.
+const char* RefusalReason(ByteView file) {
+  // They take a collection only when it is version 1 or 2 and its first font
+  // has TrueType outlines; say so, since CFF collections (such as Noto Sans
+  // CJK's) are common.
+  if (IsFontSignature(file, "ttcf")) {
+    return "a font collection glyphcensus does not read (it reads collections of version 1 "
+           "or 2 whose first font has TrueType outlines)";
+  }
+  return "not a font file glyphcensus reads (TrueType, OpenType, TrueType collection, "
+         "WOFF, WOFF2)";
+}
+
+// Why no image could be made of a file the container rules took.
+const char* ImageFailureReason(FontContainer container) {
   switch (container) {
-    case FontContainer::Refused:
-      // The container rules take a collection only when it is version 1 or 2
-      // and its first font has TrueType outlines; say so, since CFF
-      // collections (such as Noto Sans CJK's) are common.
-      if (IsFontSignature(file, "ttcf")) {
-        return "a font collection glyphcensus does not read (it reads collections of version 1 "
-               "or 2 whose first font has TrueType outlines)";
-      }
-      return "not a font file glyphcensus reads (TrueType, OpenType, TrueType collection, "
-             "WOFF, WOFF2)";
     case FontContainer::Woff: return "the WOFF file cannot be converted";
     case FontContainer::Woff2: return "the WOFF2 file cannot be converted";
     default: return "the font file is refused";
@@ -195,14 +199,14 @@ bool MeasureFile(const std::string& path, const Options& options, bool introduce
   }
   const FontContainer container = DetectFontContainer(ByteView{bytes.data(), bytes.size()});
   if (container == FontContainer::Refused) {
-    ReportError(path, RefusalReason(container, ByteView{bytes.data(), bytes.size()}));
+    ReportError(path, RefusalReason(ByteView{bytes.data(), bytes.size()}));
     return false;
   }
   FontBytes fileForMissing;
   if (options.listMissing) fileForMissing = bytes;
   FontImage image;
   if (!MakeFontImage(std::move(bytes), &image)) {
-    ReportError(path, RefusalReason(container, ByteView{}));
+    ReportError(path, ImageFailureReason(container));
     return false;
   }
 
