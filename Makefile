@@ -33,6 +33,7 @@ PACKAGES := \
   libz-mingw-w64-dev \
   wine64 wine xvfb imagemagick \
   libwoff-dev libbrotli-dev libfreetype-dev zlib1g-dev googletest woff2 \
+  libcli11-dev nlohmann-json3-dev \
   fonts-ipafont-gothic fonts-noto-cjk fonts-dejavu-core \
   python3 python3-fonttools python3-brotli unicode-data kanjidic locales \
   clang libclang-rt-14-dev

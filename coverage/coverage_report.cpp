@@ -10,6 +10,7 @@
 #include "coverage/glyph_presence.h"
 #include "coverage/job_active.h"
 #include "coverage/report_output.h"
+#include "coverage/set_counting.h"
 #include "fontio/face_name.h"
 
 namespace {
@@ -63,6 +64,19 @@ void FormatChunkCaption(const CharacterSet& set, int32_t chunk,
   AppendUnits(line, &length, u")");
 }
 
+struct ChunkCaptions {
+  WindowHandle dialog;
+  char16_t (*line)[kReportLineCapacity];
+};
+
+// Before each chunk of a kanji set: its numbered caption.
+void ShowChunkCaption(void* user, const CharacterSet& set, int32_t chunk) {
+  if (set.progress != ProgressKind::Numbered) return;
+  auto* captions = static_cast<ChunkCaptions*>(user);
+  FormatChunkCaption(set, chunk + 1, *captions->line);
+  SetProgressCaption(captions->dialog, *captions->line);
+}
+
 }  // namespace
 
 void AppendReportText(WindowHandle resultBox, const char16_t* text) {
@@ -105,17 +119,11 @@ void WriteCoverageReport(WindowHandle dialog, WindowHandle resultBox, MutableByt
   if (context == nullptr) return;  // the face-name line stays the only line
 
   char16_t line[kReportLineCapacity];  // one buffer for every line and caption
+  ChunkCaptions captions{dialog, &line};
   for (int setIndex = 0; setIndex < kCharacterSetCount; ++setIndex) {
     const CharacterSet& set = kCharacterSets[setIndex];
     if (set.progress == ProgressKind::Group) SetProgressCaption(dialog, GroupCaption(setIndex));
-    int32_t count = 0;
-    for (int32_t chunk = 0; chunk < set.chunkCount; ++chunk) {
-      if (set.progress == ProgressKind::Numbered) {
-        FormatChunkCaption(set, chunk + 1, line);
-        SetProgressCaption(dialog, line);
-      }
-      count += static_cast<int32_t>(CountPresentGlyphs(context, set.chunks[chunk]));
-    }
+    const int32_t count = CountCharacterSet(context, set, nullptr, ShowChunkCaption, &captions);
     FormatCoverageLine(set, count, line);
     AppendReportLine(resultBox, line);
   }

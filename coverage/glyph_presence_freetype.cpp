@@ -531,22 +531,30 @@ MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView 
                                        const FaceName& /*faceName*/) {
   // The face name only picks the registered font on Windows; here the image
   // (already marked) is opened directly, its first face for a collection.
-  // FreeType reads the image in place rather than from a copy: the report
-  // closes the context before the image's owner frees the image, and nothing
-  // changes the image after set-up.
   if (image.data == nullptr || image.size == 0 ||
       image.size > static_cast<size_t>(INT32_MAX)) {
     return nullptr;
   }
   NormalizeCollectionHeader(image);
+  return OpenFaceForMeasuring(AsConst(image), 0);
+}
+
+MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex) {
+  // FreeType reads the image in place rather than from a copy: the caller
+  // closes the context before the image's owner frees the image, and nothing
+  // changes the image while it is open.
+  if (image.data == nullptr || image.size == 0 ||
+      image.size > static_cast<size_t>(INT32_MAX) || faceIndex > 0xFFFF) {
+    return nullptr;
+  }
   auto* context = new MeasuringContext;
   if (FT_Init_FreeType(&context->library) != 0) {
     context->library = nullptr;
     ReleaseContext(context);
     return nullptr;
   }
-  if (FT_New_Memory_Face(context->library, image.data, static_cast<FT_Long>(image.size), 0,
-                         &context->face) != 0) {
+  if (FT_New_Memory_Face(context->library, image.data, static_cast<FT_Long>(image.size),
+                         static_cast<FT_Long>(faceIndex), &context->face) != 0) {
     context->face = nullptr;
     ReleaseContext(context);
     return nullptr;

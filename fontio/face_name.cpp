@@ -47,16 +47,19 @@ bool IsAcceptedFamilyRecord(const NameRecord& r) {
   }
 }
 
-// The offset of the table directory of the image's (first) font; false when the
-// image is not a font this program measures.
-bool FindDirectory(ByteView image, uint64_t* directory) {
+// The offset of the table directory of the image's font `faceIndex` (of a
+// collection; an sfnt has face 0 only); false when the image is not a font
+// this program measures.
+bool FindDirectory(ByteView image, uint32_t faceIndex, uint64_t* directory) {
   *directory = 0;
   if (IsFontSignature(image, "ttcf")) {
     uint32_t version = 0;
-    uint32_t firstFont = 0;
+    uint32_t fontOffset = 0;
     if (!ReadU32(image, 4, &version) || (version != 0x00010000 && version != 0x00020000)) return false;
-    if (!ReadU32(image, 12, &firstFont)) return false;
-    *directory = firstFont;
+    if (!ReadU32(image, 12 + 4 * uint64_t{faceIndex}, &fontOffset)) return false;
+    *directory = fontOffset;
+  } else if (faceIndex != 0) {
+    return false;
   }
   uint32_t sfntVersion = 0;
   return ReadU32(image, *directory, &sfntVersion) && IsSfntVersion(sfntVersion);
@@ -194,7 +197,7 @@ bool ReadFaceName(MutableByteView image, FaceName* faceName) {
   faceName->clear();
   const ByteView view = AsConst(image);
   uint64_t directory = 0;
-  if (!FindDirectory(view, &directory)) return false;
+  if (!FindDirectory(view, 0, &directory)) return false;
   NamingTable table{};
   if (!FindNamingTable(view, directory, &table)) return true;
 
@@ -223,4 +226,19 @@ FaceName MarkFaceName(const FaceName& faceName) {
   FaceName marked = faceName;
   marked[0] = marked[0] == u'V' ? u'W' : u'V';
   return marked;
+}
+
+bool ReadFamilyName(ByteView image, uint32_t faceIndex, FaceName* faceName) {
+  faceName->clear();
+  uint64_t directory = 0;
+  if (!FindDirectory(image, faceIndex, &directory)) return false;
+  NamingTable table{};
+  if (!FindNamingTable(image, directory, &table)) return true;
+  Slots slots;
+  std::vector<StringMark> marks;  // not applied: the image stays as it is
+  *faceName = WalkNameRecords(image, table.offset, &slots, &marks);
+  for (const FaceName* slot : {&slots.macJapanese, &slots.windowsEnglish, &slots.macEnglish}) {
+    if (faceName->empty()) *faceName = *slot;
+  }
+  return true;
 }

@@ -20,6 +20,11 @@ using FaceName = std::u16string;
 // `image`.
 bool ReadFaceName(MutableByteView image, FaceName* faceName);
 
+// The family name of face `faceIndex` of the image (0 for an sfnt), chosen by
+// the same rules as ReadFaceName, without marking anything. False when the image
+// has no such face or it is not a font this program measures.
+bool ReadFamilyName(ByteView image, uint32_t faceIndex, FaceName* faceName);
+
 // The name with its first code unit replaced by V, or W when it already is V.
 // An empty name becomes "V".
 FaceName MarkFaceName(const FaceName& faceName);

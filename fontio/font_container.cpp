@@ -12,18 +12,21 @@ bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
   return true;
 }
 
-FontContainer DetectCollection(ByteView file) {
+FontContainer DetectCollection(ByteView file, CollectionRule rule) {
   uint32_t version = 0;
   uint32_t firstFont = 0;
   uint32_t firstVersion = 0;
   if (!ReadU32(file, 4, &version) || (version != 0x00010000 && version != 0x00020000)) {
     return FontContainer::Refused;
   }
-  // Only a TrueType-flavoured first font is accepted; the font count is not looked at.
-  if (!ReadU32(file, 12, &firstFont) || !ReadU32(file, firstFont, &firstVersion) ||
-      firstVersion != kTrueTypeVersion) {
+  // The first font must be TrueType-flavoured (or, for the command line, any
+  // sfnt flavour); the font count is not looked at.
+  if (!ReadU32(file, 12, &firstFont) || !ReadU32(file, firstFont, &firstVersion)) {
     return FontContainer::Refused;
   }
+  const bool accepted = rule == CollectionRule::AnyOutlines ? IsSfntVersion(firstVersion)
+                                                            : firstVersion == kTrueTypeVersion;
+  if (!accepted) return FontContainer::Refused;
   return FontContainer::Collection;
 }
 
@@ -44,12 +47,21 @@ bool IsFontSignature(ByteView file, const char* signature) {
   return EqualsIgnoringAsciiCase(text, signature);
 }
 
-FontContainer DetectFontContainer(ByteView file) {
+FontContainer DetectFontContainer(ByteView file, CollectionRule rule) {
   if (file.size < 4) return FontContainer::Refused;
-  if (IsFontSignature(file, "ttcf")) return DetectCollection(file);
+  if (IsFontSignature(file, "ttcf")) return DetectCollection(file, rule);
   if (IsFontSignature(file, "wOFF")) return DetectWebFont(file, FontContainer::Woff);
   if (IsFontSignature(file, "wOF2")) return DetectWebFont(file, FontContainer::Woff2);
   uint32_t version = 0;
   ReadU32(file, 0, &version);
   return IsSfntVersion(version) ? FontContainer::Sfnt : FontContainer::Refused;
+}
+
+uint32_t CountFaces(ByteView image) {
+  if (!IsFontSignature(image, "ttcf")) return 1;
+  uint32_t count = 0;
+  if (!ReadU32(image, 8, &count) || count == 0) return 1;
+  // The limit NormalizeCollectionHeader applies before FreeType opens a face.
+  if (count > image.size / 32) return 1;
+  return count;
 }

@@ -20,12 +20,12 @@ bool MakeWoffImage(ByteView woff, FontImage* image) {
 
 }  // namespace
 
-bool MakeFontImage(FontBytes fileBytes, FontImage* image) {
+bool MakeFontImage(FontBytes fileBytes, FontImage* image, CollectionRule rule) {
   image->bytes.clear();
   if (fileBytes.size() > 0x7FFFFFFFu) return false;  // the image length is a signed 32-bit count
   const ByteView file{fileBytes.data(), fileBytes.size()};
   try {
-    switch (DetectFontContainer(file)) {
+    switch (DetectFontContainer(file, rule)) {
       case FontContainer::Sfnt:
       case FontContainer::Collection:
         image->bytes = std::move(fileBytes);

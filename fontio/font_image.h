@@ -70,14 +70,27 @@ bool IsFontSignature(ByteView file, const char* signature);
 
 enum class FontContainer { Sfnt, Collection, Woff, Woff2, Refused };
 
+// Which collections the container rules take. The Windows program measures the
+// first font of a collection and takes a collection only when that font has
+// TrueType outlines; the command line measures every face, and also takes
+// collections of CFF fonts (OpenType collections such as Noto Sans CJK's).
+enum class CollectionRule { FirstFontTrueType, AnyOutlines };
+
 // The container signature rules: the first four bytes as text up to the first
 // zero byte, ASCII case ignored, compared with "ttcf", "wOFF", "wOF2" in that
 // order, then the version, flavor or first-font checks. A file too short for the
 // bytes its rule reads is Refused.
-FontContainer DetectFontContainer(ByteView file);
+FontContainer DetectFontContainer(ByteView file,
+                                  CollectionRule rule = CollectionRule::FirstFontTrueType);
+
+// The number of faces of an image: 1 for an sfnt; for a collection its font
+// count, taken as 1 when it is 0 or larger than the image could hold (as
+// NormalizeCollectionHeader rewrites it before a face is opened).
+uint32_t CountFaces(ByteView image);
 
 // Turns the bytes of a font file into its image: sfnt and collections as read,
 // WOFF 1.0 and WOFF2 converted. False when the file is refused: an unrecognised
 // container, a file of 2 GiB or more, a WOFF totalSfntSize above
 // kMaxConvertedImageSize, or memory that cannot be had. The image is then empty.
-bool MakeFontImage(FontBytes fileBytes, FontImage* image);
+bool MakeFontImage(FontBytes fileBytes, FontImage* image,
+                   CollectionRule rule = CollectionRule::FirstFontTrueType);

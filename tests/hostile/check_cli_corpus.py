@@ -58,6 +58,13 @@ def reaction(path, code, stdout, stderr):
     names_file = bool(errors) and errors[-1].startswith("glyphcensus: ") and path in errors[-1]
     if code == 0 and len(lines) == 17 and lines[-1] == "" and stderr == "":
         return "report"
+    # Every face of a collection: each report introduced by "path (face N of M)"
+    # and separated from the next by a blank line.
+    faces = stdout.split("\n\n")
+    if code == 0 and stderr == "" and len(faces) > 1 and all(
+            face.rstrip("\n").count("\n") == 16 and " (face " in face.split("\n")[0]
+            for face in faces):
+        return "report"
     if code == 1 and len(lines) == 2 and lines[-1] == "" and names_file:
         return "name"
     if code == 1 and stdout == "" and names_file:

@@ -1,0 +1,110 @@
+#include "cli/char_list.h"
+
+#include <cstdio>
+#include <cstring>
+#include <cerrno>
+#include <unordered_set>
+
+namespace {
+
+bool IsWhiteSpace(char32_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+         c == 0x205F || c == 0x3000;
+}
+
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+std::string Hex(char32_t c) {
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
+  return text;
+}
+
+// Decodes one character at `at`; false (with `error`) when the bytes there are
+// not valid UTF-8.
+bool DecodeUtf8(const uint8_t* text, size_t size, size_t at, char32_t* c, size_t* length,
+                std::string* error) {
+  const uint8_t lead = text[at];
+  size_t count = 0;
+  char32_t value = 0;
+  char32_t smallest = 0;
+  if (lead < 0x80) {
+    *c = lead;
+    *length = 1;
+    return true;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    count = 1, value = lead & 0x1F, smallest = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    count = 2, value = lead & 0x0F, smallest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    count = 3, value = lead & 0x07, smallest = 0x10000;
+  } else {
+    *error = "not valid UTF-8 at byte offset " + std::to_string(at);
+    return false;
+  }
+  if (size - at - 1 < count) {
+    *error = "not valid UTF-8 at byte offset " + std::to_string(at) + " (truncated)";
+    return false;
+  }
+  for (size_t k = 1; k <= count; ++k) {
+    const uint8_t next = text[at + k];
+    if ((next & 0xC0) != 0x80) {
+      *error = "not valid UTF-8 at byte offset " + std::to_string(at);
+      return false;
+    }
+    value = (value << 6) | (next & 0x3F);
+  }
+  if (value < smallest || value > 0x10FFFF) {
+    *error = "not valid UTF-8 at byte offset " + std::to_string(at);
+    return false;
+  }
+  if (value >= 0xD800 && value <= 0xDFFF) {
+    *error = "surrogate code point " + Hex(value) + " at byte offset " + std::to_string(at);
+    return false;
+  }
+  *c = value;
+  *length = count + 1;
+  return true;
+}
+
+}  // namespace
+
+bool ParseCharList(const uint8_t* text, size_t size, std::vector<char32_t>* characters,
+                   std::string* error) {
+  characters->clear();
+  std::unordered_set<char32_t> seen;
+  for (size_t at = 0; at < size;) {
+    char32_t c = 0;
+    size_t length = 0;
+    if (!DecodeUtf8(text, size, at, &c, &length, error)) return false;
+    at += length;
+    if (IsWhiteSpace(c) || IsControl(c) || c == 0xFEFF) continue;
+    if (seen.insert(c).second) characters->push_back(c);
+  }
+  return true;
+}
+
+bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters,
+                      std::string* error) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = std::string("cannot open: ") + std::strerror(errno);
+    return false;
+  }
+  // One byte more than the limit tells a file at the limit from a larger one.
+  std::vector<uint8_t> bytes(kMaxCharListBytes + 1);
+  const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  const bool failed = std::ferror(file) != 0;
+  const int readErrno = errno;
+  std::fclose(file);
+  if (failed) {
+    *error = std::string("cannot read: ") + std::strerror(readErrno);
+    return false;
+  }
+  if (got > kMaxCharListBytes) {
+    *error = "larger than the limit of " + std::to_string(kMaxCharListBytes) + " bytes";
+    return false;
+  }
+  return ParseCharList(bytes.data(), got, characters, error);
+}

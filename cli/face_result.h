@@ -1,0 +1,23 @@
+#pragma once
+// What glyphcensus knows of one face after measuring it: the record every
+// output format renders.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "coverage/face_measurement.h"
+#include "fontio/face_name.h"
+
+struct FaceResult {
+  std::string path;       // as given, or as found in a folder
+  std::string container;  // "ttf", "otf", "ttc", "woff", "woff2"; empty when not recognised
+  bool faceKnown = false; // the face index below is meaningful
+  uint32_t faceIndex = 0;
+  uint32_t faceCount = 0; // faces of the file (0 when not recognised)
+  bool nameRead = false;  // familyName was read from the face's naming table
+  FaceName familyName;
+  std::vector<MeasuredSet> sets;  // empty unless measured
+  std::string error;      // why the face (or file) could not be measured; empty when it was
+};
+
+inline bool Measured(const FaceResult& result) { return result.error.empty(); }

@@ -1,0 +1,30 @@
+#pragma once
+// The command line of glyphcensus.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class OutputFormat { Text, Json, Jsonl, Csv, Tsv };
+
+struct Options {
+  std::vector<std::string> files;
+  bool listMissing = false;
+  OutputFormat format = OutputFormat::Text;
+  bool faceGiven = false;
+  uint32_t face = 0;
+  std::vector<std::string> charFiles;     // --chars, in order
+  bool setsGiven = false;
+  std::vector<std::string> setIds;        // --sets; empty with "none"
+  std::vector<std::string> requirements;  // --require, as written
+};
+
+// Exit statuses.
+constexpr int kExitOk = 0;
+constexpr int kExitNotMeasured = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitRequirementNotMet = 3;
+
+// Parses the command line. Returns -1 to go on, or the exit status when the
+// command ends here (after --help or --version: 0; a wrong command line: 2,
+// with a message on stderr).
+int ParseCommandLine(int argc, char** argv, Options* options);

@@ -1,0 +1,39 @@
+#pragma once
+// The output formats of glyphcensus. Each writer renders the face results in
+// the order it is given them, writing each as soon as it comes.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/face_result.h"
+#include "cli/options.h"
+
+// The version of the JSON, JSON Lines, CSV and TSV layouts. Fields and columns
+// may be added without raising it; it is raised when one is renamed or removed.
+constexpr int kSchemaVersion = 1;
+
+class OutputWriter {
+ public:
+  virtual ~OutputWriter() = default;
+  // `setIds`: the sets every measured face reports, in order.
+  virtual void Begin(const std::vector<std::string>& setIds) = 0;
+  virtual void Write(const FaceResult& face) = 0;
+  virtual void End() = 0;
+};
+
+struct OutputSettings {
+  OutputFormat format = OutputFormat::Text;
+  bool listMissing = false;
+  bool introduceFiles = false;  // several inputs: each report names its file (text)
+  bool introduceFaces = true;   // every face of a collection: each report names its face (text)
+};
+
+std::unique_ptr<OutputWriter> MakeOutputWriter(const OutputSettings& settings);
+
+// Written on stderr for a face or file that could not be measured.
+void ReportError(const std::string& path, const std::string& reason);
+
+// Renderers, one per format.
+std::unique_ptr<OutputWriter> MakeTextWriter(const OutputSettings& settings);
+std::unique_ptr<OutputWriter> MakeJsonWriter(const OutputSettings& settings, bool lines);
+std::unique_ptr<OutputWriter> MakeDelimitedWriter(const OutputSettings& settings, char delimiter);

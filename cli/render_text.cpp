@@ -1,0 +1,85 @@
+// The text report: the family name, then one line per set ("常用漢字：2,135/2,136"),
+// as the Windows program shows it; with --missing each set's missing
+// characters follow its line, 40 to a line.
+#include <cstdio>
+
+#include "cli/output_writer.h"
+#include "coverage/coverage_report.h"
+#include "coverage/report_output_console.h"
+
+namespace {
+
+constexpr size_t kMissingPerLine = 40;
+
+// A family name on one line: line breaks at its end are dropped, and each one
+// inside it is shown as a space, so that every report has its fixed lines.
+std::string NameLine(const FaceName& name) {
+  FaceName line = name;
+  while (!line.empty() && (line.back() == u'\r' || line.back() == u'\n')) line.pop_back();
+  for (char16_t& unit : line) {
+    if (unit == u'\r' || unit == u'\n') unit = u' ';
+  }
+  return Utf16ToUtf8(line);
+}
+
+// "label：count" in the report's forms ("全52", "－", "1,000/2,136").
+std::string SetLine(const MeasuredSet& set) {
+  const char16_t* noChunks[] = {nullptr};
+  const CharacterSet counted{u"", noChunks, 0, set.total, ProgressKind::None};
+  char16_t count[kReportLineCapacity];
+  FormatCoverageLine(counted, set.present, count);
+  return Utf16ToUtf8(set.label) + Utf16ToUtf8(count);
+}
+
+void PrintMissingList(const std::u16string& missing) {
+  // Count characters, not units, so that a surrogate pair is never split.
+  std::u16string line;
+  size_t characters = 0;
+  for (size_t i = 0; i < missing.size(); ++i) {
+    line.push_back(missing[i]);
+    const bool pairStart = missing[i] >= 0xD800 && missing[i] <= 0xDBFF && i + 1 < missing.size();
+    if (pairStart) line.push_back(missing[++i]);
+    if (++characters == kMissingPerLine || i + 1 == missing.size()) {
+      std::printf("  %s\n", Utf16ToUtf8(line).c_str());
+      line.clear();
+      characters = 0;
+    }
+  }
+}
+
+class TextWriter : public OutputWriter {
+ public:
+  explicit TextWriter(const OutputSettings& settings) : settings_(settings) {}
+  void Begin(const std::vector<std::string>&) override {}
+  void Write(const FaceResult& face) override {
+    if (face.nameRead) WriteReport(face);
+    if (!Measured(face)) ReportError(face.path, face.error);
+  }
+  void End() override { std::fflush(stdout); }
+
+ private:
+  void WriteReport(const FaceResult& face) {
+    if (printedBefore_) std::printf("\n");
+    printedBefore_ = true;
+    if (face.faceCount > 1 && settings_.introduceFaces) {
+      std::printf("%s (face %u of %u)\n", face.path.c_str(), face.faceIndex, face.faceCount);
+    } else if (settings_.introduceFiles) {
+      std::printf("%s\n", face.path.c_str());
+    }
+    std::printf("%s\n", NameLine(face.familyName).c_str());
+    for (const MeasuredSet& set : face.sets) {
+      std::printf("%s\n", SetLine(set).c_str());
+      if (settings_.listMissing) PrintMissingList(set.missing);
+    }
+    std::fflush(stdout);
+  }
+
+  OutputSettings settings_;
+  bool printedBefore_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputWriter> MakeTextWriter(const OutputSettings& settings) {
+  return std::make_unique<TextWriter>(settings);
+}

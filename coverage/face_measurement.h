@@ -1,0 +1,47 @@
+#pragma once
+// The result of measuring one face: plain data that the front ends render.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "coverage/character_sets.h"
+#include "coverage/set_counting.h"
+
+// A set to measure: one of the fifteen, or one made at run time.
+struct SetToMeasure {
+  std::string id;           // "ascii-letters", ..., or the name given to a custom set
+  const CharacterSet* set;  // must outlive the measurement
+};
+
+// One measured set.
+struct MeasuredSet {
+  std::string id;
+  std::u16string label;
+  int32_t total = 0;
+  int32_t present = 0;
+  std::u16string missing;  // the characters not drawn, in set order, when asked for
+};
+
+// The fifteen sets, in measuring order.
+std::vector<SetToMeasure> BuiltInSets();
+
+// Measures each set in order with CountCharacterSet; `hook` sees every chunk.
+std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
+                                     const std::vector<SetToMeasure>& sets, bool listMissing,
+                                     ChunkHook hook = nullptr, void* user = nullptr);
+
+// A character set made at run time from distinct code points: the storage
+// behind a CharacterSet, cut into chunks of 100 characters like the kanji sets.
+struct OwnedCharacterSet {
+  std::u16string label;
+  std::vector<std::u16string> chunkTexts;
+  std::vector<const char16_t*> chunkPointers;
+  int32_t total = 0;
+};
+
+// Fills `owned` from `characters` (distinct Unicode scalar values).
+void MakeOwnedCharacterSet(const std::u16string& label, const std::vector<char32_t>& characters,
+                           OwnedCharacterSet* owned);
+
+// A view of `owned`, valid while `owned` is neither changed nor destroyed.
+CharacterSet ViewOf(const OwnedCharacterSet& owned);
