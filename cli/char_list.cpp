@@ -108,3 +108,22 @@ bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters
   }
   return ParseCharList(bytes.data(), got, characters, error);
 }
+
+std::u16string Utf8ToUtf16(const std::string& text) {
+  std::u16string converted;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  for (size_t at = 0; at < text.size();) {
+    char32_t c = 0xFFFD;
+    size_t length = 1;
+    std::string ignored;
+    if (!DecodeUtf8(bytes, text.size(), at, &c, &length, &ignored)) c = 0xFFFD, length = 1;
+    at += length;
+    if (c < 0x10000) {
+      converted.push_back(static_cast<char16_t>(c));
+    } else {
+      converted.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+      converted.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  return converted;
+}

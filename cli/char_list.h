@@ -19,3 +19,7 @@ bool ParseCharList(const uint8_t* text, size_t size, std::vector<char32_t>* char
 // Reads and parses the file; `error` names the problem (not the file).
 bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters,
                       std::string* error);
+
+// UTF-8 to UTF-16, each byte that is not part of valid UTF-8 as U+FFFD (for
+// labels made of file names).
+std::u16string Utf8ToUtf16(const std::string& text);

@@ -41,7 +41,7 @@ bool ChooseSets(const Options& options, std::vector<std::unique_ptr<OwnedCharact
     }
     const std::string name = path.substr(path.find_last_of('/') + 1);
     owned->push_back(std::make_unique<OwnedCharacterSet>());
-    MakeOwnedCharacterSet(std::u16string(name.begin(), name.end()), characters, owned->back().get());
+    MakeOwnedCharacterSet(Utf8ToUtf16(name), characters, owned->back().get());
     views->push_back(ViewOf(*owned->back()));
     sets->push_back(SetToMeasure{name, &views->back()});
   }

@@ -94,11 +94,13 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   app.add_option("--chars", options->charFiles,
                  "One more set: the distinct characters of this UTF-8 text file (may be "
                  "repeated; white space and control characters are left out; at most 16 MiB)")
+      ->allow_extra_args(false)
       ->take_all();
   app.add_option("--sets", sets, "Report only these built-in sets (comma-separated ids, or none)");
   app.add_option("--require", options->requirements,
                  "Fail (exit 3) when a face has fewer than N characters of set ID (default N: "
                  "all of them); may be repeated")
+      ->allow_extra_args(false)
       ->take_all();
   try {
     app.parse(argc, argv);
