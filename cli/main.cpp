@@ -6,7 +6,10 @@
 // font collection, WOFF, WOFF2), converted to an sfnt font, and each face is
 // measured once into a FaceResult that the chosen output format renders.
 // Results go to stdout; errors and progress (only on a terminal) to stderr.
+#include <signal.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <memory>
@@ -19,6 +22,7 @@
 #include "cli/output_writer.h"
 #include "cli/progress.h"
 #include "cli/requirements.h"
+#include "cli/scheduler.h"
 
 namespace {
 
@@ -64,6 +68,23 @@ bool ParseRequirements(const Options& options, const std::vector<SetToMeasure>& 
   return true;
 }
 
+void OnInterrupt(int) {
+  StopMeasuring();
+  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the process at once
+}
+
+void InterruptOnCtrlC() {
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+unsigned OnlineProcessors() {
+  const long count = sysconf(_SC_NPROCESSORS_ONLN);
+  return count > 0 ? static_cast<unsigned>(count) : 1u;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,31 +110,36 @@ int main(int argc, char** argv) {
   std::vector<std::string> setIds;
   for (const SetToMeasure& set : sets) setIds.push_back(set.id);
 
-  Progress progress;
-  progress.onTerminal = isatty(STDERR_FILENO) != 0;
   MeasureRequest request;
   request.sets = sets;
   request.listMissing = options.listMissing;
   request.faceGiven = options.faceGiven;
   request.face = options.face;
-  request.hook = ShowProgress;
-  request.hookUser = &progress;
 
+  Progress progress;
+  progress.onTerminal = isatty(STDERR_FILENO) != 0;
   bool allMeasured = true;
   bool allMet = true;
-  writer->Begin(setIds);
-  for (const std::string& path : options.files) {
-    progress.path = path;
-    const std::vector<FaceResult> faces = MeasureFontFile(path, request);
+  const auto write = [&](const FaceResult& face) {
     ClearProgress(&progress);
-    for (const FaceResult& face : faces) {
-      writer->Write(face);
-      allMeasured = allMeasured && Measured(face);
-      for (const std::string& line : UnmetRequirements(face, requirements)) {
-        std::fprintf(stderr, "glyphcensus: requirement not met: %s\n", line.c_str());
-        allMet = false;
-      }
+    writer->Write(face);
+    allMeasured = allMeasured && Measured(face);
+    for (const std::string& line : UnmetRequirements(face, requirements)) {
+      std::fprintf(stderr, "glyphcensus: requirement not met: %s\n", line.c_str());
+      allMet = false;
     }
+  };
+  const auto showProgress = [&](size_t done, size_t total, const std::string& next) {
+    ShowProgress(&progress, done, total, next);
+  };
+  writer->Begin(setIds);
+  InterruptOnCtrlC();
+  const unsigned jobs = options.jobs != 0 ? options.jobs : OnlineProcessors();
+  if (!MeasureFilesInOrder(options.files, request, jobs, write, showProgress)) {
+    ClearProgress(&progress);
+    std::fflush(stdout);
+    std::fputs("glyphcensus: interrupted\n", stderr);
+    return kExitInterrupted;
   }
   writer->End();
   if (!allMeasured) return kExitNotMeasured;

@@ -40,11 +40,61 @@ std::string ContainerName(FontContainer container, ByteView file) {
   }
 }
 
-FaceResult MeasureFace(ByteView image, const FaceResult& file, uint32_t faceIndex,
-                       const MeasureRequest& request) {
-  FaceResult face = file;
+// Where face `index` of the image has its table directory (0 for an sfnt, or
+// when the header cannot say).
+uint32_t DirectoryOffset(ByteView image, uint32_t index) {
+  uint32_t offset = 0;
+  if (IsFontSignature(image, "ttcf")) ReadU32(image, 12 + 4 * uint64_t{index}, &offset);
+  return offset;
+}
+
+}  // namespace
+
+void LoadFontFile(const std::string& path, const MeasureRequest& request, LoadedFile* loaded) {
+  FaceResult& file = loaded->file;
+  file.path = path;
+  FontBytes bytes;
+  if (!ReadFontFile(path, &bytes, &file.error)) return;
+  const ByteView view{bytes.data(), bytes.size()};
+  const FontContainer container = DetectFontContainer(view, CollectionRule::AnyOutlines);
+  if (container == FontContainer::Refused) {
+    file.error = RefusalReason(view);
+    return;
+  }
+  file.container = ContainerName(container, view);
+  if (!MakeFontImage(std::move(bytes), &loaded->image, CollectionRule::AnyOutlines)) {
+    file.error = ImageFailureReason(container);
+    return;
+  }
+  // Once, before any thread opens a face: FreeType takes collections only
+  // with a sound header.
+  NormalizeCollectionHeader(ImageBytes(loaded->image));
+  const ByteView image = AsConst(ImageBytes(loaded->image));
+  file.faceCount = CountFaces(image);
+  if (request.faceGiven && request.face >= file.faceCount) {
+    file.error = "there is no face " + std::to_string(request.face) + " (the file has " +
+                 std::to_string(file.faceCount) + (file.faceCount == 1 ? " face)" : " faces)");
+    loaded->image = FontImage();
+    return;
+  }
+  // Faces that share one table directory are the same face: measured once, so
+  // that a collection listing one font thousands of times costs one measurement.
+  std::map<uint32_t, size_t> firstWith;
+  const uint32_t first = request.faceGiven ? request.face : 0;
+  const uint32_t end = request.faceGiven ? request.face + 1 : file.faceCount;
+  for (uint32_t index = first; index < end; ++index) {
+    const auto inserted = firstWith.emplace(DirectoryOffset(image, index), loaded->faces.size());
+    loaded->sameAs.push_back(inserted.first->second);
+    loaded->faces.push_back(index);
+  }
+}
+
+FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
+                             const MeasureRequest& request) {
+  FaceResult face = loaded.file;
   face.faceKnown = true;
   face.faceIndex = faceIndex;
+  const ByteView image{loaded.image.bytes.data(), loaded.image.bytes.size()};
   if (!ReadFamilyName(image, faceIndex, &face.familyName)) {
     face.error = "not a font glyphcensus measures (its table directory is neither TrueType "
                  "nor OpenType)";
@@ -56,63 +106,23 @@ FaceResult MeasureFace(ByteView image, const FaceResult& file, uint32_t faceInde
     face.error = "FreeType cannot open the font; only its name was read";
     return face;
   }
-  face.sets = MeasureSets(context, request.sets, request.listMissing, request.hook,
-                          request.hookUser);
+  face.sets = MeasureSets(context, request.sets, request.listMissing);
   CloseMeasuringContext(context);
   return face;
 }
 
-// Where face `index` of the image has its table directory (0 for an sfnt, or
-// when the header cannot say).
-uint32_t DirectoryOffset(ByteView image, uint32_t index) {
-  uint32_t offset = 0;
-  if (IsFontSignature(image, "ttcf")) ReadU32(image, 12 + 4 * uint64_t{index}, &offset);
-  return offset;
-}
-
-}  // namespace
-
 std::vector<FaceResult> MeasureFontFile(const std::string& path, const MeasureRequest& request) {
-  FaceResult file;
-  file.path = path;
-  FontBytes bytes;
-  if (!ReadFontFile(path, &bytes, &file.error)) return {file};
-  const ByteView view{bytes.data(), bytes.size()};
-  const FontContainer container = DetectFontContainer(view, CollectionRule::AnyOutlines);
-  if (container == FontContainer::Refused) {
-    file.error = RefusalReason(view);
-    return {file};
-  }
-  file.container = ContainerName(container, view);
-  FontImage image;
-  if (!MakeFontImage(std::move(bytes), &image, CollectionRule::AnyOutlines)) {
-    file.error = ImageFailureReason(container);
-    return {file};
-  }
-  NormalizeCollectionHeader(ImageBytes(image));
-  const ByteView imageView = AsConst(ImageBytes(image));
-  file.faceCount = CountFaces(imageView);
-  if (request.faceGiven && request.face >= file.faceCount) {
-    file.error = "there is no face " + std::to_string(request.face) + " (the file has " +
-                 std::to_string(file.faceCount) + (file.faceCount == 1 ? " face)" : " faces)");
-    return {file};
-  }
+  LoadedFile loaded;
+  LoadFontFile(path, request, &loaded);
+  if (loaded.faces.empty()) return {loaded.file};
   std::vector<FaceResult> faces;
-  const uint32_t first = request.faceGiven ? request.face : 0;
-  const uint32_t end = request.faceGiven ? request.face + 1 : file.faceCount;
-  // Faces that share one table directory are the same face: measured once, so
-  // that a collection listing one font thousands of times costs one measurement.
-  std::map<uint32_t, size_t> measuredAt;
-  for (uint32_t index = first; index < end; ++index) {
-    const uint32_t directory = DirectoryOffset(imageView, index);
-    const auto earlier = measuredAt.find(directory);
-    if (earlier != measuredAt.end()) {
-      faces.push_back(faces[earlier->second]);
-      faces.back().faceIndex = index;
-      continue;
+  for (size_t k = 0; k < loaded.faces.size(); ++k) {
+    if (loaded.sameAs[k] != k) {
+      faces.push_back(faces[loaded.sameAs[k]]);
+      faces.back().faceIndex = loaded.faces[k];
+    } else {
+      faces.push_back(MeasureLoadedFace(loaded, loaded.faces[k], request));
     }
-    measuredAt.emplace(directory, faces.size());
-    faces.push_back(MeasureFace(imageView, file, index, request));
   }
   return faces;
 }

@@ -1,20 +1,40 @@
 #pragma once
-// Measuring one font file: every face of a collection, or the one asked for.
+// Measuring font files: reading and converting a file once, then measuring
+// each of its faces, possibly on several threads at once.
 #include <string>
 #include <vector>
 
 #include "cli/face_result.h"
 #include "coverage/face_measurement.h"
+#include "fontio/font_image.h"
 
 struct MeasureRequest {
   std::vector<SetToMeasure> sets;
   bool listMissing = false;
   bool faceGiven = false;   // measure only `face`
   uint32_t face = 0;
-  ChunkHook hook = nullptr; // progress, before every chunk
-  void* hookUser = nullptr;
 };
 
-// One result per measured face, in face order; a file that cannot be read,
-// is refused, or has no such face gives one result with its error.
+// A file read and converted, with the faces to measure.
+struct LoadedFile {
+  FaceResult file;                // path, container, face count; error when not loaded
+  FontImage image;                // empty unless loaded
+  std::vector<uint32_t> faces;    // the face indexes to measure, in order
+  // For each entry of `faces`: the position in `faces` of an earlier face with
+  // the same table directory (whose result it shares), or its own position.
+  std::vector<size_t> sameAs;
+};
+
+// Reads and converts the file. When it cannot be measured at all (unreadable,
+// refused, no such face), `loaded->faces` is empty and `loaded->file.error`
+// says why.
+void LoadFontFile(const std::string& path, const MeasureRequest& request, LoadedFile* loaded);
+
+// Measures one face of a loaded file. Several threads may measure faces of
+// one loaded file at once: the image is only read.
+FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
+                             const MeasureRequest& request);
+
+// Both, in order, on this thread: one result per measured face, or one with
+// the file's error.
 std::vector<FaceResult> MeasureFontFile(const std::string& path, const MeasureRequest& request);

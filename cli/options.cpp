@@ -31,6 +31,7 @@ std::string Footer() {
          "  1  a file or face could not be measured (this wins over 3)\n"
          "  2  wrong command line, or a --chars file that cannot be read or is not valid UTF-8\n"
          "  3  a face falls short of a --require requirement\n"
+         "  130  interrupted (Ctrl-C); the results written before stay whole\n"
          "\n"
          "Examples:\n"
          "  glyphcensus font.otf\n"
@@ -102,6 +103,9 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
                  "all of them); may be repeated")
       ->allow_extra_args(false)
       ->take_all();
+  app.add_option("-j,--jobs", options->jobs,
+                 "Measure N files (or faces) at once; default: the number of processors")
+      ->check(CLI::Range(1u, 1024u));
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

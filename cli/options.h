@@ -16,6 +16,8 @@ struct Options {
   bool setsGiven = false;
   std::vector<std::string> setIds;        // --sets; empty with "none"
   std::vector<std::string> requirements;  // --require, as written
+  unsigned jobs = 0;                      // -j; 0: the number of online processors
+  bool recursive = false;                 // -r
 };
 
 // Exit statuses.
@@ -23,6 +25,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitNotMeasured = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitRequirementNotMet = 3;
+constexpr int kExitInterrupted = 130;  // 128 + SIGINT, as shells report it
 
 // Parses the command line. Returns -1 to go on, or the exit status when the
 // command ends here (after --help or --version: 0; a wrong command line: 2,

@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
-#include "coverage/report_output_console.h"
-
-void ShowProgress(void* user, const CharacterSet& set, int32_t chunk) {
-  auto* progress = static_cast<Progress*>(user);
+void ShowProgress(Progress* progress, size_t done, size_t total, const std::string& next) {
   if (!progress->onTerminal) return;
-  std::fprintf(stderr, "\r%s: %s %d/%d\x1b[K", progress->path.c_str(),
-               Utf16ToUtf8(set.label).c_str(), chunk + 1, set.chunkCount);
+  if (next.empty()) {
+    ClearProgress(progress);
+    return;
+  }
+  std::fprintf(stderr, "\r[%zu/%zu] %s\x1b[K", done, total, next.c_str());
   std::fflush(stderr);
   progress->lineShown = true;
 }

@@ -1,0 +1,155 @@
+#include "cli/scheduler.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "coverage/job_active.h"
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+// One input file on its way through the workers.
+struct FileSlot {
+  std::string path;
+  bool loaded = false;       // LoadFontFile has finished
+  LoadedFile file;
+  size_t nextFace = 0;       // the next entry of file.faces to hand out
+  size_t facesDone = 0;
+  std::vector<FaceResult> results;
+  bool done = false;         // results are complete
+};
+
+struct Schedule {
+  const std::vector<std::string>& paths;
+  const MeasureRequest& request;
+  size_t window;             // files measured ahead of the first not yet handed on
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::unique_ptr<FileSlot>> slots;
+  size_t nextFile = 0;       // the next file to load
+  size_t handedOn = 0;       // files whose results went to the sink
+};
+
+// Shares each result of a face listed again, then frees the image.
+void FinishFile(FileSlot* slot) {
+  for (size_t k = 0; k < slot->file.faces.size(); ++k) {
+    const size_t same = slot->file.sameAs[k];
+    if (same != k) {
+      slot->results[k] = slot->results[same];
+      slot->results[k].faceIndex = slot->file.faces[k];
+    }
+  }
+  slot->file.image = FontImage();
+  slot->done = true;
+}
+
+// A face handed out to this worker: measured outside the lock.
+void MeasureFace(Schedule* schedule, FileSlot* slot, size_t k, std::unique_lock<std::mutex>* lock) {
+  const bool ownResult = slot->file.sameAs[k] == k;
+  if (ownResult) {
+    lock->unlock();
+    FaceResult result = MeasureLoadedFace(slot->file, slot->file.faces[k], schedule->request);
+    lock->lock();
+    slot->results[k] = std::move(result);
+  }
+  if (++slot->facesDone == slot->file.faces.size()) {
+    FinishFile(slot);
+    schedule->changed.notify_all();
+  }
+}
+
+void LoadFile(Schedule* schedule, size_t index, std::unique_lock<std::mutex>* lock) {
+  FileSlot* slot = schedule->slots[index].get();
+  lock->unlock();
+  LoadFontFile(slot->path, schedule->request, &slot->file);
+  lock->lock();
+  slot->loaded = true;
+  slot->results.resize(slot->file.faces.size());
+  if (slot->file.faces.empty()) {
+    slot->results.push_back(slot->file.file);
+    slot->done = true;
+  }
+  schedule->changed.notify_all();
+}
+
+// Takes the next face of a loaded file, or else loads the next file, until
+// nothing is left to take.
+void Work(Schedule* schedule) {
+  std::unique_lock<std::mutex> lock(schedule->mutex);
+  for (;;) {
+    if (stopRequested.load()) return;
+    bool took = false;
+    for (size_t f = schedule->handedOn; f < schedule->nextFile && !took; ++f) {
+      FileSlot* slot = schedule->slots[f].get();
+      if (slot != nullptr && slot->loaded && slot->nextFace < slot->file.faces.size()) {
+        MeasureFace(schedule, slot, slot->nextFace++, &lock);
+        took = true;
+      }
+    }
+    if (took) continue;
+    if (schedule->nextFile == schedule->paths.size()) return;
+    if (schedule->nextFile < schedule->handedOn + schedule->window) {
+      const size_t index = schedule->nextFile++;
+      schedule->slots[index] = std::make_unique<FileSlot>();
+      schedule->slots[index]->path = schedule->paths[index];
+      LoadFile(schedule, index, &lock);
+      continue;
+    }
+    // A stop comes from a signal handler, which cannot notify: look again soon.
+    schedule->changed.wait_for(lock, std::chrono::milliseconds(50));
+  }
+}
+
+// Hands on the results of each file as soon as it and all before it are done.
+bool HandOnInOrder(Schedule* schedule, const ResultSink& results, const ProgressSink& progress) {
+  std::unique_lock<std::mutex> lock(schedule->mutex);
+  while (schedule->handedOn < schedule->paths.size()) {
+    std::unique_ptr<FileSlot>& slot = schedule->slots[schedule->handedOn];
+    if (stopRequested.load()) return false;
+    if (slot == nullptr || !slot->done) {
+      // A stop comes from a signal handler, which cannot notify: look again soon.
+      schedule->changed.wait_for(lock, std::chrono::milliseconds(50));
+      continue;
+    }
+    std::unique_ptr<FileSlot> finished = std::move(slot);
+    ++schedule->handedOn;
+    schedule->changed.notify_all();  // the window moved on
+    lock.unlock();
+    for (const FaceResult& result : finished->results) {
+      if (stopRequested.load()) return false;
+      results(result);
+    }
+    const size_t done = schedule->handedOn;
+    progress(done, schedule->paths.size(),
+             done < schedule->paths.size() ? schedule->paths[done] : std::string());
+    lock.lock();
+  }
+  return !stopRequested.load();
+}
+
+}  // namespace
+
+bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureRequest& request,
+                         unsigned jobs, const ResultSink& results, const ProgressSink& progress) {
+  jobs = std::max(jobs, 1u);
+  Schedule schedule{paths, request, 4 * size_t{jobs}};
+  schedule.slots.resize(paths.size());
+  if (!paths.empty()) progress(0, paths.size(), paths[0]);
+  std::vector<std::thread> workers;
+  for (unsigned k = 0; k < jobs; ++k) workers.emplace_back(Work, &schedule);
+  const bool complete = HandOnInOrder(&schedule, results, progress);
+  for (std::thread& worker : workers) worker.join();
+  return complete && !stopRequested.load();
+}
+
+void StopMeasuring() {
+  // The flag first: a result measured after JobActive is cleared is never handed on.
+  stopRequested.store(true);
+  JobActive.store(0);
+}
