@@ -168,6 +168,9 @@ TEST(CliTest, CommandLineErrors) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: glyphcensus [OPTIONS] FILE..."), std::string::npos) << help.out;
   EXPECT_NE(help.out.find("Exit status:"), std::string::npos);
+  const Outcome version = RunCommand("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("glyphcensus ", 0), 0u) << version.out;
 }
 
 }  // namespace
