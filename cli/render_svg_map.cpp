@@ -223,10 +223,12 @@ std::string EscapeXml(const std::string& text) {
     }
     static const char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
     valid = valid && value >= kLeast[length] && value <= 0x10FFFF &&
-            !(value >= 0xD800 && value <= 0xDFFF) && value != 0xFFFE && value != 0xFFFF &&
-            (value >= 0x20 || value == '\t' || value == '\n');
+            !(value >= 0xD800 && value <= 0xDFFF);
     i += valid ? length : 1;
-    if (!valid) value = 0xFFFD;
+    // Well-formed but not allowed in XML: one replacement for the character.
+    const bool allowed = value >= 0x20 ? value != 0xFFFE && value != 0xFFFF
+                                       : value == '\t' || value == '\n';
+    if (!valid || !allowed) value = 0xFFFD;
     switch (value) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
