@@ -52,7 +52,8 @@ std::vector<MapPanel> BuildMapLayout();
 // cells of a set's region are the report's count for that set.
 void MeasureMap(MeasuringContext* context, std::vector<MapPanel>* panels);
 
-// Present cells of the panel that count toward `set` (-1: cells of no set).
+// Cells of the panel in `state` that count toward `set` (-1: cells of no set),
+// positions without a character left out.
 int32_t CountCells(const MapPanel& panel, int set, CellState state);
 
 // "16-01", or "1-16-01" in a panel with a plane: the cell's position.
