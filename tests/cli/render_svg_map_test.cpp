@@ -82,6 +82,14 @@ TEST(GlyphOutlineTest, BoxGlyphIsScaledIntoTheCell) {
   EXPECT_EQ(PathOf(Data("glyphtest_edges.ttf"), U'\U00020B9F'), "M3 32v-19h10v19");
 }
 
+// Glyphs drawn unscaled (see tools/make_map_test_fonts.py): collinear lines
+// joined, a mirrored control point as the smooth command, and the closing
+// line of each contour left to the fill.
+TEST(GlyphOutlineTest, PathsAreShort) {
+  EXPECT_EQ(PathOf(Data("map_paths.ttf"), U'A'), "M0 32v-20h20v20");
+  EXPECT_EQ(PathOf(Data("map_paths.ttf"), U'B'), "M0 32q0-20 10-20t10 20");
+}
+
 TEST(GlyphOutlineTest, RealGlyphsUseWholeNumbersInsideTheCell) {
   const std::string path = PathOf("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf", U'\u9B31');
   EXPECT_GT(path.size(), 100u);
