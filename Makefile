@@ -36,7 +36,8 @@ PACKAGES := \
   libcli11-dev nlohmann-json3-dev \
   fonts-ipafont-gothic fonts-noto-cjk fonts-dejavu-core \
   python3 python3-fonttools python3-brotli unicode-data kanjidic locales \
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev \
+  librsvg2-bin python3-pil
 
 # The steps of `make test`, in order. Each runs even when an earlier one
 # failed; `make test` fails if any did.
@@ -163,3 +164,12 @@ PACKAGES += x11-utils
 screenshot: packages locale windows-deps
 	cmake --build $(WIN_BUILD_DIR) -j$(JOBS) --target GlyphCensus 2>/dev/null || $(MAKE) --no-print-directory build-win
 	tools/screenshot.sh $(WIN_BUILD_DIR)/app/GlyphCensus.exe docs/screenshot.png
+
+# The README's picture of the coverage map (not part of `make test`):
+# IPAexGothic's map, drawn with librsvg and cut to its header and the first
+# rows of JIS X 0213 plane 1. Writes docs/coverage_map.png.
+PACKAGES += fonts-ipaexfont
+.PHONY: map-picture
+map-picture: packages configure-linux
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target glyphcensus
+	tools/map_picture.sh $(BUILD_DIR)/cli/glyphcensus docs/coverage_map.png

@@ -18,6 +18,8 @@ struct FaceResult {
   FaceName familyName;
   std::vector<MeasuredSet> sets;  // empty unless measured
   std::string error;      // why the face (or file) could not be measured; empty when it was
+  std::string mapPath;    // the coverage map written for the face, if any
+  std::string mapError;   // why the coverage map could not be written
 };
 
 inline bool Measured(const FaceResult& result) { return result.error.empty(); }

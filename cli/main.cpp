@@ -7,9 +7,12 @@
 // measured once into a FaceResult that the chosen output format renders.
 // Results go to stdout; errors and progress (only on a terminal) to stderr.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <cstdio>
 #include <memory>
@@ -68,6 +71,22 @@ bool ParseRequirements(const Options& options, const std::vector<SetToMeasure>& 
   return true;
 }
 
+// --map takes one font file; --map-dir a folder, made when it is missing.
+bool CheckMapOptions(const Options& options) {
+  if (!options.mapFile.empty() && options.files.size() != 1) {
+    std::fputs("glyphcensus: --map draws the map of one font file; use --map-dir for several\n",
+               stderr);
+    return false;
+  }
+  if (options.mapDir.empty()) return true;
+  struct stat info;
+  if (stat(options.mapDir.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+  if (mkdir(options.mapDir.c_str(), 0777) == 0) return true;
+  std::fprintf(stderr, "glyphcensus: --map-dir %s: %s\n", options.mapDir.c_str(),
+               std::strerror(errno));
+  return false;
+}
+
 void OnInterrupt(int) {
   StopMeasuring();
   std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the process at once
@@ -97,7 +116,7 @@ int main(int argc, char** argv) {
   std::vector<SetToMeasure> sets;
   std::vector<Requirement> requirements;
   if (!ChooseSets(options, &owned, &views, &sets) ||
-      !ParseRequirements(options, sets, &requirements)) {
+      !ParseRequirements(options, sets, &requirements) || !CheckMapOptions(options)) {
     return kExitUsage;
   }
 
@@ -115,6 +134,8 @@ int main(int argc, char** argv) {
   request.listMissing = options.listMissing;
   request.faceGiven = options.faceGiven;
   request.face = options.face;
+  request.mapFile = options.mapFile;
+  request.mapDir = options.mapDir;
 
   Progress progress;
   progress.onTerminal = isatty(STDERR_FILENO) != 0;
@@ -124,6 +145,10 @@ int main(int argc, char** argv) {
     ClearProgress(&progress);
     writer->Write(face);
     allMeasured = allMeasured && Measured(face);
+    if (!face.mapError.empty()) {
+      ReportError(face.path, face.mapError);
+      allMeasured = false;
+    }
     for (const std::string& line : UnmetRequirements(face, requirements)) {
       std::fprintf(stderr, "glyphcensus: requirement not met: %s\n", line.c_str());
       allMet = false;

@@ -1,8 +1,13 @@
 #include "cli/measure_file.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "cli/font_file.h"
+#include "cli/render_svg_map.h"
+#include "cli/text_lines.h"
 #include "coverage/glyph_presence_freetype.h"
 #include "fontio/font_structure.h"
 
@@ -48,6 +53,44 @@ uint32_t DirectoryOffset(ByteView image, uint32_t index) {
   return offset;
 }
 
+// "<font file name>.svg", or "<font file name>.<face>.svg" for a face of a
+// collection, in the map folder.
+std::string MapPathInFolder(const std::string& folder, const FaceResult& face) {
+  std::string name = face.path.substr(face.path.find_last_of('/') + 1);
+  if (face.faceCount > 1) name += "." + std::to_string(face.faceIndex);
+  return folder + (folder.back() == '/' ? "" : "/") + name + ".svg";
+}
+
+// Writes the coverage map of a measured face, measured with its own context.
+void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequest& request,
+                    FaceResult* face) {
+  MapInput input;
+  input.familyName = FormatNameLine(face->familyName);
+  for (const MeasuredSet& set : face->sets) input.reportLines.push_back(FormatSetLine(set));
+  input.image = image;
+  input.faceIndex = face->faceIndex;
+  input.context = context;
+  std::string svg;
+  const std::string path =
+      request.mapFile.empty() ? MapPathInFolder(request.mapDir, *face) : request.mapFile;
+  if (!WriteCoverageMapSvg(input, &svg)) {
+    face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
+    return;
+  }
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const bool written = file != nullptr && std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
+  const int error = errno;
+  if (file != nullptr && std::fclose(file) != 0 && written) {
+    face->mapError = path + ": " + std::strerror(errno);
+    return;
+  }
+  if (!written) {
+    face->mapError = "cannot write the coverage map " + path + ": " + std::strerror(error);
+    return;
+  }
+  face->mapPath = path;
+}
+
 }  // namespace
 
 void LoadFontFile(const std::string& path, const MeasureRequest& request, LoadedFile* loaded) {
@@ -74,6 +117,12 @@ void LoadFontFile(const std::string& path, const MeasureRequest& request, Loaded
   if (request.faceGiven && request.face >= file.faceCount) {
     file.error = "there is no face " + std::to_string(request.face) + " (the file has " +
                  std::to_string(file.faceCount) + (file.faceCount == 1 ? " face)" : " faces)");
+    loaded->image = FontImage();
+    return;
+  }
+  if (!request.mapFile.empty() && !request.faceGiven && file.faceCount > 1) {
+    file.error = "--map draws one face, and the collection has " +
+                 std::to_string(file.faceCount) + " faces (choose one with --face, or use --map-dir)";
     loaded->image = FontImage();
     return;
   }
@@ -107,6 +156,9 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
     return face;
   }
   face.sets = MeasureSets(context, request.sets, request.listMissing);
+  if (!request.mapFile.empty() || !request.mapDir.empty()) {
+    WriteMapOfFace(image, context, request, &face);
+  }
   CloseMeasuringContext(context);
   return face;
 }

@@ -13,6 +13,8 @@ struct MeasureRequest {
   bool listMissing = false;
   bool faceGiven = false;   // measure only `face`
   uint32_t face = 0;
+  std::string mapFile;      // write the coverage map of the (one) face here
+  std::string mapDir;       // or one map per face into this folder
 };
 
 // A file read and converted, with the faces to measure.

@@ -103,6 +103,12 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
                  "all of them); may be repeated")
       ->allow_extra_args(false)
       ->take_all();
+  app.add_option("--map", options->mapFile,
+                 "Write the coverage map of the one face measured as an SVG file");
+  app.add_option("--map-dir", options->mapDir,
+                 "Write a coverage map per face into this folder: <font file name>.svg, or "
+                 "<font file name>.<face>.svg for the faces of a collection")
+      ->excludes("--map");
   app.add_option("-j,--jobs", options->jobs,
                  "Measure N files (or faces) at once; default: the number of processors")
       ->check(CLI::Range(1u, 1024u));

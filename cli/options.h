@@ -18,6 +18,8 @@ struct Options {
   std::vector<std::string> requirements;  // --require, as written
   unsigned jobs = 0;                      // -j; 0: the number of online processors
   bool recursive = false;                 // -r
+  std::string mapFile;                    // --map: the coverage map of the one face measured
+  std::string mapDir;                     // --map-dir: one coverage map per face
 };
 
 // Exit statuses.

@@ -51,6 +51,7 @@ Json FaceObject(const FaceResult& face, bool listMissing) {
   } else {
     object["error"] = face.error;
   }
+  if (!face.mapPath.empty()) object["map"] = face.mapPath;
   return object;
 }
 

@@ -4,32 +4,12 @@
 #include <cstdio>
 
 #include "cli/output_writer.h"
-#include "coverage/coverage_report.h"
+#include "cli/text_lines.h"
 #include "coverage/report_output_console.h"
 
 namespace {
 
 constexpr size_t kMissingPerLine = 40;
-
-// A family name on one line: line breaks at its end are dropped, and each one
-// inside it is shown as a space, so that every report has its fixed lines.
-std::string NameLine(const FaceName& name) {
-  FaceName line = name;
-  while (!line.empty() && (line.back() == u'\r' || line.back() == u'\n')) line.pop_back();
-  for (char16_t& unit : line) {
-    if (unit == u'\r' || unit == u'\n') unit = u' ';
-  }
-  return Utf16ToUtf8(line);
-}
-
-// "label：count" in the report's forms ("全52", "－", "1,000/2,136").
-std::string SetLine(const MeasuredSet& set) {
-  const char16_t* noChunks[] = {nullptr};
-  const CharacterSet counted{u"", noChunks, 0, set.total, ProgressKind::None};
-  char16_t count[kReportLineCapacity];
-  FormatCoverageLine(counted, set.present, count);
-  return Utf16ToUtf8(set.label) + Utf16ToUtf8(count);
-}
 
 void PrintMissingList(const std::u16string& missing) {
   // Count characters, not units, so that a surrogate pair is never split.
@@ -66,9 +46,9 @@ class TextWriter : public OutputWriter {
     } else if (settings_.introduceFiles) {
       std::printf("%s\n", face.path.c_str());
     }
-    std::printf("%s\n", NameLine(face.familyName).c_str());
+    std::printf("%s\n", FormatNameLine(face.familyName).c_str());
     for (const MeasuredSet& set : face.sets) {
-      std::printf("%s\n", SetLine(set).c_str());
+      std::printf("%s\n", FormatSetLine(set).c_str());
       if (settings_.listMissing) PrintMissingList(set.missing);
     }
     std::fflush(stdout);

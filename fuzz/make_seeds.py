@@ -80,6 +80,10 @@ def main():
         write(target, "named.ttf", named)
     write("fuzz_pipeline", "tiny.woff2", woff2)
     write("fuzz_pipeline", "tiny_otf.woff2", woff2_otf)
+    write("fuzz_coverage_map", "tiny.ttf", ttf)
+    write("fuzz_coverage_map", "tiny.otf", otf)
+    write("fuzz_coverage_map", "named.ttc", ttc)
+    write("fuzz_coverage_map", "tiny.woff2", woff2)
     write("fuzz_font_image", "stored.woff", woff_stored)
     write("fuzz_font_image", "bomb.woff", bomb)
     write("fuzz_font_image", "total_0.woff", h.set_u32(woff, 16, 0))
@@ -111,6 +115,7 @@ def main():
     capitals = b"TTCF" + h.set_u32(ttc, 8, 0xFFFFFFFF)[4:]
     groups = struct.pack(">III", 0x41, 0x5A, 2)
     cmap12 = struct.pack(">HHHHI", 0, 1, 3, 10, 12) + struct.pack(">HHIII", 12, 0, 28, 0, 0x10000000) + groups
+    write("fuzz_coverage_map", "regression-huge-outline.ttf", huge)
     for target in ("fuzz_pipeline", "fuzz_face_name", "fuzz_font_image"):
         write(target, "regression-cmap12-groups-huge.ttf", h.with_table(ttf, b"cmap", cmap12))
         write(target, "regression-huge-outline.ttf", huge)

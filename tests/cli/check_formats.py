@@ -137,6 +137,17 @@ def main():
         status, out, err = run("--require", "nec-special", IPAG, os.path.join(folder, "none.ttf"))
         check(status == 1 and "required all 83" in err and "none.ttf: cannot open" in err,
               f"1 wins over 3: {status} {err!r}")
+        # Coverage maps: one per face, named after the file and the face.
+        maps = os.path.join(folder, "maps")
+        collection = os.path.join(DATA, "collection.ttc")
+        status, out, _ = run("--map-dir", maps, "--sets", "digits", "--format", "jsonl",
+                             collection, os.path.join(DATA, "tt.ttf"))
+        check(status == 0 and sorted(os.listdir(maps)) ==
+              ["collection.ttc.0.svg", "collection.ttc.1.svg", "tt.ttf.svg"]
+              and json.loads(out.splitlines()[1])["map"] == os.path.join(maps, "collection.ttc.1.svg"),
+              f"--map-dir: {status} {sorted(os.listdir(maps))}")
+        status, _, err = run("--map", os.path.join(folder, "one.svg"), collection)
+        check(status == 1 and "choose one with --face" in err, f"--map of a collection: {err!r}")
         status, out, _ = run("--format", "jsonl", os.path.join(folder, "none.ttf"))
         record = json.loads(out)
         check(status == 1 and record["error"].startswith("cannot open") and record["face"] is None,
