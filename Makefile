@@ -3,7 +3,8 @@
 #
 #   make run FONT=path   build the glyphcensus command and measure each FONT
 #                        (several paths separated by spaces; ARGS=--missing
-#                        also lists the characters a font does not draw)
+#                        also lists the characters a font does not draw);
+#                        installs only the packages the command needs
 #   make test            install the packages, build Linux and Windows, run
 #                        every test natively and under Wine, check the exes
 #

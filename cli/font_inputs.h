@@ -7,7 +7,8 @@
 
 // Called for a folder that cannot be listed: its path and the reason (the
 // system's error text). The walk goes on with the next folder.
-using FolderErrorHandler = std::function<void(const std::string& folder, const std::string& reason)>;
+using FolderErrorHandler =
+    std::function<void(const std::string& folder, const std::string& reason)>;
 
 struct FontInputOptions {
   // Also descend into the subfolders of a folder.

@@ -2,7 +2,6 @@
 // recursive walk, symbolic links, and folders that cannot be listed.
 #include "cli/font_inputs.h"
 
-#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -187,36 +186,6 @@ TEST(FontInputs, UnreadableFolderIsReportedAndTheWalkGoesOn) {
   EXPECT_EQ(errors[1].first, tree.Path("locked-too"));
   EXPECT_EQ(errors[2].first, tree.Path("locked-too"));
   for (const auto& error : errors) EXPECT_NE(error.second.find("Permission denied"), std::string::npos) << error.second;
-}
-
-TEST(FontInputs, PathsLongerThanTheSystemTakesAreReportedNotFatal) {
-  ScratchTree tree;
-  // 30 levels of 200-character names: the deeper paths pass PATH_MAX (4096).
-  const std::string name(200, 'd');
-  int folderFd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
-  ASSERT_GE(folderFd, 0);
-  std::string relative;
-  for (int level = 0; level < 30; ++level) {
-    ASSERT_EQ(mkdirat(folderFd, name.c_str(), 0755), 0);
-    const int next = openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY);
-    close(folderFd);
-    ASSERT_GE(folderFd = next, 0);
-    const int file = openat(folderFd, "f.ttf", O_WRONLY | O_CREAT, 0644);
-    ASSERT_GE(file, 0);
-    close(file);
-  }
-  close(folderFd);
-  FolderErrors errors;
-  const Paths files = Expand({tree.root()}, true, &errors);
-  // Every folder whose path fits (with its NUL, in 4096 bytes) is walked; the
-  // first that does not is reported, and nothing below it is reached.
-  size_t fitting = 0;
-  while (tree.root().size() + (fitting + 1) * 201 < 4096) ++fitting;
-  ASSERT_LT(fitting, 30u);
-  EXPECT_EQ(files.size(), fitting);
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].first.size(), tree.root().size() + (fitting + 1) * 201);
-  EXPECT_NE(errors[0].second.find("File name too long"), std::string::npos) << errors[0].second;
 }
 
 }  // namespace
