@@ -6,16 +6,9 @@
 #include <algorithm>
 #include <cwchar>
 
-namespace {
+#include "fontio/font_file_names.h"
 
-bool HasFontFileExtension(const wchar_t* path) {
-  static const wchar_t* const kExtensions[] = {L".ttc", L".ttf", L".otf", L".woff", L".woff2"};
-  const wchar_t* extension = PathFindExtensionW(path);
-  for (const wchar_t* fontExtension : kExtensions) {
-    if (_wcsicmp(extension, fontExtension) == 0) return true;
-  }
-  return false;
-}
+namespace {
 
 void AddFontFile(FontFileList& list, const wchar_t* folder, size_t folderLength,
                  const WIN32_FIND_DATAW& found) {
@@ -26,7 +19,7 @@ void AddFontFile(FontFileList& list, const wchar_t* folder, size_t folderLength,
   if (folderLength + 1 + nameLength > kPathCapacity - 1) return;
   wchar_t joined[kPathCapacity];
   if (!PathCombineW(joined, folder, found.cFileName)) return;
-  if (HasFontFileExtension(joined)) list.emplace_back(joined);
+  if (HasFontFileExtension(std::wstring_view(joined))) list.emplace_back(joined);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cli/char_list.h"
+#include "cli/font_inputs.h"
 #include "cli/measure_file.h"
 #include "cli/options.h"
 #include "cli/output_writer.h"
@@ -71,9 +72,10 @@ bool ParseRequirements(const Options& options, const std::vector<SetToMeasure>& 
   return true;
 }
 
-// --map takes one font file; --map-dir a folder, made when it is missing.
-bool CheckMapOptions(const Options& options) {
-  if (!options.mapFile.empty() && options.files.size() != 1) {
+// --map takes one font file (after folders are expanded); --map-dir a folder,
+// made when it is missing.
+bool CheckMapOptions(const Options& options, const std::vector<std::string>& files) {
+  if (!options.mapFile.empty() && files.size() != 1) {
     std::fputs("glyphcensus: --map draws the map of one font file; use --map-dir for several\n",
                stderr);
     return false;
@@ -116,14 +118,23 @@ int main(int argc, char** argv) {
   std::vector<SetToMeasure> sets;
   std::vector<Requirement> requirements;
   if (!ChooseSets(options, &owned, &views, &sets) ||
-      !ParseRequirements(options, sets, &requirements) || !CheckMapOptions(options)) {
+      !ParseRequirements(options, sets, &requirements)) {
     return kExitUsage;
   }
+
+  bool allFoldersRead = true;
+  const std::vector<std::string> files = ExpandFontInputs(
+      options.files, FontInputOptions{options.recursive},
+      [&](const std::string& folder, const std::string& reason) {
+        ReportError(folder, reason);
+        allFoldersRead = false;
+      });
+  if (!CheckMapOptions(options, files)) return kExitUsage;
 
   OutputSettings settings;
   settings.format = options.format;
   settings.listMissing = options.listMissing;
-  settings.introduceFiles = options.files.size() > 1;
+  settings.introduceFiles = files.size() > 1 || files != options.files;
   settings.introduceFaces = !options.faceGiven;
   std::unique_ptr<OutputWriter> writer = MakeOutputWriter(settings);
   std::vector<std::string> setIds;
@@ -160,13 +171,13 @@ int main(int argc, char** argv) {
   writer->Begin(setIds);
   InterruptOnCtrlC();
   const unsigned jobs = options.jobs != 0 ? options.jobs : OnlineProcessors();
-  if (!MeasureFilesInOrder(options.files, request, jobs, write, showProgress)) {
+  if (!MeasureFilesInOrder(files, request, jobs, write, showProgress)) {
     ClearProgress(&progress);
     std::fflush(stdout);
     std::fputs("glyphcensus: interrupted\n", stderr);
     return kExitInterrupted;
   }
   writer->End();
-  if (!allMeasured) return kExitNotMeasured;
+  if (!allMeasured || !allFoldersRead) return kExitNotMeasured;
   return allMet ? kExitOk : kExitRequirementNotMet;
 }

@@ -28,7 +28,8 @@ std::string Footer() {
          "\n"
          "Exit status:\n"
          "  0  every face was measured and every requirement is met\n"
-         "  1  a file or face could not be measured (this wins over 3)\n"
+         "  1  a file or face could not be measured, or a folder could not be read (this wins\n"
+         "     over 3)\n"
          "  2  wrong command line, or a --chars file that cannot be read or is not valid UTF-8\n"
          "  3  a face falls short of a --require requirement\n"
          "  130  interrupted (Ctrl-C); the results written before stay whole\n"
@@ -36,6 +37,7 @@ std::string Footer() {
          "Examples:\n"
          "  glyphcensus font.otf\n"
          "  glyphcensus --missing --sets jis-x-0208-level-1 font.ttf\n"
+         "  glyphcensus -r -j 4 --format jsonl fonts/ > coverage.jsonl\n"
          "  glyphcensus --format json NotoSansCJK-Regular.ttc\n"
          "  glyphcensus --face 0 --format csv NotoSansCJK-Regular.ttc\n"
          "  glyphcensus --chars manuscript.txt --require manuscript.txt font.woff2\n"
@@ -84,7 +86,13 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   app.get_formatter()->column_width(26);
   std::string format = "text";
   std::string sets;
-  app.add_option("FILE", options->files, "Font files to measure")->required();
+  app.add_option("FILE", options->files,
+                 "Font files, or folders: their font files (.ttc .ttf .otf .woff .woff2, any "
+                 "case) in natural file-name order")
+      ->required();
+  app.add_flag("-r,--recursive", options->recursive,
+               "Also measure the font files of the subfolders of each folder (symbolic links to "
+               "folders inside it are not followed)");
   app.add_flag("--missing", options->listMissing,
                "Also list the characters each set lacks (text: under the set's line)");
   app.add_option("--format", format, "Output format: text (default), json, jsonl, csv, tsv")

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <string>
 #include <vector>
 
+#include "fontio/font_file_names.h"
 #include "tests/app/test_folder.h"
 
 namespace {
@@ -96,6 +98,22 @@ TEST(FontFileList, ComparesFileNamesOnlyInNaturalOrder) {
   EXPECT_FALSE(CompareFontFileNames(L"C:\\a\\a10.ttf", L"C:\\z\\a2.ttf"));
   EXPECT_FALSE(CompareFontFileNames(L"C:\\f\\Font.ttf", L"C:\\f\\font.ttf"));  // case aside: equal
   EXPECT_FALSE(CompareFontFileNames(L"C:\\f\\font.ttf", L"C:\\f\\Font.ttf"));
+}
+
+// The Linux command sorts a folder with the portable comparison; on letters,
+// digits and case it must agree with the shell's order used here.
+TEST(FontFileList, PortableNaturalOrderAgreesWithTheShell) {
+  const std::vector<std::wstring> names = {L"a", L"A1", L"a2", L"a10", L"a10b", L"a10B1", L"a9z",
+                                           L"B", L"b2c", L"b10c", L"Font", L"font2", L"x9y", L"x10",
+                                           L"9", L"10", L"abc", L"ABD", L"ab", L"v1.2", L"v1.10"};
+  for (const std::wstring& a : names) {
+    for (const std::wstring& b : names) {
+      const int shell = StrCmpLogicalW(a.c_str(), b.c_str());
+      const int portable = CompareNaturally(a, b);
+      EXPECT_EQ((shell > 0) - (shell < 0), (portable > 0) - (portable < 0))
+          << std::string(a.begin(), a.end()) << " vs " << std::string(b.begin(), b.end());
+    }
+  }
 }
 
 TEST(FindFontFileIndex, FindsThePathIgnoringCaseElseTheLastEntry) {
