@@ -4,8 +4,8 @@
 // record that supplied it. The promise holds only where nothing else writes
 // into that string: another marked string starting inside it, or the naming
 // table's checksum field lying inside it (both only in hostile files), excuse
-// a record. Names from single-byte Macintosh records are marked as bytes and
-// are not compared.
+// a record. Names from single-byte Macintosh records (marked in their first
+// byte) are not compared.
 //
 // Also checked: a refused image is left unchanged, the name has at most 259
 // units, and ReadFaceName gives the same name when run on the original bytes
@@ -99,7 +99,9 @@ Holding CheckRecord(ByteView original, ByteView marked, const std::vector<Record
   const uint64_t end = r.offset + bytes;
   bool excused = Overlaps(r.offset, end, checksumField, checksumField + 4);
   for (const Record& other : records) {
-    if (other.offset != r.offset && other.length >= 2 && Overlaps(r.offset, end, other.offset, other.offset + 2)) {
+    const uint64_t markBytes = other.platform == 1 ? 1 : 2;  // Macintosh strings: one byte
+    if (other.offset != r.offset && other.length >= markBytes &&
+        Overlaps(r.offset, end, other.offset, other.offset + markBytes)) {
       excused = true;
     }
   }
