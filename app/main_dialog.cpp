@@ -35,7 +35,9 @@ int32_t lastIndex;
 wchar_t startPath[kPathCapacity];
 HANDLE workerHandle;
 char settingsPath[kPathCapacity];
-bool stopping;  // inside StopFontJob, which dispatches sent messages
+bool stopping;     // inside StopFontJob, which dispatches sent messages
+bool showingBox;   // inside the "cannot open" box, whose modal loop dispatches all
+bool ending;       // the dialog is being destroyed
 FontJob fontJob;
 
 void MeasureMargins(HWND dialog) {
@@ -120,6 +122,7 @@ void SavePlacement(HWND dialog) {
 }
 
 void InitializeDialog(HWND dialog) {
+  ending = false;
   resultBox = GetDlgItem(dialog, IDC_RESULT_BOX);
   previousResultBoxProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(resultBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultBoxProc)));
@@ -200,8 +203,22 @@ INT_PTR ColorResultBox(HDC dc, HWND control) {
   return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
 }
 
+// The worker cannot open its file: the box is shown here, on the dialog's
+// thread, while the worker waits in SendMessageW. Its modal loop dispatches
+// every message, so nothing that stops the worker may run until it closes.
+void OnCannotOpen(HWND dialog) {
+  if (ending) return;  // the program is closing: no box for a file left behind
+  const bool wasShowing = showingBox;
+  showingBox = true;
+  ShowCannotOpenBox(dialog);
+  showingBox = wasShowing;
+}
+
+// Inside a stop or the "cannot open" box, nothing may stop or start a worker.
+bool Waiting() { return stopping || showingBox; }
+
 void OnCommand(HWND dialog, WORD command) {
-  if (stopping) return;  // a command sent in while a stop waits is dropped
+  if (Waiting()) return;  // a command sent in while a stop or the box waits is dropped
   switch (command) {
     case kCommandEnter:
     case kCommandEscape:
@@ -219,6 +236,7 @@ void OnCommand(HWND dialog, WORD command) {
 }
 
 void OnDestroy() {
+  ending = true;
   if (workerHandle) StopFontJob();
   resultBox = nullptr;
   mainDialog = nullptr;
@@ -248,14 +266,14 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       OnCommand(dialog, LOWORD(wParam));
       return FALSE;
     case WM_DROPFILES:
-      if (stopping) {
+      if (Waiting()) {
         DragFinish(reinterpret_cast<HDROP>(wParam));
       } else {
         OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
       }
       return FALSE;
     case WM_CLOSE:
-      if (stopping) return FALSE;
+      if (Waiting()) return FALSE;
       SavePlacement(dialog);
       DestroyWindow(dialog);
       return FALSE;
@@ -264,6 +282,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return FALSE;
     case WM_JOB_DONE:
       OnJobDone(dialog);
+      return FALSE;
+    case WM_JOB_CANNOT_OPEN:
+      OnCannotOpen(dialog);
       return FALSE;
     default:
       return FALSE;
@@ -285,8 +306,9 @@ void StopFontJob() {
   JobActive = 0;
   stopping = true;
   HANDLE worker = workerHandle;
-  // The worker may be inside SendMessageW, SetWindowTextW or MessageBoxW on
-  // this thread's windows: keep delivering sent messages until it has ended.
+  // The worker may be inside SendMessageW or SetWindowTextW on this thread's
+  // windows (the "cannot open" box among them, shown from here): keep
+  // delivering sent messages until it has ended.
   for (;;) {
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
