@@ -91,15 +91,53 @@ void ShowNoFile(HWND dialog) {
   SetWindowTextW(resultBox, L"");
 }
 
+// A saved rectangle, in workspace coordinates, lies at least partly in the
+// work area of the monitor `visible` is checking.
+struct VisibleCheck {
+  RECT saved;
+  bool visible;
+};
+
+BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
+  auto* check = reinterpret_cast<VisibleCheck*>(parameter);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  // Workspace coordinates start at the work area's corner, not the monitor's.
+  RECT onScreen = check->saved;
+  OffsetRect(&onScreen, info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top);
+  RECT overlap;
+  if (IntersectRect(&overlap, &onScreen, &info.rcWork)) check->visible = true;
+  return check->visible ? FALSE : TRUE;
+}
+
+bool OnSomeMonitor(const RECT& saved) {
+  VisibleCheck check{saved, false};
+  EnumDisplayMonitors(nullptr, nullptr, CheckMonitor, reinterpret_cast<LPARAM>(&check));
+  return check.visible;
+}
+
+// The saved rectangle is the normal-position rectangle of the window placement
+// (workspace coordinates), so it is given back the same way. A rectangle that
+// no monitor shows any more (one was removed, the file was edited) gives way
+// to the defaults on the primary monitor.
 void RestorePlacement(HWND dialog) {
-  int x = 10, y = 10, width = 320, height = 240;
+  const RECT defaults{10, 10, 10 + 320, 10 + 240};
+  RECT saved = defaults;
   if (settingsPath[0]) {
-    x = GetPrivateProfileIntA(kSettingsSection, "x", x, settingsPath);
-    y = GetPrivateProfileIntA(kSettingsSection, "y", y, settingsPath);
-    width = GetPrivateProfileIntA(kSettingsSection, "width", width, settingsPath);
-    height = GetPrivateProfileIntA(kSettingsSection, "height", height, settingsPath);
+    const int x = GetPrivateProfileIntA(kSettingsSection, "x", 10, settingsPath);
+    const int y = GetPrivateProfileIntA(kSettingsSection, "y", 10, settingsPath);
+    const int width = GetPrivateProfileIntA(kSettingsSection, "width", 320, settingsPath);
+    const int height = GetPrivateProfileIntA(kSettingsSection, "height", 240, settingsPath);
+    saved = RECT{x, y, x + width, y + height};
   }
-  SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(dialog, &placement);
+  placement.flags = 0;
+  placement.showCmd = SW_HIDE;  // shown below, as before
+  placement.rcNormalPosition = OnSomeMonitor(saved) ? saved : defaults;
+  SetWindowPlacement(dialog, &placement);
   ShowWindow(dialog, SW_SHOW);
 }
 

@@ -337,6 +337,59 @@ TEST_F(Dialog, DropIntoAFolderWithoutFontsStartsNothing) {
   EXPECT_EQ(WindowText(dialog), L"GlyphCensus");
 }
 
+// The saved rectangle comes back as it was saved, so that closing and starting
+// again never moves the window; one that no monitor shows gives the defaults.
+TEST_F(Dialog, SavedRectangleComesBackUnmovedOrFallsBackToTheDefaults) {
+  const std::string ini = SettingsPathOfThisProgram();
+  const auto reopen = [this] {
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    PumpMessages();
+    dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr,
+                                MainDialogProc, 0);
+    box = GetDlgItem(dialog, IDC_RESULT_BOX);
+    PumpMessages();
+  };
+  const auto saved = [&ini](const char* key) { return GetPrivateProfileIntA("SystemSetting", key, -1, ini.c_str()); };
+
+  SetWindowPos(dialog, nullptr, 37, 41, 300, 200, SWP_NOZORDER);
+  for (int round = 0; round < 3; ++round) {
+    reopen();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(saved("x"), 37) << round;
+    EXPECT_EQ(saved("y"), 41) << round;
+    EXPECT_EQ(saved("width"), 300) << round;
+    EXPECT_EQ(saved("height"), 200) << round;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    ASSERT_TRUE(GetWindowPlacement(dialog, &placement));
+    EXPECT_EQ(placement.rcNormalPosition.left, 37) << round;
+    EXPECT_EQ(placement.rcNormalPosition.top, 41) << round;
+    EXPECT_EQ(placement.rcNormalPosition.right, 337) << round;
+    EXPECT_EQ(placement.rcNormalPosition.bottom, 241) << round;
+  }
+
+  // Far left of every monitor, far below, and an empty rectangle.
+  const int offScreen[][4] = {{-30000, 20, 300, 200}, {20, 30000, 300, 200}, {40, 40, 0, 0}};
+  for (const auto& rect : offScreen) {
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    PumpMessages();
+    const char* keys[] = {"x", "y", "width", "height"};
+    for (int i = 0; i < 4; ++i) {
+      WritePrivateProfileStringA("SystemSetting", keys[i], std::to_string(rect[i]).c_str(), ini.c_str());
+    }
+    dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr,
+                                MainDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    box = GetDlgItem(dialog, IDC_RESULT_BOX);
+    PumpMessages();
+    const RECT placed = Rect(dialog);
+    EXPECT_EQ(placed.left, 10) << rect[0];
+    EXPECT_EQ(placed.top, 10) << rect[1];
+    EXPECT_EQ(placed.right - placed.left, 320) << rect[2];
+    EXPECT_EQ(placed.bottom - placed.top, 240) << rect[3];
+  }
+}
+
 TEST_F(Dialog, CloseSavesTheRestoredRectangle) {
   SetWindowPos(dialog, nullptr, 40, 50, 300, 200, SWP_NOZORDER);
   ShowWindow(dialog, SW_MAXIMIZE);
