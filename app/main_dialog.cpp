@@ -363,8 +363,12 @@ bool ReadStartPath(const wchar_t* commandLine, wchar_t (&path)[kPathCapacity]) {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
   if (!arguments) return false;
-  if (count > 1 && wcslen(arguments[1]) < kPathCapacity) {
-    wcscpy_s(path, kPathCapacity, arguments[1]);
+  // The folder's list holds full paths, so "m1.ttf", ".\\m1.ttf", "C:m1.ttf"
+  // or forward slashes are made full against the current folder first. A full
+  // path longer than 259 units counts as no argument.
+  if (count > 1) {
+    const DWORD length = GetFullPathNameW(arguments[1], kPathCapacity, path, nullptr);
+    if (length == 0 || length >= kPathCapacity) path[0] = L'\0';
   }
   LocalFree(arguments);
   return path[0] != L'\0';

@@ -81,6 +81,17 @@ TEST(Program, StartedWithAFontMeasuresItAndShowsItsPlace) {
   EXPECT_EQ(program.WaitForExit(10000), 0u);
 }
 
+TEST(Program, StartedInTheFontFolderWithABareFileName) {
+  // As typed in a console open in the font folder: "GlyphCensus.exe m1.ttf".
+  const std::wstring folder = MixedFolder(L"e2e_bare_name");
+  ProgramDriver program;
+  ASSERT_TRUE(program.Start(folder, L"m1.ttf"));
+  ASSERT_TRUE(program.WaitForCaption(L"(1/7)m1.ttf", kMeasureTimeout)) << program.Caption().c_str();
+  EXPECT_EQ(program.Report(), ExpectedReport(L"GcMixedTtf", kM1));
+  program.PressKey(VK_ESCAPE);
+  EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
 TEST(Program, RealFontGivesItsFullReport) {
   const std::wstring folder = MakeScratchFolder(L"e2e_ipagothic");
   ASSERT_TRUE(CopyFileW(FullPath(L"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf").c_str(),

@@ -136,6 +136,23 @@ TEST(StartPath, IsTheFirstArgumentWhenItFitsAPathBuffer) {
   // 260 units would not fit with its terminator: refused, as if absent.
   EXPECT_FALSE(ReadStartPath((L"p.exe " + fits + L"y").c_str(), path));
   EXPECT_STREQ(path, L"");
+
+  // Relative forms are made full against the current folder.
+  wchar_t current[kPathCapacity];
+  const DWORD length = GetCurrentDirectoryW(kPathCapacity, current);
+  ASSERT_GT(length, 0u);
+  std::wstring folder(current, length);
+  if (folder.back() != L'\\') folder += L'\\';
+  for (const wchar_t* typed : {L"m1.ttf", L".\\m1.ttf", L"./m1.ttf"}) {
+    EXPECT_TRUE(ReadStartPath((L"p.exe " + std::wstring(typed)).c_str(), path));
+    EXPECT_EQ(std::wstring(path), folder + L"m1.ttf") << typed;
+  }
+  EXPECT_TRUE(ReadStartPath(L"p.exe C:/fonts/m1.ttf", path));
+  EXPECT_STREQ(path, L"C:\\fonts\\m1.ttf");
+  // A relative name whose full path would not fit counts as no argument.
+  const std::wstring nearlyFull(kPathCapacity - folder.size(), L'y');
+  EXPECT_FALSE(ReadStartPath((L"p.exe " + nearlyFull).c_str(), path));
+  EXPECT_STREQ(path, L"");
 }
 
 TEST(SettingsPath, IsTheProgramPathWithIniOrNothingWhenItDoesNotFit) {
