@@ -155,7 +155,13 @@ void WriteMark(MutableByteView image, const StringMark& mark) {
   }
 }
 
-bool MarkLess(const StringMark& a, const StringMark& b) { return a.stringOffset < b.stringOffset; }
+// At one offset the UTF-16 mark sorts first and so is the one kept: a string
+// shared by a Windows and a Macintosh record must still read as the marked
+// Windows name, which is the name GDI is asked for.
+bool MarkLess(const StringMark& a, const StringMark& b) {
+  if (a.stringOffset != b.stringOffset) return a.stringOffset < b.stringOffset;
+  return !a.singleByte && b.singleByte;
+}
 bool SameString(const StringMark& a, const StringMark& b) { return a.stringOffset == b.stringOffset; }
 
 // The OpenType table checksum over the length rounded up to 4; bytes beyond the

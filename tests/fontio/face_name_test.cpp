@@ -198,6 +198,14 @@ TEST(ReadFaceName, SharedStringsAreMarkedOnce) {
     EXPECT_EQ(r.name, family);
     EXPECT_EQ(StoredName(r.image, 1, 4), MarkFaceName(r.name));
   }
+  // A Windows record sharing a Macintosh record's string: the UTF-16 mark wins,
+  // so the string still reads as the marked Windows name.
+  NameEntry windows = Win(0x409, u"");
+  windows.sharesWith = 0;
+  const Result mixed = Read(FontWithNames({Mac(0, 0, std::string("\0A\0b", 4)), windows}));
+  EXPECT_EQ(mixed.name, u"Ab");
+  EXPECT_EQ(StoredName(mixed.image, 1, 2), u"Vb");
+
   const Result file = Read(ReadTestFile("names_shared.ttf"));  // full names share it too
   EXPECT_EQ(file.name, u"Fold Sans");
   for (uint16_t k : {4, 7, 10, 11}) EXPECT_EQ(StoredName(file.image, k, 9), u"Vold Sans") << k;
