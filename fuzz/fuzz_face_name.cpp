@@ -9,7 +9,8 @@
 //
 // Also checked: a refused image is left unchanged, the name has at most 259
 // units, and ReadFaceName gives the same name when run on the original bytes
-// again (it keeps no state). The structure check made before registration and
+// again (it keeps no state), with a request name that is empty only when the
+// name is. The structure check made before registration and
 // the collection header rewrite run on every input too.
 #include <cstdint>
 #include <cstdlib>
@@ -135,9 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(image == original && name.empty());
     return 0;
   }
-  FaceName again;
+  // Asking for the request name too changes neither the name nor the marks.
+  FaceName again, request;
   std::vector<uint8_t> copy = original;
-  Check(ReadFaceName(MutableByteView{copy.data(), copy.size()}, &again) && again == name && copy == image);
+  Check(ReadFaceName(MutableByteView{copy.data(), copy.size()}, &again, &request) && again == name &&
+        copy == image);
+  Check(request.size() <= kFaceNameMaxUnits && request.empty() == name.empty());
   if (name.empty()) return 0;
 
   std::vector<Record> records;
