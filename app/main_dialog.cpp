@@ -35,7 +35,9 @@ int32_t lastIndex;
 wchar_t startPath[kPathCapacity];
 HANDLE workerHandle;
 char settingsPath[kPathCapacity];
-bool stopping;  // inside StopFontJob, which dispatches sent messages
+bool stopping;     // inside StopFontJob, which dispatches sent messages
+bool showingBox;   // inside the "cannot open" box, whose modal loop dispatches all
+bool ending;       // the dialog is being destroyed
 FontJob fontJob;
 
 void MeasureMargins(HWND dialog) {
@@ -89,15 +91,53 @@ void ShowNoFile(HWND dialog) {
   SetWindowTextW(resultBox, L"");
 }
 
+// A saved rectangle, in workspace coordinates, lies at least partly in the
+// work area of the monitor `visible` is checking.
+struct VisibleCheck {
+  RECT saved;
+  bool visible;
+};
+
+BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
+  auto* check = reinterpret_cast<VisibleCheck*>(parameter);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  // Workspace coordinates start at the work area's corner, not the monitor's.
+  RECT onScreen = check->saved;
+  OffsetRect(&onScreen, info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top);
+  RECT overlap;
+  if (IntersectRect(&overlap, &onScreen, &info.rcWork)) check->visible = true;
+  return check->visible ? FALSE : TRUE;
+}
+
+bool OnSomeMonitor(const RECT& saved) {
+  VisibleCheck check{saved, false};
+  EnumDisplayMonitors(nullptr, nullptr, CheckMonitor, reinterpret_cast<LPARAM>(&check));
+  return check.visible;
+}
+
+// The saved rectangle is the normal-position rectangle of the window placement
+// (workspace coordinates), so it is given back the same way. A rectangle that
+// no monitor shows any more (one was removed, the file was edited) gives way
+// to the defaults on the primary monitor.
 void RestorePlacement(HWND dialog) {
-  int x = 10, y = 10, width = 320, height = 240;
+  const RECT defaults{10, 10, 10 + 320, 10 + 240};
+  RECT saved = defaults;
   if (settingsPath[0]) {
-    x = GetPrivateProfileIntA(kSettingsSection, "x", x, settingsPath);
-    y = GetPrivateProfileIntA(kSettingsSection, "y", y, settingsPath);
-    width = GetPrivateProfileIntA(kSettingsSection, "width", width, settingsPath);
-    height = GetPrivateProfileIntA(kSettingsSection, "height", height, settingsPath);
+    const int x = GetPrivateProfileIntA(kSettingsSection, "x", 10, settingsPath);
+    const int y = GetPrivateProfileIntA(kSettingsSection, "y", 10, settingsPath);
+    const int width = GetPrivateProfileIntA(kSettingsSection, "width", 320, settingsPath);
+    const int height = GetPrivateProfileIntA(kSettingsSection, "height", 240, settingsPath);
+    saved = RECT{x, y, x + width, y + height};
   }
-  SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(dialog, &placement);
+  placement.flags = 0;
+  placement.showCmd = SW_HIDE;  // shown below, as before
+  placement.rcNormalPosition = OnSomeMonitor(saved) ? saved : defaults;
+  SetWindowPlacement(dialog, &placement);
   ShowWindow(dialog, SW_SHOW);
 }
 
@@ -120,6 +160,7 @@ void SavePlacement(HWND dialog) {
 }
 
 void InitializeDialog(HWND dialog) {
+  ending = false;
   resultBox = GetDlgItem(dialog, IDC_RESULT_BOX);
   previousResultBoxProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(resultBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultBoxProc)));
@@ -200,8 +241,22 @@ INT_PTR ColorResultBox(HDC dc, HWND control) {
   return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
 }
 
+// The worker cannot open its file: the box is shown here, on the dialog's
+// thread, while the worker waits in SendMessageW. Its modal loop dispatches
+// every message, so nothing that stops the worker may run until it closes.
+void OnCannotOpen(HWND dialog) {
+  if (ending) return;  // the program is closing: no box for a file left behind
+  const bool wasShowing = showingBox;
+  showingBox = true;
+  ShowCannotOpenBox(dialog);
+  showingBox = wasShowing;
+}
+
+// Inside a stop or the "cannot open" box, nothing may stop or start a worker.
+bool Waiting() { return stopping || showingBox; }
+
 void OnCommand(HWND dialog, WORD command) {
-  if (stopping) return;  // a command sent in while a stop waits is dropped
+  if (Waiting()) return;  // a command sent in while a stop or the box waits is dropped
   switch (command) {
     case kCommandEnter:
     case kCommandEscape:
@@ -219,6 +274,7 @@ void OnCommand(HWND dialog, WORD command) {
 }
 
 void OnDestroy() {
+  ending = true;
   if (workerHandle) StopFontJob();
   resultBox = nullptr;
   mainDialog = nullptr;
@@ -248,14 +304,14 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       OnCommand(dialog, LOWORD(wParam));
       return FALSE;
     case WM_DROPFILES:
-      if (stopping) {
+      if (Waiting()) {
         DragFinish(reinterpret_cast<HDROP>(wParam));
       } else {
         OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
       }
       return FALSE;
     case WM_CLOSE:
-      if (stopping) return FALSE;
+      if (Waiting()) return FALSE;
       SavePlacement(dialog);
       DestroyWindow(dialog);
       return FALSE;
@@ -264,6 +320,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return FALSE;
     case WM_JOB_DONE:
       OnJobDone(dialog);
+      return FALSE;
+    case WM_JOB_CANNOT_OPEN:
+      OnCannotOpen(dialog);
       return FALSE;
     default:
       return FALSE;
@@ -285,8 +344,9 @@ void StopFontJob() {
   JobActive = 0;
   stopping = true;
   HANDLE worker = workerHandle;
-  // The worker may be inside SendMessageW, SetWindowTextW or MessageBoxW on
-  // this thread's windows: keep delivering sent messages until it has ended.
+  // The worker may be inside SendMessageW or SetWindowTextW on this thread's
+  // windows (the "cannot open" box among them, shown from here): keep
+  // delivering sent messages until it has ended.
   for (;;) {
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
@@ -303,8 +363,12 @@ bool ReadStartPath(const wchar_t* commandLine, wchar_t (&path)[kPathCapacity]) {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
   if (!arguments) return false;
-  if (count > 1 && wcslen(arguments[1]) < kPathCapacity) {
-    wcscpy_s(path, kPathCapacity, arguments[1]);
+  // The folder's list holds full paths, so "m1.ttf", ".\\m1.ttf", "C:m1.ttf"
+  // or forward slashes are made full against the current folder first. A full
+  // path longer than 259 units counts as no argument.
+  if (count > 1) {
+    const DWORD length = GetFullPathNameW(arguments[1], kPathCapacity, path, nullptr);
+    if (length == 0 || length >= kPathCapacity) path[0] = L'\0';
   }
   LocalFree(arguments);
   return path[0] != L'\0';

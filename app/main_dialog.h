@@ -20,8 +20,9 @@ void StartFontJob(int32_t index);
 // the messages it sends to the dialog thread, then closes its handle.
 void StopFontJob();
 
-// The first argument after the program name, or empty: when there is none or
-// when it would not fit in a path buffer (260 units or more). False when empty.
+// The first argument after the program name made a full path, or empty: when
+// there is none or when its full path would not fit in a path buffer (260
+// units or more). False when empty.
 bool ReadStartPath(const wchar_t* commandLine, wchar_t (&startPath)[kPathCapacity]);
 
 // The settings file's path: the program's path in the thread's ANSI code page

@@ -112,10 +112,11 @@ void FormatCoverageLine(const CharacterSet& set, int32_t count,
 
 void WriteCoverageReport(WindowHandle dialog, WindowHandle resultBox, MutableByteView image) {
   FaceName faceName;
-  if (!ReadFaceName(image, &faceName)) return;  // not a font we measure: nothing written
+  FaceName requestName;  // a name the registered font really carries
+  if (!ReadFaceName(image, &faceName, &requestName)) return;  // not a font we measure
   AppendReportLine(resultBox, faceName.c_str());
 
-  MeasuringContext* context = OpenMeasuringContext(dialog, image, faceName);
+  MeasuringContext* context = OpenMeasuringContext(dialog, image, requestName);
   if (context == nullptr) return;  // the face-name line stays the only line
 
   char16_t line[kReportLineCapacity];  // one buffer for every line and caption

@@ -10,7 +10,8 @@
 struct MeasuringContext;
 
 // Registers the (already marked) image and creates the measuring font by the
-// marked form of `faceName`. Null on failure; nothing is then held.
+// marked form of `faceName`, the request name of ReadFaceName. Null on failure,
+// also when GDI would measure another font; nothing is then held.
 MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView image,
                                        const FaceName& faceName);
 

@@ -59,11 +59,11 @@
 //   characters through (3,1) and needs Windows subtables. Symbol fonts
 //   (3,0) map U+F0xx on Windows; here they map nothing.
 // - Which face. Here the image's first face is always measured. GDI measures
-//   whatever face its font mapper finds for the marked name: another face of
-//   a collection that shares the family name, an installed substitute when
-//   the name matches no registered family (an empty name becomes "V", a name
-//   found only in Macintosh records is not registered under it), or no face at
-//   all for formats it does not take (bitmap-only fonts, odd cmaps).
+//   whatever face its font mapper finds for the marked Windows family name:
+//   another face of a collection that shares the family name, or no face at
+//   all for formats it does not take (bitmap-only fonts, odd cmaps). When the
+//   mapper hands out another family (an empty name, a font with Macintosh
+//   family names only), the Windows test measures nothing.
 // - Bitmap strikes. Embedded bitmaps for 15 ppem are used by both; colour
 //   bitmaps (CBDT, sbix) count by their alpha here and are not drawn by GDI.
 #include "coverage/glyph_presence.h"

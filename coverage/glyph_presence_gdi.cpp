@@ -1,8 +1,10 @@
 // The glyph presence test with GDI and Uniscribe: the font image is registered
-// privately from memory, a measuring font is created by its marked face name,
-// and every character is mapped to a glyph, checked against the font's special
+// privately from memory, a measuring font is created by its marked face name
+// (a name the registered font carries) and checked to be that font, and every
+// character is mapped to a glyph, checked against the font's special
 // glyphs and drawn alone into a 256 x 256 off-screen bitmap to look for ink.
 #include "coverage/glyph_presence.h"
+#include "coverage/glyph_presence_gdi.h"
 
 #include <windows.h>
 #include <usp10.h>
@@ -99,6 +101,68 @@ bool CollapsesUnderWine(HDC dc, WORD glyph) {
          static_cast<int32_t>(metrics.gmBlackBoxY) < 0;
 }
 
+bool simulatePropertiesFailure = false;
+
+// The glyphs that never count, whatever they draw.
+struct SpecialGlyphs {
+  WORD blank = 0;
+  WORD defaultGlyph = 0;  // also the sign that a surrogate pair needs shaping
+  WORD invalid = 0;
+  WORD defaultCharacter = 0;  // the glyph of OS/2 usDefaultChar
+};
+
+// The glyph of one BMP character, or 0 when the font does not map it.
+WORD GlyphOf(HDC dc, wchar_t character) {
+  WORD glyph = 0;
+  if (GetGlyphIndicesW(dc, &character, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR ||
+      glyph == 0xFFFF) {
+    return 0;
+  }
+  return glyph;
+}
+
+// OS/2 usDefaultChar of the selected font (version 2 and later), or 0.
+uint16_t ReadDefaultCharacter(HDC dc) {
+  constexpr DWORD kOs2Tag = 0x322F534F;  // "OS/2" as GetFontData takes it
+  constexpr DWORD kDefaultCharOffset = 90;
+  uint8_t head[2] = {};
+  uint8_t field[2] = {};
+  if (GetFontData(dc, kOs2Tag, 0, head, sizeof head) != sizeof head ||
+      GetFontData(dc, kOs2Tag, kDefaultCharOffset, field, sizeof field) != sizeof field) {
+    return 0;
+  }
+  uint16_t version = 0;
+  uint16_t defaultChar = 0;
+  ReadU16(ByteView{head, sizeof head}, 0, &version);
+  ReadU16(ByteView{field, sizeof field}, 0, &defaultChar);
+  return version >= 2 ? defaultChar : 0;
+}
+
+// Uniscribe's blank, default and invalid glyphs. When Uniscribe cannot read
+// them, the special glyphs are those the FreeType test takes: glyph 0, the
+// glyph of U+0020 and that of usDefaultChar, so that a font whose default
+// glyph has ink does not count the characters it lacks.
+SpecialGlyphs ReadSpecialGlyphs(HDC dc) {
+  SCRIPT_FONTPROPERTIES properties;
+  std::memset(&properties, 0, sizeof properties);
+  properties.cBytes = sizeof properties;
+  SCRIPT_CACHE cache = nullptr;
+  SpecialGlyphs special;
+  if (!simulatePropertiesFailure && SUCCEEDED(ScriptGetFontProperties(dc, &cache, &properties)) &&
+      SUCCEEDED(ScriptFreeCache(&cache))) {
+    special.blank = properties.wgBlank;
+    special.defaultGlyph = properties.wgDefault;
+    special.invalid = properties.wgInvalid;
+    special.defaultCharacter = properties.wgDefault;
+    return special;
+  }
+  if (cache != nullptr) ScriptFreeCache(&cache);
+  special.blank = GlyphOf(dc, L' ');
+  const uint16_t defaultChar = ReadDefaultCharacter(dc);
+  if (defaultChar != 0) special.defaultCharacter = GlyphOf(dc, static_cast<wchar_t>(defaultChar));
+  return special;
+}
+
 void DrainThreadMessages() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -107,26 +171,15 @@ void DrainThreadMessages() {
   }
 }
 
-// The font's blank, default and invalid glyphs; false when they cannot be read.
-bool ReadSpecialGlyphs(HDC dc, SCRIPT_FONTPROPERTIES* properties) {
-  std::memset(properties, 0, sizeof *properties);
-  properties->cBytes = sizeof *properties;
-  SCRIPT_CACHE cache = nullptr;
-  if (FAILED(ScriptGetFontProperties(dc, &cache, properties))) return false;
-  return SUCCEEDED(ScriptFreeCache(&cache));
-}
-
-bool IsSpecialGlyph(const MeasuringContext& context, const SCRIPT_FONTPROPERTIES& properties,
-                    WORD glyph) {
-  return glyph == properties.wgBlank || glyph == properties.wgDefault ||
-         glyph == properties.wgInvalid || glyph == context.unmappedGlyph;
+bool IsSpecialGlyph(const MeasuringContext& context, const SpecialGlyphs& special, WORD glyph) {
+  return glyph == special.blank || glyph == special.defaultGlyph || glyph == special.invalid ||
+         glyph == special.defaultCharacter || glyph == context.unmappedGlyph;
 }
 
 // Stage 1: the first glyph of the two units at `units`, or false when the
 // character maps to none.
-bool MapToGlyph(MeasuringContext* context, const wchar_t* units, bool haveProperties,
-                const SCRIPT_FONTPROPERTIES& properties, SCRIPT_CACHE* shapeCache,
-                WORD* glyph) {
+bool MapToGlyph(MeasuringContext* context, const wchar_t* units, const SpecialGlyphs& special,
+                SCRIPT_CACHE* shapeCache, WORD* glyph) {
   WORD glyphs[2] = {0, 0};
   GCP_RESULTSW results = {};
   results.lStructSize = sizeof results;
@@ -137,7 +190,7 @@ bool MapToGlyph(MeasuringContext* context, const wchar_t* units, bool haveProper
   }
   *glyph = glyphs[0];
   const bool defaultGlyph = glyphs[0] == 0 || glyphs[0] == context->unmappedGlyph ||
-                            (haveProperties && glyphs[0] == properties.wgDefault);
+                            glyphs[0] == special.defaultGlyph;
   if (defaultGlyph && IsHighSurrogate(units[0]) && IsLowSurrogate(units[1])) {
     WORD shaped = 0;
     if (ShapeSurrogatePair(context->memoryDC, shapeCache, units, &shaped)) *glyph = shaped;
@@ -145,7 +198,30 @@ bool MapToGlyph(MeasuringContext* context, const wchar_t* units, bool haveProper
   return true;
 }
 
+// Gives back everything the context holds; parts never made are null.
+void ReleaseContext(MeasuringContext* context) {
+  if (context->memoryDC != nullptr && context->placeholderFont != nullptr) {
+    SelectObject(context->memoryDC, context->placeholderFont);
+  }
+  if (context->measuringFont) DeleteObject(context->measuringFont);
+  if (context->memoryDC) DeleteDC(context->memoryDC);
+  if (context->placeholderFont) DeleteObject(context->placeholderFont);
+  if (context->windowDC) ReleaseDC(context->dialog, context->windowDC);
+  RemoveFontMemResourceEx(context->registration);
+  delete context;
+}
+
+// Whether GDI selected the face asked for. When no registered font carries the
+// name, GDI hands out an installed substitute, whose coverage is not the file's.
+bool SelectedRequestedFace(HDC dc, const wchar_t* face) {
+  wchar_t selected[LF_FACESIZE] = {};
+  if (GetTextFaceW(dc, LF_FACESIZE, selected) == 0) return false;
+  return lstrcmpiW(selected, face) == 0;
+}
+
 }  // namespace
+
+void SimulateFontPropertiesFailure(bool enabled) { simulatePropertiesFailure = enabled; }
 
 MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView image,
                                        const FaceName& faceName) {
@@ -182,16 +258,14 @@ MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView imag
                   CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, 0, face);
   if (context->memoryDC == nullptr || context->placeholderFont == nullptr ||
       context->measuringFont == nullptr) {
-    // Nothing could be measured with this context: give everything back.
-    if (context->measuringFont) DeleteObject(context->measuringFont);
-    if (context->memoryDC) DeleteDC(context->memoryDC);
-    if (context->placeholderFont) DeleteObject(context->placeholderFont);
-    if (context->windowDC) ReleaseDC(context->dialog, context->windowDC);
-    RemoveFontMemResourceEx(registration);
-    delete context;
+    ReleaseContext(context);  // nothing could be measured with this context
     return nullptr;
   }
   SelectObject(context->memoryDC, context->measuringFont);
+  if (!SelectedRequestedFace(context->memoryDC, face)) {
+    ReleaseContext(context);  // never measure another font than the file's
+    return nullptr;
+  }
 
   const wchar_t unmapped[1] = {0xFFFF};  // a noncharacter: no cmap maps it
   WORD glyph = 0;
@@ -220,18 +294,15 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
     HGDIOBJ keptBitmap = SelectObject(dc, bitmap);
     HGDIOBJ keptBrush = SelectObject(dc, brush);
 
-    SCRIPT_FONTPROPERTIES properties;
-    const bool haveProperties = ReadSpecialGlyphs(dc, &properties);
+    const SpecialGlyphs special = ReadSpecialGlyphs(dc);
     SCRIPT_CACHE shapeCache = nullptr;
     const auto* units = reinterpret_cast<const wchar_t*>(text);
     for (size_t i = 0; units[i] != 0; ++i) {
       if (JobActive.load() == 0) break;
       PatBlt(dc, 0, 0, kSurfaceSize, kSurfaceSize, PATCOPY);
       WORD glyph = 0;
-      if (!MapToGlyph(context, units + i, haveProperties, properties, &shapeCache, &glyph)) {
-        continue;
-      }
-      if (haveProperties && IsSpecialGlyph(*context, properties, glyph)) continue;
+      if (!MapToGlyph(context, units + i, special, &shapeCache, &glyph)) continue;
+      if (IsSpecialGlyph(*context, special, glyph)) continue;
       if (CollapsesUnderWine(dc, glyph)) continue;
       ExtTextOutW(dc, 0, 0, ETO_GLYPH_INDEX, nullptr, reinterpret_cast<LPCWSTR>(&glyph), 1,
                   nullptr);
@@ -251,12 +322,5 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
 }
 
 void CloseMeasuringContext(MeasuringContext* context) {
-  if (context == nullptr) return;
-  SelectObject(context->memoryDC, context->placeholderFont);
-  DeleteObject(context->measuringFont);
-  DeleteDC(context->memoryDC);
-  DeleteObject(context->placeholderFont);
-  ReleaseDC(context->dialog, context->windowDC);
-  RemoveFontMemResourceEx(context->registration);
-  delete context;
+  if (context != nullptr) ReleaseContext(context);
 }

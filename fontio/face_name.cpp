@@ -127,20 +127,44 @@ FaceName DecodeName(ByteView image, const NameRecord& r) {
   return name;
 }
 
-// A string's mark: its first two bytes become 00 56 (V), or 00 57 (W) when
-// they were 00 56, decided from the bytes as they stand in the file.
+// A string's mark, decided from the bytes as they stand in the file. A UTF-16
+// string's first two bytes become 00 56 (V), or 00 57 (W) when they were
+// 00 56; a single-byte Macintosh string's first byte becomes V, or W when it
+// was V, so that it still reads as one name with its first letter replaced.
 struct StringMark {
   uint64_t stringOffset;
   uint16_t firstUnit;
+  bool singleByte;
 };
 
-StringMark MarkFor(ByteView image, uint64_t stringOffset) {
+StringMark MarkFor(ByteView image, const NameRecord& r) {
   uint16_t first = 0;
-  ReadU16(image, stringOffset, &first);
-  return StringMark{stringOffset, static_cast<uint16_t>(first == u'V' ? u'W' : u'V')};
+  bool singleByte = r.platformId == kPlatformMac;
+  if (singleByte) {
+    uint8_t byte = 0;
+    ReadU8(image, r.stringOffset, &byte);
+    first = byte;
+  } else {
+    ReadU16(image, r.stringOffset, &first);
+  }
+  return StringMark{r.stringOffset, static_cast<uint16_t>(first == u'V' ? u'W' : u'V'), singleByte};
 }
 
-bool MarkLess(const StringMark& a, const StringMark& b) { return a.stringOffset < b.stringOffset; }
+void WriteMark(MutableByteView image, const StringMark& mark) {
+  if (mark.singleByte) {
+    WriteU8(image, mark.stringOffset, static_cast<uint8_t>(mark.firstUnit));
+  } else {
+    WriteU16(image, mark.stringOffset, mark.firstUnit);
+  }
+}
+
+// At one offset the UTF-16 mark sorts first and so is the one kept: a string
+// shared by a Windows and a Macintosh record must still read as the marked
+// Windows name, which is the name GDI is asked for.
+bool MarkLess(const StringMark& a, const StringMark& b) {
+  if (a.stringOffset != b.stringOffset) return a.stringOffset < b.stringOffset;
+  return !a.singleByte && b.singleByte;
+}
 bool SameString(const StringMark& a, const StringMark& b) { return a.stringOffset == b.stringOffset; }
 
 // The OpenType table checksum over the length rounded up to 4; bytes beyond the
@@ -184,17 +208,26 @@ FaceName WalkNameRecords(ByteView image, uint64_t table, Slots* slots, std::vect
     if (!ReadNameRecord(image, table, table + storage, k, &r) || !IsAcceptedFamilyRecord(r)) continue;
     if (!FitsIn(image.size, r.stringOffset, r.stringLength)) continue;  // neither read nor marked
     const FaceName name = DecodeName(image, r);
-    if (r.stringLength >= 2) marks->push_back(MarkFor(image, r.stringOffset));
+    if (r.stringLength >= (r.platformId == kPlatformMac ? 1 : 2)) marks->push_back(MarkFor(image, r));
     if (r.platformId == kPlatformWindows && r.languageId == kLanguageJapanese) return name;
     KeepName(r, name, slots);
   }
   return FaceName();
 }
 
+// GDI knows a registered font by its Windows family names only, so the
+// measuring font is asked for by one of those when the font has one.
+FaceName RequestName(const FaceName& chosen, const FaceName& windowsJapanese, const Slots& slots) {
+  if (!windowsJapanese.empty()) return windowsJapanese;
+  if (!slots.windowsEnglish.empty()) return slots.windowsEnglish;
+  return chosen;
+}
+
 }  // namespace
 
-bool ReadFaceName(MutableByteView image, FaceName* faceName) {
+bool ReadFaceName(MutableByteView image, FaceName* faceName, FaceName* requestName) {
   faceName->clear();
+  if (requestName != nullptr) requestName->clear();
   const ByteView view = AsConst(image);
   uint64_t directory = 0;
   if (!FindDirectory(view, 0, &directory)) return false;
@@ -203,10 +236,12 @@ bool ReadFaceName(MutableByteView image, FaceName* faceName) {
 
   Slots slots;
   std::vector<StringMark> marks;
-  *faceName = WalkNameRecords(view, table.offset, &slots, &marks);
+  const FaceName windowsJapanese = WalkNameRecords(view, table.offset, &slots, &marks);
+  *faceName = windowsJapanese;
   for (const FaceName* slot : {&slots.macJapanese, &slots.windowsEnglish, &slots.macEnglish}) {
     if (faceName->empty()) *faceName = *slot;
   }
+  if (requestName != nullptr) *requestName = RequestName(*faceName, windowsJapanese, slots);
 
   // Every name was decoded, and every mark decided, from the unmarked bytes. A
   // string shared by several records (real CJK fonts share one string between
@@ -215,7 +250,7 @@ bool ReadFaceName(MutableByteView image, FaceName* faceName) {
   // start, since the mark touches only their first two bytes.
   std::stable_sort(marks.begin(), marks.end(), MarkLess);
   marks.erase(std::unique(marks.begin(), marks.end(), SameString), marks.end());
-  for (const StringMark& mark : marks) WriteU16(image, mark.stringOffset, mark.firstUnit);
+  for (const StringMark& mark : marks) WriteMark(image, mark);
 
   WriteU32(image, table.recordOffset + 4, TableChecksum(view, table.offset, table.length));
   return true;

@@ -10,15 +10,20 @@ constexpr size_t kFaceNameMaxUnits = 259;
 using FaceName = std::u16string;
 
 // Reads the family name of the image's (first) font and marks each family-name
-// string of an accepted record in the image (first unit V, or W when it was V),
-// then fixes the naming table's checksum. Every name is decoded from the bytes
-// as they stand in the file, and a string shared by several records is marked
-// once, so the image holds MarkFaceName of the name returned (for UTF-16
-// names). Table records, name records and strings that lie outside the image
-// are skipped: neither read nor marked. False when the image is not a font this
-// program measures; the image is then unchanged. Never reads or writes outside
-// `image`.
-bool ReadFaceName(MutableByteView image, FaceName* faceName);
+// string of an accepted record in the image (first unit V, or W when it was V;
+// for a single-byte Macintosh string its first byte), then fixes the naming
+// table's checksum. Every name is decoded from the bytes as they stand in the
+// file, and a string shared by several records is marked once, so the image
+// holds MarkFaceName of the name returned (for UTF-16 names, and for Macintosh
+// names whose first character is one byte). Table records, name records and
+// strings that lie outside the image are skipped: neither read nor marked.
+// False when the image is not a font this program measures; the image is then
+// unchanged. Never reads or writes outside `image`.
+//
+// `requestName`, when given, receives the name to ask GDI for: the Windows
+// Japanese family name, else the Windows English one, else the name returned
+// (a font with Macintosh names only). The image holds its marked form.
+bool ReadFaceName(MutableByteView image, FaceName* faceName, FaceName* requestName = nullptr);
 
 // The family name of face `faceIndex` of the image (0 for an sfnt), chosen by
 // the same rules as ReadFaceName, without marking anything. False when the image

@@ -20,10 +20,6 @@ constexpr wchar_t kProgramName[] = L"GlyphCensus";
 // The largest image a signed 32-bit length can describe.
 constexpr DWORD kMaxImageBytes = 0x7FFFFFFF;
 
-void ShowCannotOpen(HWND dialog) {
-  MessageBoxW(dialog, kCannotOpenMessage, kProgramName, MB_OK);
-}
-
 enum class ReadOutcome { Read, CannotOpen, TooLarge };
 
 // Reads the whole file with one request. Only the bytes actually delivered are
@@ -59,13 +55,17 @@ ReadOutcome ReadWholeFile(const wchar_t* path, FontBytes* bytes) {
 
 }  // namespace
 
+void ShowCannotOpenBox(HWND dialog) {
+  MessageBoxW(dialog, kCannotOpenMessage, kProgramName, MB_OK);
+}
+
 DWORD WINAPI RunFontJob(LPVOID fontJob) {
   const FontJob& job = *static_cast<const FontJob*>(fontJob);
 
   FontBytes fileBytes;
   switch (ReadWholeFile(job.path, &fileBytes)) {
     case ReadOutcome::CannotOpen:
-      ShowCannotOpen(job.dialog);
+      SendMessageW(job.dialog, WM_JOB_CANNOT_OPEN, 0, 0);
       return 0;
     case ReadOutcome::TooLarge:  // refused like any container we do not take
       return 0;

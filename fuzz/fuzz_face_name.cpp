@@ -4,12 +4,13 @@
 // record that supplied it. The promise holds only where nothing else writes
 // into that string: another marked string starting inside it, or the naming
 // table's checksum field lying inside it (both only in hostile files), excuse
-// a record. Names from single-byte Macintosh records are marked as bytes and
-// are not compared.
+// a record. Names from single-byte Macintosh records (marked in their first
+// byte) are not compared.
 //
 // Also checked: a refused image is left unchanged, the name has at most 259
 // units, and ReadFaceName gives the same name when run on the original bytes
-// again (it keeps no state). The structure check made before registration and
+// again (it keeps no state), with a request name that is empty only when the
+// name is. The structure check made before registration and
 // the collection header rewrite run on every input too.
 #include <cstdint>
 #include <cstdlib>
@@ -99,7 +100,9 @@ Holding CheckRecord(ByteView original, ByteView marked, const std::vector<Record
   const uint64_t end = r.offset + bytes;
   bool excused = Overlaps(r.offset, end, checksumField, checksumField + 4);
   for (const Record& other : records) {
-    if (other.offset != r.offset && other.length >= 2 && Overlaps(r.offset, end, other.offset, other.offset + 2)) {
+    const uint64_t markBytes = other.platform == 1 ? 1 : 2;  // Macintosh strings: one byte
+    if (other.offset != r.offset && other.length >= markBytes &&
+        Overlaps(r.offset, end, other.offset, other.offset + markBytes)) {
       excused = true;
     }
   }
@@ -133,9 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(image == original && name.empty());
     return 0;
   }
-  FaceName again;
+  // Asking for the request name too changes neither the name nor the marks.
+  FaceName again, request;
   std::vector<uint8_t> copy = original;
-  Check(ReadFaceName(MutableByteView{copy.data(), copy.size()}, &again) && again == name && copy == image);
+  Check(ReadFaceName(MutableByteView{copy.data(), copy.size()}, &again, &request) && again == name &&
+        copy == image);
+  Check(request.size() <= kFaceNameMaxUnits && request.empty() == name.empty());
   if (name.empty()) return 0;
 
   std::vector<Record> records;

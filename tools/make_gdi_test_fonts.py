@@ -23,6 +23,12 @@ advance of 600 units is 9 pixels wide.
   gdi_twin_a.ttf, gdi_twin_b.ttf ("Twin Sans"): the same family; the first
       draws only A, the second only B. Measured one after the other, each must
       be measured through its own registration.
+  gdi_mac_japanese.ttf: family names "マック ゴシック" (Macintosh Japanese, the
+      name the report shows) and "Mac Gothic" (Windows English, the only name
+      GDI knows it by); draws A, B, C, あ, ア and 亜.
+  gdi_mac_only.ttf: the same glyphs, and its only family name is the
+      Macintosh English "Mac Only". GDI may know it by no name at all; then
+      the Windows program reports its name line only, never another font.
 """
 import os
 import sys
@@ -41,8 +47,10 @@ def empty():
     return tt_box(None)
 
 
-def build(path, family, glyphs):
-    """glyphs: list of (name, code point or None, glyph, advance, lsb)."""
+def build(path, family, glyphs, family_records=None):
+    """glyphs: list of (name, code point or None, glyph, advance, lsb);
+    family_records: (text, platform, encoding, language) of the family-name
+    records that replace the usual ones."""
     fb = FontBuilder(1000, isTTF=True)
     fb.font.recalcTimestamp = False
     fb.setupGlyphOrder([g[0] for g in glyphs])
@@ -57,6 +65,11 @@ def build(path, family, glyphs):
                        "version": "Version 1.000"})
     fb.setupOS2(sTypoAscender=800, sTypoDescender=-200, usWinAscent=800, usWinDescent=200)
     fb.setupPost()
+    if family_records is not None:
+        name = fb.font["name"]
+        name.names = [r for r in name.names if r.nameID != 1]
+        for text, platform, encoding, language in family_records:
+            name.setName(text, 1, platform, encoding, language)
     fb.font["head"].created = fb.font["head"].modified = FIXED_TIME
     fb.font.save(path, reorderTables=True)
 
@@ -83,6 +96,20 @@ def main():
         ("space", 0x20, empty(), 600, 0),
         ("A", 0x41, box(100, 0, 500, 700), 600, 100),
     ])
+    kana_kanji = [
+        notdef,
+        ("space", 0x20, empty(), 600, 0),
+        ("A", 0x41, box(100, 0, 500, 700), 600, 100),
+        ("B", 0x42, box(100, 0, 500, 700), 600, 100),
+        ("C", 0x43, box(100, 0, 500, 700), 600, 100),
+        ("a", 0x3042, box(100, 0, 900, 700), 1000, 100),
+        ("a_kata", 0x30A2, box(100, 0, 900, 700), 1000, 100),
+        ("a_kanji", 0x4E9C, box(100, 0, 900, 700), 1000, 100),
+    ]
+    build(os.path.join(out_dir, "gdi_mac_japanese.ttf"), "Mac Gothic", kana_kanji,
+          [("マック ゴシック", 1, 1, 11), ("Mac Gothic", 3, 1, 0x409)])
+    build(os.path.join(out_dir, "gdi_mac_only.ttf"), "Mac Only", kana_kanji,
+          [("Mac Only", 1, 0, 0)])
     build(os.path.join(out_dir, "gdi_twin_b.ttf"), "Twin Sans", [
         notdef,
         ("space", 0x20, empty(), 600, 0),

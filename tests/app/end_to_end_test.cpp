@@ -81,6 +81,17 @@ TEST(Program, StartedWithAFontMeasuresItAndShowsItsPlace) {
   EXPECT_EQ(program.WaitForExit(10000), 0u);
 }
 
+TEST(Program, StartedInTheFontFolderWithABareFileName) {
+  // As typed in a console open in the font folder: "GlyphCensus.exe m1.ttf".
+  const std::wstring folder = MixedFolder(L"e2e_bare_name");
+  ProgramDriver program;
+  ASSERT_TRUE(program.Start(folder, L"m1.ttf"));
+  ASSERT_TRUE(program.WaitForCaption(L"(1/7)m1.ttf", kMeasureTimeout)) << program.Caption().c_str();
+  EXPECT_EQ(program.Report(), ExpectedReport(L"GcMixedTtf", kM1));
+  program.PressKey(VK_ESCAPE);
+  EXPECT_EQ(program.WaitForExit(10000), 0u);
+}
+
 TEST(Program, RealFontGivesItsFullReport) {
   const std::wstring folder = MakeScratchFolder(L"e2e_ipagothic");
   ASSERT_TRUE(CopyFileW(FullPath(L"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf").c_str(),
@@ -232,19 +243,24 @@ TEST(Program, UnopenableStartFileShowsTheMessageBox) {
   EXPECT_EQ(program.Caption(), L"GlyphCensus");
   EXPECT_EQ(program.Report(), L"");
 
-  // Again, and this time a key is pressed while the message box is up: the
-  // dialog stops the worker, which is still inside the message box, and must
-  // keep serving it until the box is closed.
+  // Again, and this time keys are pressed while the message box is up. The
+  // box is modal and shown by the dialog's own thread: the keys do nothing,
+  // and once the box is closed the arrows work again.
   program.PressKey(VK_RIGHT);  // the last entry already: nothing happens
   program.PressKey(VK_LEFT);   // m6.ttf
   Sleep(kQuiet);
   program.PressKey(VK_RIGHT);  // m7.ttf again
   HWND message = program.WaitForMessageBox(30000);
   ASSERT_NE(message, nullptr);
-  program.PressKey(VK_LEFT);   // stop while the message box is shown
-  program.PressKey(VK_LEFT);   // m5.woff2, once the stop is over
+  program.PressKey(VK_LEFT);
+  program.PressKey(VK_LEFT);
   Sleep(kQuiet);
+  EXPECT_TRUE(IsWindow(message));
+  EXPECT_EQ(program.Caption(), L"GlyphCensus");
   PostMessageW(message, WM_COMMAND, IDOK, 0);
+  for (DWORD start = GetTickCount(); IsWindow(message) && GetTickCount() - start < 10000;) Sleep(20);
+  program.PressKey(VK_LEFT);  // m6.ttf
+  program.PressKey(VK_LEFT);  // m5.woff2
   ASSERT_TRUE(program.WaitForCaption(L"(5/7)m5.woff2", kMeasureTimeout)) << program.Caption().c_str();
   EXPECT_EQ(program.Report(), ExpectedReport(L"GcMixedWoff2", {{L"ギリシア文字", L"3/48"}}));
   CloseHandle(lock);
@@ -308,6 +324,56 @@ TEST(Program, QuickArrowPressesWhileMeasuringEndWithTheLastChoice) {
   printf("handles %lu -> %lu, GDI objects %lu -> %lu, USER objects %lu -> %lu\n", handles,
          HandleCount(program.process()), gdiObjects, GetGuiResources(program.process(), GR_GDIOBJECTS),
          userObjects, GetGuiResources(program.process(), GR_USEROBJECTS));
+  program.PressKey(VK_ESCAPE);
+  EXPECT_EQ(program.WaitForExit(30000), 0u);
+}
+
+// Quick arrows back and forth over an unreadable file: whatever the worker is
+// doing when a stop comes (reading, waiting for its "cannot open" box, which
+// the dialog's thread shows), the stop ends and nothing piles up.
+TEST(Program, QuickArrowsOverAnUnreadableFileNeverFreeze) {
+  const std::wstring folder = MixedFolder(L"e2e_unreadable_stress");
+  HANDLE lock = LockFile(folder + L"\\m7.ttf");
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  ProgramDriver program;
+  ASSERT_TRUE(program.Start(folder, folder + L"\\m5.woff2"));
+  ASSERT_TRUE(program.WaitForCaption(L"(5/7)m5.woff2", kMeasureTimeout)) << program.Caption().c_str();
+  const DWORD handles = HandleCount(program.process());
+  const DWORD userObjects = GetGuiResources(program.process(), GR_USEROBJECTS);
+
+  int boxes = 0;
+  for (int i = 0; i < 40; ++i) {
+    program.PressKey(i % 2 == 0 ? VK_RIGHT : VK_LEFT);
+    program.PressKey(VK_RIGHT);
+    Sleep(static_cast<DWORD>(i % 4) * 15);
+    if (HWND box = program.WaitForMessageBox(0)) {
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      ++boxes;
+    }
+  }
+  // Close the boxes still coming until none shows for a while, then go to the
+  // last entry (wherever the keys ended) and close its box too.
+  const auto closeBoxes = [&program, &boxes] {
+    while (HWND box = program.WaitForMessageBox(kQuiet)) {
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      ++boxes;
+      Sleep(100);
+    }
+  };
+  closeBoxes();
+  program.PressKey(VK_RIGHT);
+  program.PressKey(VK_RIGHT);
+  closeBoxes();
+  EXPECT_GT(boxes, 0);
+  DWORD_PTR result = 0;
+  EXPECT_NE(SendMessageTimeoutW(program.dialog(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result), 0);
+  // The arrows still work: from m7.ttf three to the left is m4.woff.
+  for (int i = 0; i < 3; ++i) program.PressKey(VK_LEFT);
+  ASSERT_TRUE(program.WaitForCaption(L"(4/7)m4.woff", kMeasureTimeout)) << program.Caption().c_str();
+  if (handles) EXPECT_LE(HandleCount(program.process()), handles + 8);
+  if (userObjects) EXPECT_LE(GetGuiResources(program.process(), GR_USEROBJECTS), userObjects + 8);
+  printf("%d boxes; handles %lu -> %lu\n", boxes, handles, HandleCount(program.process()));
+  CloseHandle(lock);
   program.PressKey(VK_ESCAPE);
   EXPECT_EQ(program.WaitForExit(30000), 0u);
 }

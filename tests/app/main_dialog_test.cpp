@@ -136,6 +136,23 @@ TEST(StartPath, IsTheFirstArgumentWhenItFitsAPathBuffer) {
   // 260 units would not fit with its terminator: refused, as if absent.
   EXPECT_FALSE(ReadStartPath((L"p.exe " + fits + L"y").c_str(), path));
   EXPECT_STREQ(path, L"");
+
+  // Relative forms are made full against the current folder.
+  wchar_t current[kPathCapacity];
+  const DWORD length = GetCurrentDirectoryW(kPathCapacity, current);
+  ASSERT_GT(length, 0u);
+  std::wstring folder(current, length);
+  if (folder.back() != L'\\') folder += L'\\';
+  for (const wchar_t* typed : {L"m1.ttf", L".\\m1.ttf", L"./m1.ttf"}) {
+    EXPECT_TRUE(ReadStartPath((L"p.exe " + std::wstring(typed)).c_str(), path));
+    EXPECT_EQ(std::wstring(path), folder + L"m1.ttf") << typed;
+  }
+  EXPECT_TRUE(ReadStartPath(L"p.exe C:/fonts/m1.ttf", path));
+  EXPECT_STREQ(path, L"C:\\fonts\\m1.ttf");
+  // A relative name whose full path would not fit counts as no argument.
+  const std::wstring nearlyFull(kPathCapacity - folder.size(), L'y');
+  EXPECT_FALSE(ReadStartPath((L"p.exe " + nearlyFull).c_str(), path));
+  EXPECT_STREQ(path, L"");
 }
 
 TEST(SettingsPath, IsTheProgramPathWithIniOrNothingWhenItDoesNotFit) {
@@ -335,6 +352,59 @@ TEST_F(Dialog, DropIntoAFolderWithoutFontsStartsNothing) {
   PumpMessages();
   EXPECT_EQ(CountOwnThreads(), threads);
   EXPECT_EQ(WindowText(dialog), L"GlyphCensus");
+}
+
+// The saved rectangle comes back as it was saved, so that closing and starting
+// again never moves the window; one that no monitor shows gives the defaults.
+TEST_F(Dialog, SavedRectangleComesBackUnmovedOrFallsBackToTheDefaults) {
+  const std::string ini = SettingsPathOfThisProgram();
+  const auto reopen = [this] {
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    PumpMessages();
+    dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr,
+                                MainDialogProc, 0);
+    box = GetDlgItem(dialog, IDC_RESULT_BOX);
+    PumpMessages();
+  };
+  const auto saved = [&ini](const char* key) { return GetPrivateProfileIntA("SystemSetting", key, -1, ini.c_str()); };
+
+  SetWindowPos(dialog, nullptr, 37, 41, 300, 200, SWP_NOZORDER);
+  for (int round = 0; round < 3; ++round) {
+    reopen();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(saved("x"), 37) << round;
+    EXPECT_EQ(saved("y"), 41) << round;
+    EXPECT_EQ(saved("width"), 300) << round;
+    EXPECT_EQ(saved("height"), 200) << round;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    ASSERT_TRUE(GetWindowPlacement(dialog, &placement));
+    EXPECT_EQ(placement.rcNormalPosition.left, 37) << round;
+    EXPECT_EQ(placement.rcNormalPosition.top, 41) << round;
+    EXPECT_EQ(placement.rcNormalPosition.right, 337) << round;
+    EXPECT_EQ(placement.rcNormalPosition.bottom, 241) << round;
+  }
+
+  // Far left of every monitor, far below, and an empty rectangle.
+  const int offScreen[][4] = {{-30000, 20, 300, 200}, {20, 30000, 300, 200}, {40, 40, 0, 0}};
+  for (const auto& rect : offScreen) {
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    PumpMessages();
+    const char* keys[] = {"x", "y", "width", "height"};
+    for (int i = 0; i < 4; ++i) {
+      WritePrivateProfileStringA("SystemSetting", keys[i], std::to_string(rect[i]).c_str(), ini.c_str());
+    }
+    dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr,
+                                MainDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    box = GetDlgItem(dialog, IDC_RESULT_BOX);
+    PumpMessages();
+    const RECT placed = Rect(dialog);
+    EXPECT_EQ(placed.left, 10) << rect[0];
+    EXPECT_EQ(placed.top, 10) << rect[1];
+    EXPECT_EQ(placed.right - placed.left, 320) << rect[2];
+    EXPECT_EQ(placed.bottom - placed.top, 240) << rect[3];
+  }
 }
 
 TEST_F(Dialog, CloseSavesTheRestoredRectangle) {

@@ -88,8 +88,8 @@ TEST(ReadFaceName, SortedRecordsGiveTheWindowsJapaneseNameAndMarkAll) {
   EXPECT_EQ(r.name, u"Jpn");
   EXPECT_EQ(StoredName(r.image, 2, 3), u"Vng");
   EXPECT_EQ(StoredName(r.image, 3, 3), u"Vpn");
-  EXPECT_EQ(StoredName(r.image, 0, 1), u"V");  // single-byte: the two bytes 00 56
-  EXPECT_EQ(StoredName(r.image, 1, 1), u"V");
+  EXPECT_EQ(StoredName(r.image, 0, 1), u"\u5661");  // single-byte: one byte, "Mac" -> "Vac"
+  EXPECT_EQ(StoredName(r.image, 1, 1), u"\u5670");  // "Jp" -> "Vp"
 
   // The same from fontTools, with its Macintosh Japanese name in Shift_JIS.
   const Result file = Read(ReadTestFile("names_sorted.ttf"));
@@ -143,10 +143,49 @@ TEST(ReadFaceName, NamesAreDecodedAsInTheFile) {
   EXPECT_EQ(Read(FontWithNames({Win(0x409, u"A\nB")})).name, u"A\n");
   EXPECT_EQ(Read(FontWithNames({Win(0x409, std::u16string(u"AB\0C", 4))})).name, u"AB");
   EXPECT_EQ(Read(FontWithNames({Win(0x409, std::u16string(300, u'x'))})).name, std::u16string(259, u'x'));
-  // A single-byte Macintosh name gets 00 56 in front; the marked name differs.
+  // A single-byte Macintosh name has its first byte marked, and then reads as
+  // the marked name.
   r = Read(FontWithNames({Mac(0, 0, "Mac")}));
   EXPECT_EQ(r.name, u"Mac");
-  EXPECT_EQ(Bytes(r.image.end() - 6, r.image.end() - 3), (Bytes{0, 'V', 'c'}));  // 3 bytes of padding
+  EXPECT_EQ(Bytes(r.image.end() - 6, r.image.end() - 3), (Bytes{'V', 'a', 'c'}));  // 3 bytes of padding
+  EXPECT_EQ(Read(r.image).name, MarkFaceName(u"Mac"));
+  r = Read(FontWithNames({Mac(0, 0, "Vera"), Mac(0, 0, "F")}));
+  EXPECT_EQ(Bytes(r.image.end() - 6, r.image.end() - 1), (Bytes{'W', 'e', 'r', 'a', 'V'}));  // 1 byte of padding
+  EXPECT_EQ(r.name, u"F");
+}
+
+// GDI knows a registered font by its Windows family names only: the measuring
+// font is asked for by one of those, whichever name the report shows.
+TEST(ReadFaceName, TheRequestNameIsAWindowsFamilyNameWhenThereIsOne) {
+  struct Case {
+    std::vector<NameEntry> entries;
+    std::u16string name, request;
+  };
+  const Case cases[] = {
+      {{Mac(0, 0, "Mac"), Mac(1, 11, "Jp"), Win(0x409, u"Eng"), Win(0x411, u"Jpn")}, u"Jpn", u"Jpn"},
+      {{Mac(0, 0, "Mac"), Mac(1, 11, "Jp"), Win(0x409, u"Eng")}, u"Jp", u"Eng"},
+      {{Mac(0, 0, "Mac"), Win(0x409, u"Eng")}, u"Eng", u"Eng"},
+      {{Mac(0, 0, "Mac")}, u"Mac", u"Mac"},
+      {{Win(0x409, u"Eng"), Win(0x411, u""), Mac(1, 11, "Late")}, u"Eng", u"Eng"},
+      {{Win(0x407, u"Deutsch")}, u"", u""},
+  };
+  for (const Case& c : cases) {
+    Bytes font = FontWithNames(c.entries);
+    FaceName name = u"stale", request = u"stale";
+    ASSERT_TRUE(ReadFaceName(MutableView(font), &name, &request));
+    EXPECT_EQ(name, c.name);
+    EXPECT_EQ(request, c.request);
+    // The image now carries the marked request name: read again, it is the name.
+    if (!request.empty()) {
+      FaceName again, againRequest;
+      ASSERT_TRUE(ReadFaceName(MutableView(font), &again, &againRequest));
+      EXPECT_EQ(againRequest, MarkFaceName(request));
+    }
+  }
+  Bytes notFont{0, 1, 0};
+  FaceName name = u"stale", request = u"stale";
+  EXPECT_FALSE(ReadFaceName(MutableView(notFont), &name, &request));
+  EXPECT_EQ(request, u"");
 }
 
 // Records sharing one string: each name is read from the file's bytes and the
@@ -159,6 +198,14 @@ TEST(ReadFaceName, SharedStringsAreMarkedOnce) {
     EXPECT_EQ(r.name, family);
     EXPECT_EQ(StoredName(r.image, 1, 4), MarkFaceName(r.name));
   }
+  // A Windows record sharing a Macintosh record's string: the UTF-16 mark wins,
+  // so the string still reads as the marked Windows name.
+  NameEntry windows = Win(0x409, u"");
+  windows.sharesWith = 0;
+  const Result mixed = Read(FontWithNames({Mac(0, 0, std::string("\0A\0b", 4)), windows}));
+  EXPECT_EQ(mixed.name, u"Ab");
+  EXPECT_EQ(StoredName(mixed.image, 1, 2), u"Vb");
+
   const Result file = Read(ReadTestFile("names_shared.ttf"));  // full names share it too
   EXPECT_EQ(file.name, u"Fold Sans");
   for (uint16_t k : {4, 7, 10, 11}) EXPECT_EQ(StoredName(file.image, k, 9), u"Vold Sans") << k;
@@ -239,7 +286,7 @@ TEST(ReadFaceName, RecordsAndStringsOutsideTheImageAreSkipped) {
 TEST(ReadFaceName, UndecodableMacintoshNameEmptiesItsSlot) {
   const Result r = Read(FontWithNames({Mac(1, 11, "Ok"), Mac(1, 11, "\x81 "), Win(0x409, u"Win")}));
   EXPECT_EQ(r.name, u"Win");
-  EXPECT_EQ(StoredName(r.image, 1, 1), u"V");
+  EXPECT_EQ(StoredName(r.image, 1, 1), u"\u5620");  // "\x81 " -> "V "
 }
 #endif
 

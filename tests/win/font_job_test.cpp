@@ -16,7 +16,7 @@
 
 namespace {
 
-// A message box seen on the worker's thread.
+// A message box seen on the dialog's thread, where the worker has it shown.
 struct SeenBox {
   HWND box = nullptr;
   HWND owner = nullptr;
@@ -64,7 +64,9 @@ JobRun RunJob(TestDialog& windows, const std::string& path) {
   EXPECT_LT(widePath.size(), 260u);
   widePath.copy(job.path, 259);
   JobRun run;
-  run.exitCode = RunOnThreadPumping(RunFontJob, &job, AnswerMessageBoxes, &run.watch);
+  windows.log.whileBoxShown = AnswerMessageBoxes;
+  windows.log.boxContext = &run.watch;
+  run.exitCode = RunOnThreadPumping(RunFontJob, &job);
   return run;
 }
 
@@ -108,6 +110,7 @@ TEST_F(FontJobTest, FileThatCannotBeOpenedShowsTheMessageBoxOnce) {
     EXPECT_EQ(run.watch.boxes[0].caption, L"GlyphCensus");
     EXPECT_EQ(run.watch.boxes[0].text, L"ファイルが開けません。");
     EXPECT_EQ(run.watch.boxes[0].owner, windows.dialog);
+    EXPECT_EQ(windows.log.cannotOpen, 1);
     EXPECT_EQ(WindowText(windows.resultBox), L"previous report");
     EXPECT_TRUE(windows.log.captions.empty());
     EXPECT_EQ(windows.log.jobDone, 0);

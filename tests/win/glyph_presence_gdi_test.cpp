@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "coverage/glyph_presence.h"
+#include "coverage/glyph_presence_gdi.h"
 #include "coverage/job_active.h"
 #include "fontio/face_name.h"
 #include "tests/win/win_test_support.h"
@@ -73,6 +74,41 @@ TEST_F(GlyphPresenceTest, TheDefaultCharactersGlyphIsMissingEvenWithInk) {
   EXPECT_EQ(font.Count(u"?"), 0u);
   EXPECT_EQ(font.Count(u"Z"), 0u);
   EXPECT_EQ(font.Count(u"Q\u3042\u6F22"), 0u) << "unmapped characters";
+}
+
+// Uniscribe cannot always read a font's properties. Without them the special
+// glyphs are still those the FreeType test takes, so that a font whose default
+// glyph has ink does not count the characters it lacks.
+TEST_F(GlyphPresenceTest, WithoutFontPropertiesTheSpecialGlyphsStillNeverCount) {
+  struct Simulation {
+    Simulation() { SimulateFontPropertiesFailure(true); }
+    ~Simulation() { SimulateFontPropertiesFailure(false); }
+  } simulation;
+  OpenFont edge(windows_.dialog, TestDataPath("gdi_edge.ttf"));  // .notdef has ink
+  ASSERT_TRUE(edge.ok());
+  EXPECT_EQ(edge.Count(u"G\u3042\U00020000"), 0u) << "unmapped: glyph 0";
+  EXPECT_EQ(edge.Count(u" AF\U00020B9F"), 3u);
+  OpenFont inkedDefault(windows_.dialog, TestDataPath("glyphtest_default.ttf"));
+  ASSERT_TRUE(inkedDefault.ok());
+  EXPECT_EQ(inkedDefault.Count(u"?Z"), 0u) << "the glyph of usDefaultChar";
+  EXPECT_EQ(inkedDefault.Count(u"Q\u3042"), 0u);
+  EXPECT_EQ(inkedDefault.Count(u"A"), 1u);
+}
+
+// A font GDI cannot find by the name asked for is not measured at all: GDI
+// would hand out an installed substitute instead.
+TEST_F(GlyphPresenceTest, AFaceGdiDoesNotKnowByTheNameIsNotMeasured) {
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(TestDataPath("gdi_mac_japanese.ttf"), &bytes));
+  MutableByteView image{bytes.data(), bytes.size()};
+  FaceName face, request;
+  ASSERT_TRUE(ReadFaceName(image, &face, &request));
+  EXPECT_EQ(request, u"Mac Gothic");
+  EXPECT_EQ(OpenMeasuringContext(windows_.dialog, image, u"No Such Family Anywhere"), nullptr);
+  MeasuringContext* context = OpenMeasuringContext(windows_.dialog, image, request);
+  ASSERT_NE(context, nullptr);
+  EXPECT_EQ(CountPresentGlyphs(context, u"ABCD\u3042\u30A2\u4E9C\u4E00"), 6u);
+  CloseMeasuringContext(context);
 }
 
 TEST_F(GlyphPresenceTest, SurrogatePairsCountOnceAndUnpairedHalvesNever) {

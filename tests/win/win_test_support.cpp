@@ -55,12 +55,28 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"GlyphCensusTestDialog";
+constexpr UINT_PTR kBoxTimer = 77;
+
+void CALLBACK WhileBoxShown(HWND window, UINT, UINT_PTR, DWORD) {
+  auto* log = reinterpret_cast<DialogLog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (log != nullptr && log->whileBoxShown != nullptr) {
+    log->whileBoxShown(GetCurrentThreadId(), log->boxContext);
+  }
+}
 
 LRESULT CALLBACK TestDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* log = reinterpret_cast<DialogLog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (log != nullptr) {
     if (message == WM_JOB_DONE) {
       ++log->jobDone;
+      return 0;
+    }
+    if (message == WM_JOB_CANNOT_OPEN) {
+      ++log->cannotOpen;
+      if (log->whileBoxShown == nullptr) return 0;
+      SetTimer(window, kBoxTimer, 20, WhileBoxShown);
+      ShowCannotOpenBox(window);
+      KillTimer(window, kBoxTimer);
       return 0;
     }
     if (message == WM_SETTEXT) {

@@ -24,6 +24,12 @@ struct DialogLog {
   std::vector<std::wstring> captions;
   // Called (if set) for every caption, before it is applied.
   void (*onCaption)(DialogLog* log, const std::wstring& caption) = nullptr;
+  // WM_JOB_CANNOT_OPEN requests. With `whileBoxShown` set the window shows the
+  // box as the program's dialog does, and calls it every 20 ms (with this
+  // thread's id and `boxContext`) until the box is closed.
+  int cannotOpen = 0;
+  void (*whileBoxShown)(DWORD threadId, void* context) = nullptr;
+  void* boxContext = nullptr;
 };
 
 // A hidden top-level window standing in for the main dialog, with a hidden
