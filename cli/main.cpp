@@ -27,6 +27,7 @@
 #include "coverage/report_output_console.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
+#include "fontio/font_structure.h"
 
 namespace {
 
@@ -215,6 +216,8 @@ bool MeasureFile(const std::string& path, const Options& options, bool introduce
   progress.onTerminal = isatty(STDERR_FILENO) != 0;
   WriteCoverageReport(&progress, &report, ImageBytes(image));
   ClearProgressLine(&progress);
+  char brokenTable[5] = {};
+  const bool tableOutside = FindBrokenNeededTable(AsConst(ImageBytes(image)), 0, brokenTable);
 
   if (report.text.empty()) {
     ReportError(path, "not a font glyphcensus measures (its table directory is neither "
@@ -241,7 +244,8 @@ bool MeasureFile(const std::string& path, const Options& options, bool introduce
   std::fflush(stdout);
   *printedBefore = true;
   if (lines.size() == 1) {
-    ReportError(path, "FreeType cannot open the font; only its name was read");
+    ReportError(path, tableOutside ? std::string("the table '") + brokenTable + "' lies outside the file"
+                                   : std::string("FreeType cannot open the font; only its name was read"));
     return false;
   }
   return true;

@@ -538,7 +538,9 @@ MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView 
       image.size > static_cast<size_t>(INT32_MAX)) {
     return nullptr;
   }
-  NormalizeCollectionHeader(image);
+  PrepareImageForMeasuring(image);
+  char brokenTable[5];
+  if (FindBrokenNeededTable(AsConst(image), 0, brokenTable)) return nullptr;
   auto* context = new MeasuringContext;
   if (FT_Init_FreeType(&context->library) != 0) {
     context->library = nullptr;
