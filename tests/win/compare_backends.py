@@ -28,7 +28,12 @@ TEST_FONTS = [
     "glyphtest_edges.ttf", "glyphtest_default.ttf", "glyphtest_full.ttf", "glyphtest_cff.otf",
     "glyphtest_collection.ttc", "glyphtest_full.woff", "glyphtest_full.woff2",
     "gdi_edge.ttf", "tt.ttf", "cff.otf", "collection.ttc", "ipag.woff", "dejavu.woff2",
+    "ipag_gsub_past_end.ttf", "gdi_glyf_past_end.ttf",
 ]
+# Fonts that neither glyph test measures, with the table that is to blame:
+# glyphcensus prints the name line and names the table on stderr (exit 1), the
+# Windows path writes the name line only, as for any font GDI cannot open.
+UNMEASURABLE = {"gdi_glyf_past_end.ttf": "glyf"}
 
 
 def run(command):
@@ -55,6 +60,16 @@ def main():
             continue
         linux_status, linux, linux_err = run([args.linux, font])
         win_status, win, win_err = run([args.wine_run, args.windows, font])
+        table = UNMEASURABLE.get(os.path.basename(font))
+        if table is not None:
+            said = f"the table '{table}' lies outside the file" in linux_err
+            if linux_status != 1 or not said or linux.count(b"\n") != 1 or win_status != 0 or win != linux:
+                print(f"FAILED   {font}: expected the name line only and the table '{table}' named; "
+                      f"glyphcensus {linux_status} {linux!r} {linux_err.strip()}; gdi_report {win_status} {win!r}")
+                failures += 1
+            else:
+                print(f"name     {font}")
+            continue
         if linux_status != 0 or win_status != 0:
             print(f"FAILED   {font}: glyphcensus {linux_status} {linux_err.strip()}; "
                   f"gdi_report {win_status} {win_err.strip()}")
@@ -67,7 +82,7 @@ def main():
             failures += 1
         else:
             print(f"same     {font}")
-    print(f"{len(fonts) - failures} of {len(fonts)} fonts give the same report")
+    print(f"{len(fonts) - failures} of {len(fonts)} fonts give the same report (or the same name line)")
     return 1 if failures else 0
 
 
