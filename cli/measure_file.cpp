@@ -110,8 +110,9 @@ void LoadFontFile(const std::string& path, const MeasureRequest& request, Loaded
     return;
   }
   // Once, before any thread opens a face: FreeType takes collections only
-  // with a sound header.
-  NormalizeCollectionHeader(ImageBytes(loaded->image));
+  // with a sound header, and tables that only shaping uses are dropped when
+  // they run outside the image.
+  PrepareImageForMeasuring(ImageBytes(loaded->image));
   const ByteView image = AsConst(ImageBytes(loaded->image));
   file.faceCount = CountFaces(image);
   if (request.faceGiven && request.face >= file.faceCount) {
@@ -130,7 +131,15 @@ void LoadFontFile(const std::string& path, const MeasureRequest& request, Loaded
   // that a collection listing one font thousands of times costs one measurement.
   std::map<uint32_t, size_t> firstWith;
   const uint32_t first = request.faceGiven ? request.face : 0;
-  const uint32_t end = request.faceGiven ? request.face + 1 : file.faceCount;
+  uint32_t end = request.faceGiven ? request.face + 1 : file.faceCount;
+  if (end - first > kMaxFacesPerFile) {
+    end = first + kMaxFacesPerFile;
+    loaded->facesLeftOut = true;
+    loaded->leftOut = file;
+    loaded->leftOut.error = "faces " + std::to_string(end) + " to " +
+                            std::to_string(file.faceCount - 1) + " are not measured (at most " +
+                            std::to_string(kMaxFacesPerFile) + " faces of a collection are)";
+  }
   for (uint32_t index = first; index < end; ++index) {
     const auto inserted = firstWith.emplace(DirectoryOffset(image, index), loaded->faces.size());
     loaded->sameAs.push_back(inserted.first->second);
@@ -150,6 +159,11 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
     return face;
   }
   face.nameRead = true;
+  char brokenTable[5] = {};
+  if (FindBrokenNeededTable(image, faceIndex, brokenTable)) {
+    face.error = std::string("the table '") + brokenTable + "' lies outside the file";
+    return face;
+  }
   MeasuringContext* context = OpenFaceForMeasuring(image, faceIndex);
   if (context == nullptr) {
     face.error = "FreeType cannot open the font; only its name was read";
@@ -176,5 +190,6 @@ std::vector<FaceResult> MeasureFontFile(const std::string& path, const MeasureRe
       faces.push_back(MeasureLoadedFace(loaded, loaded.faces[k], request));
     }
   }
+  if (loaded.facesLeftOut) faces.push_back(loaded.leftOut);
   return faces;
 }

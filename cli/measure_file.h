@@ -25,7 +25,16 @@ struct LoadedFile {
   // For each entry of `faces`: the position in `faces` of an earlier face with
   // the same table directory (whose result it shares), or its own position.
   std::vector<size_t> sameAs;
+  // Set when the collection lists more faces than are measured: the result
+  // that says so, handed on after the measured faces.
+  bool facesLeftOut = false;
+  FaceResult leftOut;
 };
+
+// The most faces of one collection that are measured. Real collections hold a
+// few dozen at most; a file listing thousands (of one font, say) would
+// otherwise cost as many measurements and reports.
+constexpr uint32_t kMaxFacesPerFile = 256;
 
 // Reads and converts the file. When it cannot be measured at all (unreadable,
 // refused, no such face), `loaded->faces` is empty and `loaded->file.error`

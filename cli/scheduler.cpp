@@ -45,6 +45,7 @@ void FinishFile(FileSlot* slot) {
       slot->results[k].faceIndex = slot->file.faces[k];
     }
   }
+  if (slot->file.facesLeftOut) slot->results.push_back(slot->file.leftOut);
   slot->file.image = FontImage();
   slot->done = true;
 }

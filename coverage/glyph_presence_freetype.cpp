@@ -535,7 +535,9 @@ MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView 
       image.size > static_cast<size_t>(INT32_MAX)) {
     return nullptr;
   }
-  NormalizeCollectionHeader(image);
+  PrepareImageForMeasuring(image);
+  char brokenTable[5];
+  if (FindBrokenNeededTable(AsConst(image), 0, brokenTable)) return nullptr;
   return OpenFaceForMeasuring(AsConst(image), 0);
 }
 

@@ -233,8 +233,9 @@ MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView imag
 
   if (image.size > static_cast<size_t>(MAXDWORD)) return nullptr;
   // Tables, name records or strings outside the image make Wine's loader read
-  // past it and keep its font lock: treated as a failed registration instead.
-  NormalizeCollectionHeader(image);
+  // past it and keep its font lock: treated as a failed registration instead,
+  // after the tables that measuring does not need have been dropped.
+  PrepareImageForMeasuring(image);
   if (!FontStructureFits(AsConst(image))) return nullptr;
   DWORD installed = 0;
   HANDLE registration = AddFontMemResourceEx(image.data, static_cast<DWORD>(image.size),

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <vector>
 
 namespace {
@@ -44,11 +46,47 @@ void WriteOffsetTable(ByteView woff, MutableByteView sfnt) {
   WriteU16(sfnt, 10, rangeShift);
 }
 
-// The directory entries that lie wholly inside the file.
-std::vector<WoffTableEntry> ReadTableDirectory(ByteView woff) {
+// A directory entry and whether its stored data may be used.
+struct PlacedEntry {
+  WoffTableEntry entry;
+  bool hasData;
+};
+
+bool PlacedTagLess(const PlacedEntry& a, const PlacedEntry& b) { return TableTagLess(a.entry, b.entry); }
+
+// Marks the entries whose stored range [offset, offset + compLength) overlaps
+// the range of an entry before them in the directory: they get no data. Table
+// data never overlaps in a valid file, and without this rule a few bytes of
+// directory could make every entry inflate the same large stream again. With
+// it, the ranges that are read are disjoint, so the conversion reads each byte
+// of the file at most once.
+void RefuseOverlappingRanges(std::vector<PlacedEntry>* entries) {
+  std::map<uint64_t, uint64_t> claimed;  // start -> end of the union of earlier ranges
+  for (PlacedEntry& placed : *entries) {
+    const uint64_t start = placed.entry.offset;
+    const uint64_t end = start + placed.entry.compLength;
+    if (start == end) continue;  // an empty range overlaps nothing
+    auto next = claimed.lower_bound(end);  // the first claimed range starting at or after end
+    uint64_t mergedStart = start;
+    uint64_t mergedEnd = end;
+    // Claimed ranges that start before `end` and end after `start` overlap.
+    while (next != claimed.begin()) {
+      auto before = std::prev(next);
+      if (before->second <= start) break;
+      placed.hasData = false;
+      mergedStart = std::min(mergedStart, before->first);
+      mergedEnd = std::max(mergedEnd, before->second);
+      next = claimed.erase(before);
+    }
+    claimed[mergedStart] = mergedEnd;
+  }
+}
+
+// The directory entries that lie wholly inside the file, in file order.
+std::vector<PlacedEntry> ReadTableDirectory(ByteView woff) {
   uint16_t numTables = 0;
   ReadU16(woff, 12, &numTables);
-  std::vector<WoffTableEntry> entries;
+  std::vector<PlacedEntry> entries;
   for (uint64_t i = 0; i < numTables; ++i) {
     const uint64_t at = kWoffHeaderSize + kWoffEntrySize * i;
     WoffTableEntry entry{};
@@ -57,8 +95,9 @@ std::vector<WoffTableEntry> ReadTableDirectory(ByteView woff) {
         !ReadU32(woff, at + 16, &entry.origChecksum)) {
       break;  // later entries lie further out
     }
-    entries.push_back(entry);
+    entries.push_back(PlacedEntry{entry, true});
   }
+  RefuseOverlappingRanges(&entries);
   return entries;
 }
 
@@ -108,21 +147,21 @@ bool TableTagLess(const WoffTableEntry& a, const WoffTableEntry& b) {
 void WriteWoffTables(ByteView woff, MutableByteView destination) {
   WriteOffsetTable(woff, destination);
 
-  std::vector<WoffTableEntry> entries = ReadTableDirectory(woff);
+  std::vector<PlacedEntry> entries = ReadTableDirectory(woff);
   // Stable, so that equivalent tags keep their file order on every platform.
-  std::stable_sort(entries.begin(), entries.end(), TableTagLess);
+  std::stable_sort(entries.begin(), entries.end(), PlacedTagLess);
 
   uint16_t numTables = 0;
   ReadU16(woff, 12, &numTables);
   uint64_t position = kSfntHeaderSize + kSfntRecordSize * numTables;
   for (size_t i = 0; i < entries.size(); ++i) {
-    const WoffTableEntry& entry = entries[i];
+    const WoffTableEntry& entry = entries[i].entry;
     const uint64_t record = kSfntHeaderSize + kSfntRecordSize * i;
     WriteBytes(destination, record, entry.tag, 4);
     WriteU32(destination, record + 4, entry.origChecksum);
     WriteU32(destination, record + 8, static_cast<uint32_t>(position));
     WriteU32(destination, record + 12, entry.origLength);
-    WriteTableData(woff, entry, destination, position);
+    if (entries[i].hasData) WriteTableData(woff, entry, destination, position);
     position += (uint64_t{entry.origLength} + 3) & ~uint64_t{3};  // padding stays zero
   }
 }

@@ -32,7 +32,10 @@ bool TableTagLess(const WoffTableEntry& a, const WoffTableEntry& b);
 // are copied unchanged. Every byte of `destination` that receives nothing is
 // zero: a directory entry outside `woff` is left out, and a table whose data lies
 // outside `woff`, whose data does not fit into `destination`, or whose stream
-// inflates to less than its origLength, leaves zero bytes in its place.
+// inflates to less than its origLength, leaves zero bytes in its place. So does
+// a table whose stored range overlaps the stored range of an entry earlier in
+// the directory (valid files never overlap), which bounds the work by the size
+// of `woff` whatever its directory says.
 int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination);
 
 // The writing half of ConvertWoffToSfnt, for a destination that is all zero

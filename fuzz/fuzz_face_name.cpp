@@ -10,8 +10,8 @@
 // Also checked: a refused image is left unchanged, the name has at most 259
 // units, and ReadFaceName gives the same name when run on the original bytes
 // again (it keeps no state), with a request name that is empty only when the
-// name is. The structure check made before registration and
-// the collection header rewrite run on every input too.
+// name is. The structure check made before registration, the collection header
+// rewrite and the preparation for measuring run on every input too.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -114,13 +114,46 @@ Holding CheckRecord(ByteView original, ByteView marked, const std::vector<Record
   return Holding::Holds;
 }
 
-// The structure check that guards registration, and the collection header
-// rewrite, on the same images (the sanitizers watch their reads and writes).
+// True when every table record of the sfnt at offset 0 that runs outside the
+// image is one measuring needs (or the directory itself runs outside).
+bool OnlyNeededTablesOutside(ByteView image) {
+  uint16_t numTables = 0;
+  if (!ReadU16(image, 4, &numTables) || !FitsIn(image.size, 0, 12 + 16 * uint64_t{numTables})) return true;
+  for (uint64_t k = 0; k < numTables; ++k) {
+    uint8_t tag[4] = {};
+    uint32_t offset = 0, length = 0;
+    ReadBytes(image, 12 + 16 * k, 4, tag);
+    ReadU32(image, 12 + 16 * k + 8, &offset);
+    ReadU32(image, 12 + 16 * k + 12, &length);
+    if (!FitsIn(image.size, offset, length) && !IsNeededTable(tag)) return false;
+  }
+  return true;
+}
+
+// The structure check that guards registration, the collection header
+// rewrite and the preparation for measuring, on the same images (the
+// sanitizers watch their reads and writes). The preparation leaves an sfnt
+// the same size, with no unneeded table outside it, and any table named as
+// broken is a needed one.
 void CheckStructure(const std::vector<uint8_t>& original) {
+  const bool collection = IsFontSignature(ByteView{original.data(), original.size()}, "ttcf");
   std::vector<uint8_t> image = original;
   NormalizeCollectionHeader(MutableByteView{image.data(), image.size()});
   FontStructureFits(ByteView{image.data(), image.size()});
-  if (!IsFontSignature(ByteView{original.data(), original.size()}, "ttcf")) Check(image == original);
+  if (!collection) Check(image == original);
+
+  image = original;
+  PrepareImageForMeasuring(MutableByteView{image.data(), image.size()});
+  const ByteView prepared{image.data(), image.size()};
+  Check(image.size() == original.size());
+  FontStructureFits(prepared);
+  if (!collection) Check(OnlyNeededTablesOutside(prepared));
+  for (uint32_t face = 0; face < 3; ++face) {
+    char tag[5] = {};
+    if (FindBrokenNeededTable(prepared, face, tag)) {
+      Check(tag[4] == '\0' && IsNeededTable(reinterpret_cast<const uint8_t*>(tag)));
+    }
+  }
 }
 
 }  // namespace

@@ -123,6 +123,22 @@ def main():
         write(target, "regression-name-records-past-end.ttf", names_past_end)
         write(target, "regression-numtables-65535.ttf", struct.pack(">IH3H", 0x00010000, 65535, 0, 0, 0))
         write(target, "regression-ttcf-capitals-count-max.ttc", capitals)
+    # Tables outside the image: unneeded ones are dropped, needed ones named.
+    gsub = h.with_table(named, b"GSUB", b"\x5a" * 32)
+    gsub = h.set_record(gsub, b"GSUB", length=len(gsub))
+    glyf = h.set_record(named, b"glyf", offset=len(named) - 8)
+    one_directory = struct.pack(">4sII", b"ttcf", 0x00010000, 32) + struct.pack(">32I", *([12 + 128] * 32))
+    moved = bytearray(named)
+    for k, (_, _, offset, _) in enumerate(h.table_records(named)):
+        struct.pack_into(">I", moved, 12 + 16 * k + 8, offset + len(one_directory))
+    for target in ("fuzz_pipeline", "fuzz_face_name"):
+        write(target, "gsub_past_end.ttf", gsub)
+        write(target, "glyf_past_end.ttf", glyf)
+        write(target, "one_directory.ttc", one_directory + bytes(moved))
+    shared = [{"tag": struct.pack(">I", 0x41000000 + k), "orig": b"\0" * 4, "comp": b"",
+               "offset": 44 + 20 * 50, "compLength": 64} for k in range(50)]
+    write("fuzz_font_image", "shared_stream.woff",
+          h.build_woff(shared, zlib.compress(b"\0" * 4000)[:64].ljust(64, b"\0")))
     cr = "A\rB".encode("utf-16-be")
     write("fuzz_face_name", "carriage_return.ttf",
           h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, len(cr), 0)], cr)))

@@ -29,8 +29,13 @@ advance of 600 units is 9 pixels wide.
   gdi_mac_only.ttf: the same glyphs, and its only family name is the
       Macintosh English "Mac Only". GDI may know it by no name at all; then
       the Windows program reports its name line only, never another font.
+  ipag_gsub_past_end.ttf: IPAGothic whose GSUB length runs 4 KiB past the end
+      of the file. Shaping alone uses GSUB: both glyph tests give the full report.
+  gdi_glyf_past_end.ttf ("Broken Sans"): a glyf table that runs past the end of
+      the file; the font cannot be measured (its name line only).
 """
 import os
+import struct
 import sys
 
 from fontTools.fontBuilder import FontBuilder
@@ -74,6 +79,25 @@ def build(path, family, glyphs, family_records=None):
     fb.font.save(path, reorderTables=True)
 
 
+IPAGOTHIC = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+
+
+def with_table_past_end(path, out_path, tag):
+    """A copy of the font whose `tag` table record runs 4 KiB past the end."""
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    for k in range(struct.unpack(">H", data[4:6])[0]):
+        record = 12 + 16 * k
+        if data[record:record + 4] == tag:
+            offset = struct.unpack(">I", data[record + 8:record + 12])[0]
+            struct.pack_into(">I", data, record + 12, len(data) - offset + 4096)
+            break
+    else:
+        raise KeyError(tag)
+    with open(out_path, "wb") as f:
+        f.write(data)
+
+
 def main():
     out_dir = sys.argv[1]
     os.makedirs(out_dir, exist_ok=True)
@@ -115,6 +139,11 @@ def main():
         ("space", 0x20, empty(), 600, 0),
         ("B", 0x42, box(100, 0, 500, 700), 600, 100),
     ])
+    with_table_past_end(IPAGOTHIC, os.path.join(out_dir, "ipag_gsub_past_end.ttf"), b"GSUB")
+    broken = os.path.join(out_dir, "gdi_glyf_past_end.ttf")
+    build(broken, "Broken Sans", [notdef, ("space", 0x20, empty(), 600, 0),
+                                  ("A", 0x41, box(100, 0, 500, 700), 600, 100)])
+    with_table_past_end(broken, broken, b"glyf")
 
 
 if __name__ == "__main__":

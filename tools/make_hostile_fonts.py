@@ -442,11 +442,64 @@ def add_woff_damage(c, sfnt):
     bomb_total = 12 + 16 * len(entries) + sum(len(e["orig"]) + 3 for e in entries) + (96 << 20)
     damaged("woff_zlib_bomb_96m.woff", "WOFF glyf inflates to 64 MiB into a 96 MiB origLength",
             total_size=bomb_total, glyf={"comp": bomb, "origLength": 96 << 20})
+    # Many entries, one stream: 1 MiB of empty stored blocks inflates to
+    # nothing but costs its whole length every time it is inflated.
+    empty_blocks = b"\x78\x01" + b"\x00\x00\x00\xff\xff" * ((1 << 20) // 5) + b"\x01\x00\x00\xff\xff" + \
+        struct.pack(">I", 1)
+    shared = [{"tag": struct.pack(">I", 0x41000000 + k), "orig": b"\0" * 4, "comp": b"",
+               "offset": 44 + 20 * 20000, "compLength": len(empty_blocks)} for k in range(20000)]
+    c.add("woff_shared_stream.woff", build_woff(shared, empty_blocks), "either", "either",
+          "WOFF whose 20000 entries all point at one 1 MiB zlib stream of empty stored blocks")
     # Checks nothing else: same tag twice, and a tag of zero bytes.
     es = entries + [{"tag": b"name", "orig": b"\0" * 6}, {"tag": b"\0\0\0\0", "orig": b"x"},
                     {"tag": b"\xff\xfe\0\x01", "orig": b"yy"}]
     c.add("woff_duplicate_tags.woff", build_woff(es, b""), "either", "either",
           "WOFF with a second, empty naming table and tags with zero and high bytes")
+
+
+def add_unneeded_tables_outside(c, sfnt):
+    """Tables that only shaping or signing uses, running past the end: both
+    glyph tests leave them out and measure the font."""
+    damaged = sfnt
+    for tag in (b"DSIG", b"GPOS", b"GSUB"):
+        damaged = with_table(damaged, tag, b"\x5a" * 64)
+    size = len(damaged)
+    for tag in (b"DSIG", b"GPOS", b"GSUB"):
+        offset, _ = record_of(damaged, tag)
+        damaged = set_record(damaged, tag, length=size - offset + 4096)
+    c.add("unneeded_tables_past_end.ttf", damaged, "report", "report",
+          "GSUB, GPOS and DSIG run 4 KiB past the end of the file")
+    offset, _ = record_of(damaged, b"GSUB")
+    c.add("unneeded_table_offset_max.ttf", set_record(damaged, b"GSUB", offset=0xFFFFFFF0, length=0x20),
+          "report", "report", "GSUB offset + length wraps around 2^32")
+
+
+def add_one_directory_collection(c, sfnt):
+    """A collection whose 20000 fonts are one directory with a naming table of
+    65535 records; a last font lists glyf outside the file. Checked font by
+    font, the structure check would walk 1.3 billion name records."""
+    # Storage offsets reach 128 KiB at most: the strings are record bytes.
+    records = [(1, 0, 0, 1, 6, k % 50) for k in range(65535)]
+    font = with_table(sfnt, b"name", raw_name_table(records, b"", storage_offset=6))
+    count = 20000
+    header_size = 12 + 4 * (count + 1)
+    broken = bytearray(font)
+    glyf_record = [k for k, r in enumerate(table_records(font)) if r[0] == b"glyf"][0]
+    struct.pack_into(">I", broken, 12 + 16 * glyf_record + 8, 0xFFFFFF00)
+    first = header_size
+    second = first + len(font)
+    # Table offsets count from the start of the collection.
+    def moved(sfnt_bytes, by):
+        out = bytearray(sfnt_bytes)
+        for k, (_, _, o, _) in enumerate(table_records(sfnt_bytes)):
+            if o != 0xFFFFFF00:
+                struct.pack_into(">I", out, 12 + 16 * k + 8, o + by)
+        return bytes(out)
+    header = struct.pack(">4sII", b"ttcf", 0x00010000, count + 1) + \
+        struct.pack(">%dI" % count, *([first] * count)) + struct.pack(">I", second)
+    c.add("ttc_one_directory_20000.ttc", header + moved(font, first) + moved(bytes(broken), second),
+          "either", "either", "collection of 20000 fonts at one directory with 65535 name records, "
+          "and a last font whose glyf lies outside the file")
 
 
 def add_name_damage(c, sfnt):
@@ -722,6 +775,8 @@ def main():
     add_directory_damage(c, ipag)
     add_woff_damage(c, ipag)
     add_name_damage(c, ipag)
+    add_unneeded_tables_outside(c, ipag)
+    add_one_directory_collection(c, ipag)
     add_collection_damage(c, dejavu, ipag)
     add_woff2_damage(c, dejavu)
     add_outline_damage(c)

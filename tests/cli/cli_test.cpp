@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -139,6 +140,47 @@ TEST(CliTest, FontFreeTypeCannotOpenIsAnError) {
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.out, "\n") << "the (empty) name line alone";
   EXPECT_EQ(outcome.err, "glyphcensus: " + path + ": FreeType cannot open the font; only its name was read\n");
+}
+
+// glyphtest_full.ttf with the table record `tag` renamed `newTag` and its
+// length running 4 KiB past the end of the file, written to a temporary file.
+std::string WithTablePastTheEnd(const std::string& tag, const std::string& newTag) {
+  std::string font = Slurp(Data("glyphtest_full.ttf"));
+  auto number = [&](size_t at) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<uint8_t>(font[at + i]);
+    return value;
+  };
+  const uint32_t numTables = number(4) >> 16;
+  for (uint32_t k = 0; k < numTables; ++k) {
+    const size_t record = 12 + 16 * k;
+    if (font.compare(record, 4, tag) != 0) continue;
+    font.replace(record, 4, newTag);
+    const uint32_t length = static_cast<uint32_t>(font.size()) - number(record + 8) + 4096;
+    for (size_t i = 0; i < 4; ++i) font[record + 12 + i] = static_cast<char>(length >> (24 - 8 * i));
+  }
+  const std::string path = testing::TempDir() + "glyphcensus_" + newTag.substr(0, 3) + "_past_end.ttf";
+  std::ofstream(path, std::ios::binary) << font;
+  return path;
+}
+
+TEST(CliTest, TablesPastTheEndOfTheFile) {
+  // A table that only shaping uses is left out; the font is measured.
+  const std::string unneeded = WithTablePastTheEnd("post", "GSUB");
+  const Outcome measured = RunCommand("'" + unneeded + "'");
+  EXPECT_EQ(measured.status, 0);
+  EXPECT_EQ(measured.out, kFullReport);
+  EXPECT_EQ(measured.err, "");
+  // A table the glyph test reads: the name line, then the table is named.
+  const std::string needed = WithTablePastTheEnd("glyf", "glyf");
+  for (const char* option : {"", "--missing "}) {
+    const Outcome refused = RunCommand(option + ("'" + needed + "'"));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "Glyph Full\n");
+    EXPECT_EQ(refused.err, "glyphcensus: " + needed + ": the table 'glyf' lies outside the file\n");
+  }
+  std::remove(unneeded.c_str());
+  std::remove(needed.c_str());
 }
 
 TEST(CliTest, MissingListsFollowTheirLines) {

@@ -195,4 +195,55 @@ TEST(ConvertWoffToSfnt, TablesOutsideTheInputOrDestinationLeaveZeros) {
   EXPECT_EQ(Convert(claims), (Bytes{0, 1, 0, 0, 0x07, 0xD0}));
 }
 
+// Directory entry k's stored range; entries start at byte 44, 20 bytes each.
+void PointEntry(Bytes* woff, int k, uint32_t offset, uint32_t compLength) {
+  WriteU32(MutableView(*woff), 44 + 20 * k + 4, offset);
+  WriteU32(MutableView(*woff), 44 + 20 * k + 8, compLength);
+}
+
+TEST(ConvertWoffToSfnt, ARangeOverlappingAnEarlierEntrysRangeGetsNoData) {
+  const Bytes a = Filled(8, 1), b = Filled(8, 2), c = Filled(8, 3), d = Filled(8, 4);
+  // Directory order zzzz, aaaa, mmmm, bbbb; sfnt order aaaa, bbbb, mmmm, zzzz.
+  const Bytes honest = BuildWoff({{"zzzz", a}, {"aaaa", b}, {"mmmm", c}, {"bbbb", d}});
+  const uint32_t first = 44 + 80;
+  auto tableAt = [](const Bytes& sfnt, int i) {
+    return Bytes(sfnt.begin() + 76 + 8 * i, sfnt.begin() + 84 + 8 * i);
+  };
+  {
+    Bytes woff = honest;
+    PointEntry(&woff, 1, first, 8);       // aaaa: the same bytes as zzzz, which comes first
+    PointEntry(&woff, 2, first + 4, 8);   // mmmm: half over zzzz
+    PointEntry(&woff, 3, first + 12, 8);  // bbbb: right after mmmm, touching it only
+    const Bytes sfnt = Convert(woff);
+    EXPECT_EQ(tableAt(sfnt, 0), Bytes(8, 0));  // aaaa
+    EXPECT_EQ(tableAt(sfnt, 1), Bytes(woff.begin() + first + 12, woff.begin() + first + 20));
+    EXPECT_EQ(tableAt(sfnt, 2), Bytes(8, 0));  // mmmm
+    EXPECT_EQ(tableAt(sfnt, 3), a);            // zzzz
+    EXPECT_EQ(U32At(sfnt, 12 + 12), 8u);       // the records keep their lengths
+  }
+  {
+    // A range that overlaps only a range refused before it is refused too.
+    Bytes woff = honest;
+    PointEntry(&woff, 1, first + 24, 8);   // aaaa: the bytes stored for bbbb, unclaimed
+    PointEntry(&woff, 2, first + 4, 24);   // mmmm: over zzzz and aaaa
+    PointEntry(&woff, 3, first + 10, 8);   // bbbb: inside mmmm only
+    const Bytes sfnt = Convert(woff);
+    EXPECT_EQ(tableAt(sfnt, 0), d);
+    EXPECT_EQ(tableAt(sfnt, 1), Bytes(8, 0));
+    EXPECT_EQ(tableAt(sfnt, 2), Bytes(8, 0));
+    EXPECT_EQ(tableAt(sfnt, 3), a);
+  }
+  {
+    // Empty ranges overlap nothing, and stored and compressed tables follow
+    // the same rule.
+    Bytes woff = BuildWoff({{"cmap", Filled(40, 1), true}, {"glyf", Filled(40, 2), true}, {"loca", {}}});
+    const uint32_t cmapOffset = U32At(woff, 44 + 4), cmapLength = U32At(woff, 44 + 8);
+    PointEntry(&woff, 1, cmapOffset, cmapLength);
+    PointEntry(&woff, 2, cmapOffset, 0);
+    const Bytes sfnt = Convert(woff);
+    EXPECT_EQ(Bytes(sfnt.begin() + 60, sfnt.begin() + 100), Filled(40, 1));
+    EXPECT_EQ(Bytes(sfnt.begin() + 100, sfnt.end()), Bytes(40, 0));
+  }
+}
+
 }  // namespace

@@ -17,6 +17,7 @@ Usage: check_cli_corpus.py GLYPHCENSUS CORPUS_FOLDER [--timeout S] [--max-rss-mi
 """
 import argparse
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -60,10 +61,15 @@ def reaction(path, code, stdout, stderr):
         return "report"
     # Every face of a collection: each report introduced by "path (face N of M)"
     # and separated from the next by a blank line.
-    faces = stdout.split("\n\n")
-    if code == 0 and stderr == "" and len(faces) > 1 and all(
-            face.rstrip("\n").count("\n") == 16 and " (face " in face.split("\n")[0]
-            for face in faces):
+    # A later face may fail, or faces past the most measured be left out: the
+    # reports written stay whole, and the error names the file (exit 1).
+    # (Split at the introducing lines: an empty family name is an empty line.)
+    intro = re.compile("^" + re.escape(path) + r" \(face \d+ of \d+\)$", re.M)
+    starts = [m.start() for m in intro.finditer(stdout)]
+    faces = [stdout[a:b] for a, b in zip(starts, starts[1:] + [len(stdout)])]
+    if len(faces) > 1 and starts[0] == 0 and all(
+            face.rstrip("\n").count("\n") == 16 for face in faces) and (
+            (code == 0 and stderr == "") or (code == 1 and names_file)):
         return "report"
     if code == 1 and len(lines) == 2 and lines[-1] == "" and names_file:
         return "name"

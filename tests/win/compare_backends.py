@@ -28,7 +28,7 @@ TEST_FONTS = [
     "glyphtest_edges.ttf", "glyphtest_default.ttf", "glyphtest_full.ttf", "glyphtest_cff.otf",
     "glyphtest_collection.ttc", "glyphtest_full.woff", "glyphtest_full.woff2",
     "gdi_edge.ttf", "tt.ttf", "cff.otf", "collection.ttc", "ipag.woff", "dejavu.woff2",
-    "gdi_mac_japanese.ttf", "gdi_mac_only.ttf",
+    "gdi_mac_japanese.ttf", "gdi_mac_only.ttf", "ipag_gsub_past_end.ttf", "gdi_glyf_past_end.ttf",
 ]
 # Fonts that GDI may know by no name at all (their only family name is a
 # Macintosh one): the Windows path may then report the name line alone, but
@@ -39,6 +39,10 @@ NAME_LINE_ONLY_ALLOWED = {"gdi_mac_only.ttf"}
 def name_line_only(font, linux, win):
     return (os.path.basename(font) in NAME_LINE_ONLY_ALLOWED and linux.count(b"\n") == 16
             and win == linux[:linux.index(b"\n") + 1])
+# Fonts that neither glyph test measures, with the table that is to blame:
+# glyphcensus prints the name line and names the table on stderr (exit 1), the
+# Windows path writes the name line only, as for any font GDI cannot open.
+UNMEASURABLE = {"gdi_glyf_past_end.ttf": "glyf"}
 
 
 def run(command):
@@ -66,6 +70,16 @@ def main():
         # The Windows program measures the first face of a collection.
         linux_status, linux, linux_err = run([args.linux, "--face", "0", font])
         win_status, win, win_err = run([args.wine_run, args.windows, font])
+        table = UNMEASURABLE.get(os.path.basename(font))
+        if table is not None:
+            said = f"the table '{table}' lies outside the file" in linux_err
+            if linux_status != 1 or not said or linux.count(b"\n") != 1 or win_status != 0 or win != linux:
+                print(f"FAILED   {font}: expected the name line only and the table '{table}' named; "
+                      f"glyphcensus {linux_status} {linux!r} {linux_err.strip()}; gdi_report {win_status} {win!r}")
+                failures += 1
+            else:
+                print(f"name     {font}")
+            continue
         if linux_status != 0 or win_status != 0:
             print(f"FAILED   {font}: glyphcensus {linux_status} {linux_err.strip()}; "
                   f"gdi_report {win_status} {win_err.strip()}")
@@ -80,7 +94,7 @@ def main():
             failures += 1
         else:
             print(f"same     {font}")
-    print(f"{len(fonts) - failures} of {len(fonts)} fonts give the same report")
+    print(f"{len(fonts) - failures} of {len(fonts)} fonts give the same report (or the same name line)")
     return 1 if failures else 0
 
 
