@@ -100,7 +100,9 @@ enum class UnhintedShortcut : uint8_t { kUntested, kAllowed, kRefused };
 // Drawing work allowed per report, in pixel steps of the rasteriser (see
 // DrawingCost). A real font's full report takes a few million; a hostile one
 // (thousands of glyphs of tens of thousands of points) could otherwise take
-// hours. Glyphs drawn after the budget is spent count as missing.
+// hours. Glyphs drawn after the budget is spent count as missing. Glyphs
+// judged from their unhinted outline are not drawn and cost nothing, so past
+// the budget, and only there, the shortcut can change a count.
 constexpr uint64_t kDrawingBudget = uint64_t{1} << 28;
 // Outlines whose box is larger than this (26.6 units, either way) are drawn
 // clipped to the surface instead of whole (ClippedOutlineInked).

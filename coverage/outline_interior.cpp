@@ -31,14 +31,17 @@ FT_BBox BoxOf(const FT_Vector* const* points, int count) {
 // control polygon of a contour is its points in order (an implied on-curve
 // point lies on the line between its two off-curve neighbours). Also gives
 // the box of all points. False for an outline whose contours are not in order.
-bool GatherObstacles(const FT_Outline& outline, std::vector<Obstacle>* obstacles, FT_BBox* extent) {
+bool GatherObstacles(const FT_Outline& outline, InteriorScratch* scratch, FT_BBox* extent) {
+  std::vector<Obstacle>* obstacles = &scratch->obstacles;
   obstacles->clear();
-  *extent = FT_BBox{outline.points[0].x, outline.points[0].y, outline.points[0].x,
-                    outline.points[0].y};
+  scratch->contourBoxes.clear();
   int first = 0;
   for (int c = 0; c < outline.n_contours; ++c) {
     const int last = outline.contours[c];
     if (last < first || last >= outline.n_points) return false;
+    scratch->contourBoxes.push_back(FT_BBox{outline.points[first].x, outline.points[first].y,
+                                            outline.points[first].x, outline.points[first].y});
+    FT_BBox* contourBox = &scratch->contourBoxes.back();
     const int count = last - first + 1;
     // The contour's point i steps away from `index`, going round.
     auto at = [&](int index, int step) {
@@ -49,10 +52,10 @@ bool GatherObstacles(const FT_Outline& outline, std::vector<Obstacle>* obstacles
     };
     for (int i = first; i <= last; ++i) {
       const FT_Vector& point = outline.points[i];
-      extent->xMin = std::min(extent->xMin, point.x);
-      extent->xMax = std::max(extent->xMax, point.x);
-      extent->yMin = std::min(extent->yMin, point.y);
-      extent->yMax = std::max(extent->yMax, point.y);
+      contourBox->xMin = std::min(contourBox->xMin, point.x);
+      contourBox->xMax = std::max(contourBox->xMax, point.x);
+      contourBox->yMin = std::min(contourBox->yMin, point.y);
+      contourBox->yMax = std::max(contourBox->yMax, point.y);
       const int tag = FT_CURVE_TAG(outline.tags[i]);
       if (tag == FT_CURVE_TAG_ON) {
         const int next = i == last ? first : i + 1;
@@ -76,6 +79,13 @@ bool GatherObstacles(const FT_Outline& outline, std::vector<Obstacle>* obstacles
       }
     }
     first = last + 1;
+  }
+  *extent = scratch->contourBoxes.front();
+  for (const FT_BBox& box : scratch->contourBoxes) {
+    extent->xMin = std::min(extent->xMin, box.xMin);
+    extent->xMax = std::max(extent->xMax, box.xMax);
+    extent->yMin = std::min(extent->yMin, box.yMin);
+    extent->yMax = std::max(extent->yMax, box.yMax);
   }
   return true;
 }
@@ -118,12 +128,17 @@ bool ClearOfEveryObstacle(const std::vector<Obstacle>& obstacles, const Area& ar
 // The crossings of the row half a unit above `row` with the contours'
 // control polygons, by x. Where a point is clear of every obstacle, the
 // control polygons wind around it as the curves do.
-void CrossRow(const FT_Outline& outline, FT_Pos row, std::vector<Crossing>* crossings) {
+void CrossRow(const FT_Outline& outline, const std::vector<FT_BBox>& contourBoxes, FT_Pos row,
+              std::vector<Crossing>* crossings) {
   crossings->clear();
   const double y = static_cast<double>(row) + 0.5;
   int first = 0;
   for (int c = 0; c < outline.n_contours; ++c) {
     const int last = outline.contours[c];
+    if (contourBoxes[c].yMin > row || contourBoxes[c].yMax <= row) {
+      first = last + 1;
+      continue;  // wholly above or below the row
+    }
     const FT_Vector* a = &outline.points[last];
     for (int i = first; i <= last; ++i) {
       const FT_Vector* b = &outline.points[i];
@@ -147,7 +162,7 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
   if (outline.n_points <= 0 || outline.n_contours <= 0) return false;
   if ((outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) return false;
   FT_BBox extent;
-  if (!GatherObstacles(outline, &scratch->obstacles, &extent)) return false;
+  if (!GatherObstacles(outline, scratch, &extent)) return false;
   const FT_Pos bottom = std::max(box.bottom, extent.yMin), top = std::min(box.top, extent.yMax);
   const FT_Pos left = std::max(box.left, extent.xMin), right = std::min(box.right, extent.xMax);
   if (top - bottom < 2 * clearance.y || right - left < 2 * clearance.x) return false;
@@ -157,16 +172,8 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
     // Rows run half a unit above the grid, so no row passes through a point;
     // the area around a point of the row covers whole units.
     const FT_Pos row = bottom + (top - bottom) * sixteenths / 16;
-    CrossRow(outline, row, &scratch->crossings);
+    CrossRow(outline, scratch->contourBoxes, row, &scratch->crossings);
     if (scratch->crossings.size() < 2) continue;
-    // Only obstacles in the band of the row's areas can meet them.
-    const FT_Pos bandBottom = row - clearance.y, bandTop = row + 1 + clearance.y;
-    scratch->band.clear();
-    for (const Obstacle& obstacle : scratch->obstacles) {
-      if (obstacle.box.yMax >= bandBottom && obstacle.box.yMin <= bandTop) {
-        scratch->band.push_back(obstacle);
-      }
-    }
     int winding = 0;
     for (size_t i = 0; i + 1 < scratch->crossings.size(); ++i) {
       winding += scratch->crossings[i].direction;
@@ -177,7 +184,7 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
       // The point stays inside the box: its right edge is excluded.
       const FT_Pos x = std::min(static_cast<FT_Pos>((from + to) / 2), right - 1);
       const Area area{x - clearance.x, x + clearance.x, row - clearance.y, row + 1 + clearance.y};
-      if (ClearOfEveryObstacle(scratch->band, area)) return true;
+      if (ClearOfEveryObstacle(scratch->obstacles, area)) return true;
       if (++candidates >= kMostCandidates) return false;
     }
   }

@@ -33,7 +33,7 @@ struct InteriorScratch {
     int direction;
   };
   std::vector<Obstacle> obstacles;
-  std::vector<Obstacle> band;  // those near the row being searched
+  std::vector<FT_BBox> contourBoxes;
   std::vector<Crossing> crossings;
 };
 
