@@ -40,6 +40,8 @@ FONT_PACKAGES = [
     "fonts-motoya-l-maruberi",
 ]
 FILES_PER_PACKAGE = 4
+# The peers timed against glyphcensus.
+TOOL_PACKAGES = ["fontconfig", "python3-fonttools"]
 FONT_EXTENSIONS = (".ttf", ".otf", ".ttc", ".otc")
 # A single CFF font: the first face of this collection, written out once.
 CFF_SOURCE = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
@@ -183,6 +185,7 @@ def glyphcensus_command(glyphcensus, folder, fonts):
 
 
 def bench_folder(args, work):
+    install_packages(TOOL_PACKAGES)
     packages = install_packages(FONT_PACKAGES)
     fonts = gather_fonts(packages, os.path.join(work, "fonts"))
     singles = [f for f in fonts if not is_collection(f)]

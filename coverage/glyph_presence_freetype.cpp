@@ -93,7 +93,7 @@ constexpr int kSurfaceSize = 256;
 enum GlyphVerdict : uint8_t { kUnknown = 0, kInked = 1, kBlank = 2 };
 
 bool inkShortcut = true;
-bool unhintedShortcut = true;
+UnhintedJudging unhintedJudging = UnhintedJudging::kWhenHintingIsDear;
 
 enum class UnhintedShortcut : uint8_t { kUntested, kAllowed, kRefused };
 
@@ -522,7 +522,9 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
 //
 // Hinting programs could move points anywhere, so the shortcut is taken only
 // for a font whose hinting, tried on a sample of its glyphs, moves no point
-// and no advance further than the sample tolerance. A glyph judged unhinted
+// and no advance further than the sample tolerance (and, by default, only when
+// the sampled glyphs have programs long enough for hinting to cost more than
+// the search; fonts without glyph programs, and CFF fonts, hint cheaply). A glyph judged unhinted
 // must then have a point in the scanned region that stays inside the outline
 // when every point moves by the sample tolerance plus a reserve for glyphs the
 // sample missed (FindClearInteriorPoint), with a square of half a pixel around
@@ -533,6 +535,9 @@ constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE
 constexpr FT_Int32 kUnhintedLoad =
     FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
 constexpr int kSampleGlyphs = 64;
+// Bytes of TrueType instructions per sampled glyph, on average, from which
+// hinting costs more than the search for a point deep inside the glyph.
+constexpr FT_ULong kDearHintingBytes = 32;
 // 26.6 units: a sixteenth of a pixel across, a pixel up or down.
 constexpr Clearance kSampleTolerance{4, 64};
 constexpr Clearance kReserve{4, 32};
@@ -570,9 +575,11 @@ bool Near(FT_Pos a, FT_Pos b, FT_Pos tolerance) { return std::abs(a - b) <= tole
 // Whether hinting moves the glyph's outline and advance within the sample
 // tolerance. Outlines of different point counts (the CFF hinter may split
 // curves) are compared by their boxes.
-bool HintingMovesLittle(FT_Face face, FT_UInt glyph) {
+bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes) {
   const LoadedShape plain = LoadShape(face, glyph, kUnhintedLoad);
   const LoadedShape hinted = LoadShape(face, glyph, kHintedLoad);
+  // The glyph's TrueType instructions, which the hinted load ran.
+  if (hinted.loaded) *programBytes += static_cast<FT_ULong>(std::max<FT_Long>(face->glyph->control_len, 0));
   if (plain.loaded != hinted.loaded || plain.format != hinted.format) return false;
   if (!plain.loaded) return true;
   if (!Near(plain.advance, hinted.advance, kSampleAdvanceTolerance)) return false;
@@ -600,15 +607,17 @@ bool HintingLooksTame(FT_Face face) {
   const FT_Long glyphs = face->num_glyphs;
   if (glyphs <= 1) return false;
   const FT_Long samples = std::min<FT_Long>(glyphs - 1, kSampleGlyphs);
+  FT_ULong programBytes = 0;
   for (FT_Long i = 0; i < samples; ++i) {
     const auto glyph = static_cast<FT_UInt>(1 + i * (glyphs - 1) / samples);
-    if (!HintingMovesLittle(face, glyph)) return false;
+    if (!HintingMovesLittle(face, glyph, &programBytes)) return false;
   }
-  return true;
+  return unhintedJudging == UnhintedJudging::kAlways ||
+         programBytes >= kDearHintingBytes * static_cast<FT_ULong>(samples);
 }
 
 bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
-  if (!unhintedShortcut) return false;
+  if (unhintedJudging == UnhintedJudging::kOff) return false;
   if (context->unhinted == UnhintedShortcut::kUntested) {
     context->unhinted = HintingLooksTame(context->face) ? UnhintedShortcut::kAllowed
                                                         : UnhintedShortcut::kRefused;
@@ -713,7 +722,7 @@ MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView 
 
 void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
 
-void SetFreeTypeUnhintedShortcut(bool enabled) { unhintedShortcut = enabled; }
+void SetFreeTypeUnhintedJudging(UnhintedJudging mode) { unhintedJudging = mode; }
 
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context) {
   return context == nullptr ? 0 : context->unhintedVerdicts;

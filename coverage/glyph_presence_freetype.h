@@ -8,11 +8,12 @@
 // drawn and scanned; the results must be the same.
 void SetFreeTypeInkShortcut(bool enabled);
 
-// Whether glyphs with plenty of ink well inside the scanned region are judged
-// from their unhinted outline, for fonts whose hinting moves outlines little
-// (on by default). Off, every glyph is loaded hinted; the results must be the
-// same.
-void SetFreeTypeUnhintedShortcut(bool enabled);
+// When glyphs with ink well inside the scanned region are judged from their
+// unhinted outline, for fonts whose hinting moves outlines little: by default
+// only when the font's glyph programs make hinting dear; always (for tests);
+// or never, when every glyph is loaded hinted. The results must be the same.
+enum class UnhintedJudging { kOff, kWhenHintingIsDear, kAlways };
+void SetFreeTypeUnhintedJudging(UnhintedJudging mode);
 
 struct MeasuringContext;
 // How many glyphs the context has judged from their unhinted outline so far.

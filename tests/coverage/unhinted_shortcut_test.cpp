@@ -29,8 +29,8 @@ struct SetResult {
 };
 
 // Every set's result, or nothing when the font cannot be measured.
-std::vector<SetResult> Measure(const std::string& path, bool unhinted) {
-  SetFreeTypeUnhintedShortcut(unhinted);
+std::vector<SetResult> Measure(const std::string& path, UnhintedJudging mode) {
+  SetFreeTypeUnhintedJudging(mode);
   std::ifstream file(path, std::ios::binary);
   FontImage image;
   FaceName name;
@@ -59,7 +59,7 @@ std::string TestFont(const char* name) { return std::string(GLYPHCENSUS_TEST_DAT
 class UnhintedShortcutTest : public ::testing::Test {
  protected:
   void SetUp() override { JobActive.store(1); }
-  void TearDown() override { SetFreeTypeUnhintedShortcut(true); }
+  void TearDown() override { SetFreeTypeUnhintedJudging(UnhintedJudging::kWhenHintingIsDear); }
 };
 
 TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
@@ -74,8 +74,8 @@ TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
       TestFont("cff.otf"), TestFont("collection.ttc"), TestFont("ipag.woff"),
       TestFont("dejavu.woff2"), TestFont("dejavu.ttf")};
   for (const std::string& font : fonts) {
-    const std::vector<SetResult> quick = Measure(font, true);
-    const std::vector<SetResult> exact = Measure(font, false);
+    const std::vector<SetResult> quick = Measure(font, UnhintedJudging::kAlways);
+    const std::vector<SetResult> exact = Measure(font, UnhintedJudging::kOff);
     ASSERT_EQ(quick.size(), static_cast<size_t>(kCharacterSetCount)) << font << " not measured";
     for (int set = 0; set < kCharacterSetCount; ++set) {
       EXPECT_EQ(quick[set].present, exact[set].present) << font << ", set " << set;
@@ -85,10 +85,10 @@ TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
   }
 }
 
-// The comparison above means something only if the shortcut is taken: most
-// of IPAGothic's glyphs are judged unhinted, none of a font whose hinting
-// moves points far (the edge-case font is unhinted, so FreeType's automatic
-// hinter moves its glyphs) or when the shortcut is off.
+// The comparison above means something only if the shortcut is taken: by
+// default most of IPAGothic's glyphs are judged unhinted, but none of DejaVu
+// Sans's, whose short glyph programs hint cheaply (they are when asked to), and
+// none when the shortcut is off.
 TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
   auto unhintedVerdicts = [](const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -110,8 +110,12 @@ TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
     return count;
   };
   const std::string ipaGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+  const std::string dejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
   EXPECT_GT(unhintedVerdicts(ipaGothic), 8000u);
-  SetFreeTypeUnhintedShortcut(false);
+  EXPECT_EQ(unhintedVerdicts(dejaVuSans), 0u);
+  SetFreeTypeUnhintedJudging(UnhintedJudging::kAlways);
+  EXPECT_GT(unhintedVerdicts(dejaVuSans), 100u);
+  SetFreeTypeUnhintedJudging(UnhintedJudging::kOff);
   EXPECT_EQ(unhintedVerdicts(ipaGothic), 0u);
 }
 
