@@ -72,11 +72,14 @@ TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
       TestFont("glyphtest_full.woff2"),
       TestFont("gdi_edge.ttf"), TestFont("gdi_twin_a.ttf"), TestFont("tt.ttf"),
       TestFont("cff.otf"), TestFont("collection.ttc"), TestFont("ipag.woff"),
-      TestFont("dejavu.woff2"), TestFont("dejavu.ttf")};
+      TestFont("dejavu.woff2"), TestFont("dejavu.ttf"), TestFont("gdi_twin_b.ttf"),
+      TestFont("names_sorted.ttf"), TestFont("names_shared.ttf"), TestFont("cff.woff2"),
+      TestFont("tt.woff"), TestFont("dejavu_plain.woff2")};
   for (const std::string& font : fonts) {
     const std::vector<SetResult> quick = Measure(font, UnhintedJudging::kAlways);
     const std::vector<SetResult> exact = Measure(font, UnhintedJudging::kOff);
     ASSERT_EQ(quick.size(), static_cast<size_t>(kCharacterSetCount)) << font << " not measured";
+    ASSERT_EQ(exact.size(), quick.size()) << font;
     for (int set = 0; set < kCharacterSetCount; ++set) {
       EXPECT_EQ(quick[set].present, exact[set].present) << font << ", set " << set;
       EXPECT_EQ(quick[set].listedPresent, quick[set].present) << font << ", set " << set;
