@@ -524,11 +524,11 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
 // for a font whose hinting, tried on a sample of its glyphs, moves no point
 // and no advance further than the sample tolerance (and, by default, only when
 // the sampled glyphs have programs long enough for hinting to cost more than
-// the search; fonts without glyph programs, and CFF fonts, hint cheaply). A glyph judged unhinted
-// must then have a point in the scanned region that stays inside the outline
-// when every point moves by the sample tolerance plus a reserve for glyphs the
-// sample missed (FindClearInteriorPoint), with a square of half a pixel around
-// it. The pixel of that point gets at least a sixteenth of a pixel of coverage
+// the search; fonts without glyph programs, and CFF fonts, hint cheaply). A
+// glyph judged unhinted must then have a point in the scanned region that
+// stays inside the outline when every point moves by the sample tolerance plus
+// a reserve for glyphs the sample missed (FindClearInteriorPoint), with a
+// square of half a pixel around it. The pixel of that point gets at least a sixteenth of a pixel of coverage
 // (unless a contour of the opposite direction overlaps that pixel, which fonts
 // do not do).
 constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
