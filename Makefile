@@ -161,8 +161,10 @@ clean:
 	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR)
 
 # Benchmark of whole measurements (not part of `make test`): glyphcensus on
-# IPAGothic and on a WOFF2 of it, and the GDI report under Wine once build-win
-# has it. See bench/run.sh.
+# IPAGothic and on a WOFF2 of it, the GDI report under Wine once build-win
+# has it, and glyphcensus against fc-query and fontTools over a folder of real
+# Japanese fonts (their Debian packages are installed first), whose reports
+# must equal bench/references. See bench/run.sh.
 .PHONY: bench
 bench: build-linux-cli
 	GLYPHCENSUS_BENCH_BUILD=$(abspath $(BUILD_DIR)) WINEPREFIX="$(WINEPREFIX_DIR)" bench/run.sh

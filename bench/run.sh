@@ -1,9 +1,14 @@
 #!/bin/sh
 # Benchmarks the measurement: the median wall time, process start included, of
-#   1. glyphcensus on IPAGothic (fonts-ipafont-gothic),
-#   2. glyphcensus on a WOFF2 made from it (fontTools with brotli),
-#   3. the same report through GDI under Wine, when a command for it is given.
-# Not part of the tests. Usage: bench/run.sh [RUNS]   (default 11 runs)
+#   1. glyphcensus on IPAGothic (fonts-ipafont-gothic), on a WOFF2 made from it
+#      (fontTools with brotli) and with --missing; the same report through GDI
+#      under Wine, when a command for it is given;
+#   2. glyphcensus, fc-query and a fontTools cmap count over a folder of real
+#      Japanese fonts from Debian packages (installed when missing, as root),
+#      then the single fonts and the collections apart;
+# and checks that the folder's reports equal those in bench/references.
+# Not part of the tests. Usage: bench/run.sh [RUNS]   (default 11 runs; the
+# folder commands run a third as often, at least 3 times)
 #
 #   GLYPHCENSUS_BENCH_BUILD  build folder (default <repo>/build-bench; `make bench`
 #                            uses the Linux build); glyphcensus is built there

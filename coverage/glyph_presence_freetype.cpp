@@ -80,6 +80,7 @@
 
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/job_active.h"
+#include "coverage/outline_interior.h"
 #include "fontio/font_structure.h"
 
 namespace {
@@ -92,11 +93,16 @@ constexpr int kSurfaceSize = 256;
 enum GlyphVerdict : uint8_t { kUnknown = 0, kInked = 1, kBlank = 2 };
 
 bool inkShortcut = true;
+UnhintedJudging unhintedJudging = UnhintedJudging::kWhenHintingIsDear;
+
+enum class UnhintedShortcut : uint8_t { kUntested, kAllowed, kRefused };
 
 // Drawing work allowed per report, in pixel steps of the rasteriser (see
 // DrawingCost). A real font's full report takes a few million; a hostile one
 // (thousands of glyphs of tens of thousands of points) could otherwise take
-// hours. Glyphs drawn after the budget is spent count as missing.
+// hours. Glyphs drawn after the budget is spent count as missing. Glyphs
+// judged from their unhinted outline are not drawn and cost nothing, so past
+// the budget, and only there, the shortcut can change a count.
 constexpr uint64_t kDrawingBudget = uint64_t{1} << 28;
 // Outlines whose box is larger than this (26.6 units, either way) are drawn
 // clipped to the surface instead of whole (ClippedOutlineInked).
@@ -138,6 +144,11 @@ struct MeasuringContext {
   // also a regular-use and a level-1 kanji).
   std::vector<uint8_t> verdicts;
   uint64_t drawingBudget = kDrawingBudget;
+  // Whether glyphs may be judged from their unhinted outlines; decided at the
+  // first glyph (see HintingLooksTame).
+  UnhintedShortcut unhinted = UnhintedShortcut::kUntested;
+  uint32_t unhintedVerdicts = 0;
+  InteriorScratch scratch;
 };
 
 namespace {
@@ -251,6 +262,24 @@ int AreaCubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_V
   return AreaLineTo(to, user);
 }
 
+// The part of the outline plane where ink counts, in 26.6 units (y up,
+// baseline at 0): columns 0 to min(width, 255), rows 0 to height - 1 of the
+// surface. Empty (right <= left) without a cell.
+struct InkRegion {
+  FT_Pos left = 0, right = 0, bottom = 0, top = 0;
+};
+
+InkRegion ScannedRegion(const MeasuringContext& context, int advance) {
+  const int width = std::clamp(advance, 0, kSurfaceSize);
+  const int height = std::clamp(context.cellHeight, 0, kSurfaceSize);
+  if (width == 0 || height == 0) return InkRegion{};
+  InkRegion region;
+  region.right = static_cast<FT_Pos>(std::min(width, kSurfaceSize - 1) + 1) * 64;
+  region.top = static_cast<FT_Pos>(context.cellAscent) * 64;
+  region.bottom = static_cast<FT_Pos>(context.cellAscent - height) * 64;
+  return region;
+}
+
 // A shortcut that gives the verdict of the full drawing and scan without
 // drawing, for the common glyph that lies wholly inside the scanned region:
 // its ink is present if any pixel gets coverage. The coverages of the pixels
@@ -262,17 +291,14 @@ int AreaCubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_V
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
                         int advance) {
   if (outline.n_points == 0 || (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) return false;
-  const int width = std::clamp(advance, 0, kSurfaceSize);
-  const int height = std::clamp(context.cellHeight, 0, kSurfaceSize);
-  if (width == 0 || height == 0) return false;
+  const InkRegion region = ScannedRegion(context, advance);
+  if (region.right <= region.left) return false;
   FT_BBox box;
   FT_Outline_Get_CBox(&outline, &box);
-  // The region where ink counts: columns 0 to min(width, 255), rows 0 to
-  // height - 1, in outline units (y up, baseline at 0).
-  const FT_Pos right = static_cast<FT_Pos>(std::min(width, kSurfaceSize - 1) + 1) * 64;
-  const FT_Pos top = static_cast<FT_Pos>(context.cellAscent) * 64;
-  const FT_Pos bottom = static_cast<FT_Pos>(context.cellAscent - height) * 64;
-  if (box.xMin < 0 || box.xMax > right || box.yMax > top || box.yMin < bottom) return false;
+  if (box.xMin < region.left || box.xMax > region.right || box.yMax > region.top ||
+      box.yMin < region.bottom) {
+    return false;
+  }
 
   AreaBound bound;
   FT_Outline_Funcs funcs{AreaMoveTo, AreaLineTo, AreaConicTo, AreaCubicTo, 0, 0};
@@ -485,11 +511,139 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
   return inked;
 }
 
+// Hinting is the dearest step of loading a glyph: FreeType runs the font's
+// TrueType programs (or its CFF or automatic hinter) for every glyph, three
+// times the work of loading the glyph unhinted. In real fonts it moves outline
+// points by a pixel or so at most, vertically (FreeType keeps the horizontal
+// positions of TrueType points), and the advance by less than a pixel. So a
+// glyph with a point deep inside its ink, well inside the scanned region, has
+// ink there hinted or not; such glyphs are judged from the unhinted outline,
+// the others are loaded hinted and judged as before.
+//
+// Hinting programs could move points anywhere, so the shortcut is taken only
+// for a font whose hinting, tried on a sample of its glyphs, moves no point
+// and no advance further than the sample tolerance (and, by default, only when
+// the sampled glyphs have programs long enough for hinting to cost more than
+// the search; fonts without glyph programs, and CFF fonts, hint cheaply). A
+// glyph judged unhinted must then have a point in the scanned region that
+// stays inside the outline when every point moves by the sample tolerance plus
+// a reserve for glyphs the sample missed (FindClearInteriorPoint), with a
+// square of half a pixel around it. The pixel of that point gets at least a sixteenth of a pixel of coverage
+// (unless a contour of the opposite direction overlaps that pixel, which fonts
+// do not do).
+constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+constexpr FT_Int32 kUnhintedLoad =
+    FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+constexpr int kSampleGlyphs = 64;
+// Bytes of TrueType instructions per sampled glyph, on average, from which
+// hinting costs more than the search for a point deep inside the glyph.
+constexpr FT_ULong kDearHintingBytes = 32;
+// 26.6 units: a sixteenth of a pixel across, a pixel up or down.
+constexpr Clearance kSampleTolerance{4, 64};
+constexpr Clearance kReserve{4, 32};
+constexpr FT_Pos kSampleAdvanceTolerance = 48;
+constexpr FT_Pos kAdvanceReserve = 48;
+constexpr FT_Pos kCoveredHalfSide = 16;
+constexpr Clearance kUnhintedClearance{kSampleTolerance.x + kReserve.x + kCoveredHalfSide,
+                                       kSampleTolerance.y + kReserve.y + kCoveredHalfSide};
+
+struct LoadedShape {
+  bool loaded = false;
+  FT_Glyph_Format format = FT_GLYPH_FORMAT_NONE;
+  FT_Pos advance = 0;
+  FT_BBox box{};
+  std::vector<FT_Vector> points;
+};
+
+LoadedShape LoadShape(FT_Face face, FT_UInt glyph, FT_Int32 flags) {
+  LoadedShape shape;
+  if (FT_Load_Glyph(face, glyph, flags) != 0) return shape;
+  const FT_GlyphSlot slot = face->glyph;
+  shape.loaded = true;
+  shape.format = slot->format;
+  shape.advance = slot->metrics.horiAdvance;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_Outline_Get_CBox(&slot->outline, &shape.box);
+    const int count = std::max<int>(slot->outline.n_points, 0);
+    shape.points.assign(slot->outline.points, slot->outline.points + count);
+  }
+  return shape;
+}
+
+bool Near(FT_Pos a, FT_Pos b, FT_Pos tolerance) { return std::abs(a - b) <= tolerance; }
+
+// Whether hinting moves the glyph's outline and advance within the sample
+// tolerance. Outlines of different point counts (the CFF hinter may split
+// curves) are compared by their boxes.
+bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes) {
+  const LoadedShape plain = LoadShape(face, glyph, kUnhintedLoad);
+  const LoadedShape hinted = LoadShape(face, glyph, kHintedLoad);
+  // The glyph's TrueType instructions, which the hinted load ran.
+  if (hinted.loaded) *programBytes += static_cast<FT_ULong>(std::max<FT_Long>(face->glyph->control_len, 0));
+  if (plain.loaded != hinted.loaded || plain.format != hinted.format) return false;
+  if (!plain.loaded) return true;
+  if (!Near(plain.advance, hinted.advance, kSampleAdvanceTolerance)) return false;
+  const FT_Pos tx = kSampleTolerance.x, ty = kSampleTolerance.y;
+  if (!Near(plain.box.xMin, hinted.box.xMin, tx) || !Near(plain.box.xMax, hinted.box.xMax, tx) ||
+      !Near(plain.box.yMin, hinted.box.yMin, ty) || !Near(plain.box.yMax, hinted.box.yMax, ty)) {
+    return false;
+  }
+  if (plain.points.size() != hinted.points.size()) return true;
+  for (size_t i = 0; i < plain.points.size(); ++i) {
+    if (!Near(plain.points[i].x, hinted.points[i].x, tx) ||
+        !Near(plain.points[i].y, hinted.points[i].y, ty)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Whether the font may be judged from unhinted outlines: scalable outlines
+// only (no bitmap strikes, which the hinted load would use), not a "tricky"
+// font (whose hinting assembles the glyphs), and hinting that moves little on
+// a sample of glyphs spread over the font.
+bool HintingLooksTame(FT_Face face) {
+  if (!FT_IS_SCALABLE(face) || FT_HAS_FIXED_SIZES(face) || FT_IS_TRICKY(face)) return false;
+  const FT_Long glyphs = face->num_glyphs;
+  if (glyphs <= 1) return false;
+  const FT_Long samples = std::min<FT_Long>(glyphs - 1, kSampleGlyphs);
+  FT_ULong programBytes = 0;
+  for (FT_Long i = 0; i < samples; ++i) {
+    const auto glyph = static_cast<FT_UInt>(1 + i * (glyphs - 1) / samples);
+    if (!HintingMovesLittle(face, glyph, &programBytes)) return false;
+  }
+  return unhintedJudging == UnhintedJudging::kAlways ||
+         programBytes >= kDearHintingBytes * static_cast<FT_ULong>(samples);
+}
+
+bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
+  if (unhintedJudging == UnhintedJudging::kOff) return false;
+  if (context->unhinted == UnhintedShortcut::kUntested) {
+    context->unhinted = HintingLooksTame(context->face) ? UnhintedShortcut::kAllowed
+                                                        : UnhintedShortcut::kRefused;
+  }
+  if (context->unhinted != UnhintedShortcut::kAllowed) return false;
+  FT_Face face = context->face;
+  if (FT_Load_Glyph(face, glyph, kUnhintedLoad) != 0) return false;
+  const FT_GlyphSlot slot = face->glyph;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
+  // The fewest whole pixels the hinted advance can round up to.
+  const FT_Pos least = std::max<FT_Pos>(slot->metrics.horiAdvance - kSampleAdvanceTolerance - kAdvanceReserve, 0);
+  const int advance = static_cast<int>(std::min<FT_Pos>((least + 63) / 64, kSurfaceSize));
+  const InkRegion region = ScannedRegion(*context, advance);
+  if (region.right <= region.left) return false;
+  return FindClearInteriorPoint(slot->outline,
+                                OutlineBox{region.left, region.right, region.bottom, region.top},
+                                kUnhintedClearance, &context->scratch);
+}
+
 GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
   FT_Face face = context->face;
-  if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH) != 0) {
-    return kBlank;
+  if (UnhintedSurelyInked(context, glyph)) {
+    ++context->unhintedVerdicts;
+    return kInked;
   }
+  if (FT_Load_Glyph(face, glyph, kHintedLoad) != 0) return kBlank;
   FT_GlyphSlot slot = face->glyph;
   // GDI's advance: the hinted advance rounded up to whole pixels.
   const int advance = static_cast<int>((std::max<FT_Pos>(slot->metrics.horiAdvance, 0) + 63) >> 6);
@@ -577,6 +731,12 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex) {
 }
 
 void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
+
+void SetFreeTypeUnhintedJudging(UnhintedJudging mode) { unhintedJudging = mode; }
+
+uint32_t CountUnhintedVerdicts(const MeasuringContext* context) {
+  return context == nullptr ? 0 : context->unhintedVerdicts;
+}
 
 uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
   if (JobActive.load() == 0) return 0;
