@@ -93,38 +93,51 @@ void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequ
 
 }  // namespace
 
+void ReleaseImage(LoadedFile* loaded) {
+  loaded->image = MutableByteView{};
+  loaded->mapped.reset();
+  loaded->converted = FontImage();
+}
+
 void LoadFontFile(const std::string& path, const MeasureRequest& request, LoadedFile* loaded) {
   FaceResult& file = loaded->file;
   file.path = path;
-  FontBytes bytes;
-  if (!ReadFontFile(path, &bytes, &file.error)) return;
-  const ByteView view{bytes.data(), bytes.size()};
+  loaded->mapped = MapFontFile(path, &file.error);
+  if (loaded->mapped == nullptr) return;
+  const ByteView view = AsConst(loaded->mapped->bytes());
   const FontContainer container = DetectFontContainer(view, CollectionRule::AnyOutlines);
   if (container == FontContainer::Refused) {
     file.error = RefusalReason(view);
+    ReleaseImage(loaded);
     return;
   }
   file.container = ContainerName(container, view);
-  if (!MakeFontImage(std::move(bytes), &loaded->image, CollectionRule::AnyOutlines)) {
+  if (container == FontContainer::Sfnt || container == FontContainer::Collection) {
+    loaded->image = loaded->mapped->bytes();
+  } else if (ConvertWebFont(view, container, &loaded->converted)) {
+    loaded->mapped.reset();
+    loaded->image = ImageBytes(loaded->converted);
+  } else {
     file.error = ImageFailureReason(container);
+    ReleaseImage(loaded);
     return;
   }
   // Once, before any thread opens a face: FreeType takes collections only
   // with a sound header, and tables that only shaping uses are dropped when
   // they run outside the image.
-  PrepareImageForMeasuring(ImageBytes(loaded->image));
-  const ByteView image = AsConst(ImageBytes(loaded->image));
+  PrepareImageForMeasuring(loaded->image);
+  const ByteView image = AsConst(loaded->image);
   file.faceCount = CountFaces(image);
   if (request.faceGiven && request.face >= file.faceCount) {
     file.error = "there is no face " + std::to_string(request.face) + " (the file has " +
                  std::to_string(file.faceCount) + (file.faceCount == 1 ? " face)" : " faces)");
-    loaded->image = FontImage();
+    ReleaseImage(loaded);
     return;
   }
   if (!request.mapFile.empty() && !request.faceGiven && file.faceCount > 1) {
     file.error = "--map draws one face, and the collection has " +
                  std::to_string(file.faceCount) + " faces (choose one with --face, or use --map-dir)";
-    loaded->image = FontImage();
+    ReleaseImage(loaded);
     return;
   }
   // Faces that share one table directory are the same face: measured once, so
@@ -152,7 +165,7 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
   FaceResult face = loaded.file;
   face.faceKnown = true;
   face.faceIndex = faceIndex;
-  const ByteView image{loaded.image.bytes.data(), loaded.image.bytes.size()};
+  const ByteView image = AsConst(loaded.image);
   if (!ReadFamilyName(image, faceIndex, &face.familyName)) {
     face.error = "not a font glyphcensus measures (its table directory is neither TrueType "
                  "nor OpenType)";
@@ -168,6 +181,13 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
   if (context == nullptr) {
     face.error = "FreeType cannot open the font; only its name was read";
     return face;
+  }
+  if (request.faceThreads > 1 && loaded.faces.size() == 1) {
+    std::vector<const char16_t*> texts;
+    for (const SetToMeasure& set : request.sets) {
+      texts.insert(texts.end(), set.set->chunks, set.set->chunks + set.set->chunkCount);
+    }
+    PrejudgeGlyphs(context, image, faceIndex, texts, request.faceThreads);
   }
   face.sets = MeasureSets(context, request.sets, request.listMissing);
   if (!request.mapFile.empty() || !request.mapDir.empty()) {

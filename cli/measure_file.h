@@ -1,11 +1,13 @@
 #pragma once
 // Measuring font files: reading and converting a file once, then measuring
 // each of its faces, possibly on several threads at once.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/face_result.h"
 #include "coverage/face_measurement.h"
+#include "cli/font_file.h"
 #include "fontio/font_image.h"
 
 struct MeasureRequest {
@@ -15,12 +17,19 @@ struct MeasureRequest {
   uint32_t face = 0;
   std::string mapFile;      // write the coverage map of the (one) face here
   std::string mapDir;       // or one map per face into this folder
+  // Threads for the glyphs of a file's only face (the sets of one face are
+  // then judged in parallel; the counts stay the same).
+  unsigned faceThreads = 1;
 };
 
 // A file read and converted, with the faces to measure.
 struct LoadedFile {
   FaceResult file;                // path, container, face count; error when not loaded
-  FontImage image;                // empty unless loaded
+  // The image: the mapped file itself for fonts and collections, a converted
+  // image for WOFF and WOFF2. Empty unless loaded.
+  std::unique_ptr<MappedFile> mapped;
+  FontImage converted;
+  MutableByteView image;
   std::vector<uint32_t> faces;    // the face indexes to measure, in order
   // For each entry of `faces`: the position in `faces` of an earlier face with
   // the same table directory (whose result it shares), or its own position.
@@ -40,6 +49,9 @@ constexpr uint32_t kMaxFacesPerFile = 256;
 // refused, no such face), `loaded->faces` is empty and `loaded->file.error`
 // says why.
 void LoadFontFile(const std::string& path, const MeasureRequest& request, LoadedFile* loaded);
+
+// Frees the image of a loaded file.
+void ReleaseImage(LoadedFile* loaded);
 
 // Measures one face of a loaded file. Several threads may measure faces of
 // one loaded file at once: the image is only read.

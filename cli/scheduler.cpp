@@ -46,7 +46,7 @@ void FinishFile(FileSlot* slot) {
     }
   }
   if (slot->file.facesLeftOut) slot->results.push_back(slot->file.leftOut);
-  slot->file.image = FontImage();
+  ReleaseImage(&slot->file);
   slot->done = true;
 }
 
@@ -139,7 +139,11 @@ bool HandOnInOrder(Schedule* schedule, const ResultSink& results, const Progress
 bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureRequest& request,
                          unsigned jobs, const ResultSink& results, const ProgressSink& progress) {
   jobs = std::max(jobs, 1u);
-  Schedule schedule{paths, request, 4 * size_t{jobs}};
+  // One file: the other threads would have nothing to do, so they help judge
+  // the glyphs of its face, when it has only one.
+  MeasureRequest oneFile = request;
+  if (paths.size() == 1) oneFile.faceThreads = jobs;
+  Schedule schedule{paths, paths.size() == 1 ? oneFile : request, 4 * size_t{jobs}};
   schedule.slots.resize(paths.size());
   if (!paths.empty()) progress(0, paths.size(), paths[0]);
   std::vector<std::thread> workers;

@@ -76,6 +76,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "coverage/glyph_presence_freetype.h"
@@ -679,6 +680,76 @@ bool GlyphIsInked(MeasuringContext* context, FT_UInt glyph) {
   return verdict == kInked;
 }
 
+// The glyph to judge for the character at text[i], as on Windows one UTF-16
+// unit at a time: a surrogate pair is decoded at its high unit and its low
+// unit is then skipped (an unpaired surrogate is always missing). 0 when the
+// character is not to be judged: unmapped, or mapped to the blank or default
+// glyph.
+FT_UInt GlyphToJudge(const MeasuringContext& context, const char16_t* text, size_t i) {
+  const char16_t unit = text[i];
+  FT_ULong codePoint = unit;
+  if (IsHighSurrogate(unit)) {
+    const char16_t next = text[i + 1];  // the terminator at the end of the text
+    if (!IsLowSurrogate(next)) return 0;
+    codePoint = 0x10000 + ((static_cast<FT_ULong>(unit) - 0xD800) << 10) + (next - 0xDC00);
+  } else if (IsLowSurrogate(unit)) {
+    return 0;  // unpaired (or the second half of a pair tested before)
+  }
+  const FT_UInt glyph = FT_Get_Char_Index(context.face, codePoint);
+  if (glyph == context.blankGlyph || glyph == context.defaultGlyph) return 0;
+  return glyph;
+}
+
+// The distinct cached glyphs the texts' characters lead to that have no
+// verdict yet, in order of first appearance.
+std::vector<FT_UInt> GlyphsNotYetJudged(const MeasuringContext& context,
+                                        const std::vector<const char16_t*>& texts) {
+  std::vector<FT_UInt> glyphs;
+  std::vector<bool> listed(context.verdicts.size());
+  for (const char16_t* text : texts) {
+    for (size_t i = 0; text[i] != u'\0'; ++i) {
+      const FT_UInt glyph = GlyphToJudge(context, text, i);
+      if (glyph == 0 || glyph >= listed.size() || listed[glyph]) continue;
+      listed[glyph] = true;
+      if (context.verdicts[glyph] == kUnknown) glyphs.push_back(glyph);
+    }
+  }
+  return glyphs;
+}
+
+// Judges glyphs[part], glyphs[part + parts], ... in `context`.
+void JudgeEveryNth(MeasuringContext* context, const std::vector<FT_UInt>* glyphs, size_t part,
+                   size_t parts) {
+  for (size_t k = part; k < glyphs->size() && JobActive.load() != 0; k += parts) {
+    GlyphIsInked(context, (*glyphs)[k]);
+  }
+}
+
+// Moves the helpers' verdicts into `context`. A verdict depends only on the
+// glyph as long as the drawing budget lasts, and every glyph costs the same
+// wherever it is judged, so when the work of all contexts together fits the
+// one budget, one context judging them all would have reached the same
+// verdicts and spent the same. When it does not fit, every verdict is dropped
+// and the glyphs are judged again one by one, as without threads.
+void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
+                  const std::vector<MeasuringContext*>& helpers) {
+  uint64_t spent = budgetBefore - context->drawingBudget;
+  for (const MeasuringContext* helper : helpers) spent += kDrawingBudget - helper->drawingBudget;
+  if (spent > budgetBefore) {
+    std::fill(context->verdicts.begin(), context->verdicts.end(), kUnknown);
+    context->drawingBudget = kDrawingBudget;
+    context->unhintedVerdicts = 0;
+    return;
+  }
+  for (const MeasuringContext* helper : helpers) {
+    for (size_t glyph = 0; glyph < context->verdicts.size(); ++glyph) {
+      if (context->verdicts[glyph] == kUnknown) context->verdicts[glyph] = helper->verdicts[glyph];
+    }
+    context->unhintedVerdicts += helper->unhintedVerdicts;
+  }
+  context->drawingBudget = budgetBefore - spent;
+}
+
 }  // namespace
 
 MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView image,
@@ -743,20 +814,33 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
   uint32_t count = 0;
   for (size_t i = 0; text[i] != u'\0'; ++i) {
     if (JobActive.load() == 0) break;
-    const char16_t unit = text[i];
-    FT_ULong codePoint = unit;
-    if (IsHighSurrogate(unit)) {
-      const char16_t next = text[i + 1];  // the terminator at the end of the text
-      if (!IsLowSurrogate(next)) continue;
-      codePoint = 0x10000 + ((static_cast<FT_ULong>(unit) - 0xD800) << 10) + (next - 0xDC00);
-    } else if (IsLowSurrogate(unit)) {
-      continue;  // unpaired (or the second half of a pair tested before)
-    }
-    const FT_UInt glyph = FT_Get_Char_Index(context->face, codePoint);
-    if (glyph == 0 || glyph == context->blankGlyph || glyph == context->defaultGlyph) continue;
-    if (GlyphIsInked(context, glyph)) ++count;
+    const FT_UInt glyph = GlyphToJudge(*context, text, i);
+    if (glyph != 0 && GlyphIsInked(context, glyph)) ++count;
   }
   return count;
+}
+
+void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,
+                    const std::vector<const char16_t*>& texts, unsigned threads) {
+  if (context == nullptr || threads < 2) return;
+  const std::vector<FT_UInt> glyphs = GlyphsNotYetJudged(*context, texts);
+  if (glyphs.size() < 64 * size_t{threads}) return;  // not worth the threads
+  std::vector<MeasuringContext*> helpers;
+  for (unsigned t = 1; t < threads; ++t) {
+    MeasuringContext* helper = OpenFaceForMeasuring(image, faceIndex);
+    if (helper == nullptr) break;
+    helpers.push_back(helper);
+  }
+  const uint64_t budgetBefore = context->drawingBudget;
+  const size_t parts = helpers.size() + 1;
+  std::vector<std::thread> workers;
+  for (size_t t = 1; t < parts; ++t) {
+    workers.emplace_back(JudgeEveryNth, helpers[t - 1], &glyphs, t, parts);
+  }
+  JudgeEveryNth(context, &glyphs, 0, parts);
+  for (std::thread& worker : workers) worker.join();
+  TakeVerdicts(context, budgetBefore, helpers);
+  for (MeasuringContext* helper : helpers) ReleaseContext(helper);
 }
 
 void CloseMeasuringContext(MeasuringContext* context) {

@@ -2,6 +2,7 @@
 // The FreeType glyph presence test's own entry points: opening any face of an
 // image, and switches for tests and benchmarks.
 #include <cstdint>
+#include <vector>
 
 #include "coverage/glyph_presence.h"
 #include "fontio/big_endian_reader.h"
@@ -12,6 +13,14 @@
 // NormalizeCollectionHeader leaves it. Null when FreeType cannot open the face.
 // Contexts are independent: several may measure one image on several threads.
 MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex);
+
+// Judges in advance, on `threads` threads (this one and contexts of their own
+// on the same image and face), every glyph that the characters of `texts`
+// lead to, and keeps the verdicts in `context`; counting those texts then only
+// looks them up. The counts are the same as without it. Call it right after
+// opening `context`.
+void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,
+                    const std::vector<const char16_t*>& texts, unsigned threads);
 
 // Whether glyphs that lie wholly inside the scanned region and have plenty of
 // area are judged without being drawn (on by default). Off, every glyph is

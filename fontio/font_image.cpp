@@ -31,12 +31,24 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image, CollectionRule rule) {
         image->bytes = std::move(fileBytes);
         return true;
       case FontContainer::Woff:
-        return MakeWoffImage(file, image);
       case FontContainer::Woff2:
-        image->bytes = ConvertWoff2File(file);
-        return true;
+        return ConvertWebFont(file, DetectFontContainer(file, rule), image);
       case FontContainer::Refused:
         break;
+    }
+  } catch (const std::bad_alloc&) {
+    image->bytes.clear();
+  }
+  return false;
+}
+
+bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image) {
+  image->bytes.clear();
+  try {
+    if (container == FontContainer::Woff) return MakeWoffImage(file, image);
+    if (container == FontContainer::Woff2) {
+      image->bytes = ConvertWoff2File(file);
+      return true;
     }
   } catch (const std::bad_alloc&) {
     image->bytes.clear();

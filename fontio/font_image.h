@@ -94,3 +94,8 @@ uint32_t CountFaces(ByteView image);
 // kMaxConvertedImageSize, or memory that cannot be had. The image is then empty.
 bool MakeFontImage(FontBytes fileBytes, FontImage* image,
                    CollectionRule rule = CollectionRule::FirstFontTrueType);
+
+// The conversion half of MakeFontImage, for a WOFF or WOFF2 file that stays
+// where it is: false for any other container, a WOFF totalSfntSize above
+// kMaxConvertedImageSize, or memory that cannot be had.
+bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image);

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""glyphcensus on several threads: the output does not depend on -j, and
+"""glyphcensus on several threads: the output does not depend on -j (for a
+folder, and for one face whose glyphs several threads judge), and
 Ctrl-C ends a long run promptly with whole results and exit status 130.
 
 Usage: check_parallel.py GLYPHCENSUS TESTDATA
@@ -12,6 +13,7 @@ import sys
 import time
 
 IPAG = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+NOTO = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
 
 
 def run(*args):
@@ -32,6 +34,12 @@ def main():
                     for jobs in ("1", "4")}
         if outcomes["1"] != outcomes["4"]:
             print(f"FAIL -j 1 and -j 4 differ ({fmt})")
+            failures += 1
+    # One face alone: the other threads judge its glyphs in advance.
+    for args in ([IPAG], ["--face", "0", NOTO]):
+        outcomes = {jobs: run("-j", jobs, "--missing", *args) for jobs in ("1", "2", "3")}
+        if not outcomes["1"] == outcomes["2"] == outcomes["3"]:
+            print(f"FAIL one face: -j 1, 2 and 3 differ for {args}")
             failures += 1
     # Ctrl-C once the first result is out.
     process = subprocess.Popen([GLYPHCENSUS, "-j", "2", "--format", "jsonl"] + [IPAG] * 200,
