@@ -8,6 +8,7 @@
 
 #include "coverage/character_sets.h"
 #include "coverage/glyph_presence.h"
+#include "coverage/utf8.h"
 
 enum class CellState : uint8_t { Unassigned, Present, Missing };
 
@@ -59,5 +60,3 @@ int32_t CountCells(const MapPanel& panel, int set, CellState state);
 // "16-01", or "1-16-01" in a panel with a plane: the cell's position.
 std::string CellPosition(const MapPanel& panel, const MapCell& cell);
 
-// UTF-8 of one code point (U+FFFD for surrogates and values past U+10FFFF).
-void AppendCodePointUtf8(std::string* out, char32_t codePoint);

@@ -5,28 +5,7 @@
 #include <cstdio>
 
 #include "coverage/report_output.h"
-
-namespace {
-
-void AppendUtf8(std::string* out, char32_t codePoint) {
-  if (codePoint < 0x80) {
-    out->push_back(static_cast<char>(codePoint));
-  } else if (codePoint < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else if (codePoint < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  }
-}
-
-}  // namespace
+#include "coverage/utf8.h"
 
 std::string Utf16ToUtf8(const std::u16string& text) {
   std::string out;
@@ -35,13 +14,13 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     const char16_t unit = text[i];
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
-      AppendUtf8(&out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+      AppendCodePointUtf8(&out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
                            (text[i + 1] - 0xDC00));
       ++i;
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      AppendUtf8(&out, 0xFFFD);
+      AppendCodePointUtf8(&out, 0xFFFD);
     } else {
-      AppendUtf8(&out, unit);
+      AppendCodePointUtf8(&out, unit);
     }
   }
   return out;

@@ -10,28 +10,8 @@
 #include <vector>
 
 #include "cli/char_list.h"
+#include "coverage/utf8.h"
 
-namespace {
-
-void AppendUtf8(std::string* out, char32_t c) {
-  if (c < 0x80) {
-    *out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *out += static_cast<char>(0xC0 | (c >> 6));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *out += static_cast<char>(0xE0 | (c >> 12));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (c >> 18));
-    *out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char32_t> characters;
@@ -46,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string encoded;
   for (const char32_t c : characters) {
     if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) || c < 0x21 || c == 0xFEFF) std::abort();
-    AppendUtf8(&encoded, c);
+    AppendCodePointUtf8(&encoded, c);
   }
   std::vector<char32_t> again;
   if (!ParseCharList(reinterpret_cast<const uint8_t*>(encoded.data()), encoded.size(), &again,
