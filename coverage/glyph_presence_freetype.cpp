@@ -825,20 +825,20 @@ void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceInde
   if (context == nullptr || threads < 2) return;
   const std::vector<FT_UInt> glyphs = GlyphsNotYetJudged(*context, texts);
   if (glyphs.size() < 64 * size_t{threads}) return;  // not worth the threads
-  std::vector<MeasuringContext*> helpers;
-  for (unsigned t = 1; t < threads; ++t) {
-    MeasuringContext* helper = OpenFaceForMeasuring(image, faceIndex);
-    if (helper == nullptr) break;
-    helpers.push_back(helper);
-  }
+  // Each helper opens its own context on its own thread. A helper that cannot
+  // open one leaves its share to this thread.
   const uint64_t budgetBefore = context->drawingBudget;
-  const size_t parts = helpers.size() + 1;
+  std::vector<MeasuringContext*> helpers(threads - 1, nullptr);
   std::vector<std::thread> workers;
-  for (size_t t = 1; t < parts; ++t) {
-    workers.emplace_back(JudgeEveryNth, helpers[t - 1], &glyphs, t, parts);
+  for (size_t t = 1; t < threads; ++t) {
+    workers.emplace_back([&, t] {
+      helpers[t - 1] = OpenFaceForMeasuring(image, faceIndex);
+      if (helpers[t - 1] != nullptr) JudgeEveryNth(helpers[t - 1], &glyphs, t, threads);
+    });
   }
-  JudgeEveryNth(context, &glyphs, 0, parts);
+  JudgeEveryNth(context, &glyphs, 0, threads);
   for (std::thread& worker : workers) worker.join();
+  helpers.erase(std::remove(helpers.begin(), helpers.end(), nullptr), helpers.end());
   TakeVerdicts(context, budgetBefore, helpers);
   for (MeasuringContext* helper : helpers) ReleaseContext(helper);
 }
