@@ -196,20 +196,3 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
   CloseMeasuringContext(context);
   return face;
 }
-
-std::vector<FaceResult> MeasureFontFile(const std::string& path, const MeasureRequest& request) {
-  LoadedFile loaded;
-  LoadFontFile(path, request, &loaded);
-  if (loaded.faces.empty()) return {loaded.file};
-  std::vector<FaceResult> faces;
-  for (size_t k = 0; k < loaded.faces.size(); ++k) {
-    if (loaded.sameAs[k] != k) {
-      faces.push_back(faces[loaded.sameAs[k]]);
-      faces.back().faceIndex = loaded.faces[k];
-    } else {
-      faces.push_back(MeasureLoadedFace(loaded, loaded.faces[k], request));
-    }
-  }
-  if (loaded.facesLeftOut) faces.push_back(loaded.leftOut);
-  return faces;
-}

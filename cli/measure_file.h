@@ -57,7 +57,3 @@ void ReleaseImage(LoadedFile* loaded);
 // one loaded file at once: the image is only read.
 FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
                              const MeasureRequest& request);
-
-// Both, in order, on this thread: one result per measured face, or one with
-// the file's error.
-std::vector<FaceResult> MeasureFontFile(const std::string& path, const MeasureRequest& request);

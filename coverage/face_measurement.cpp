@@ -25,8 +25,7 @@ std::vector<SetToMeasure> BuiltInSets() {
 }
 
 std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
-                                     const std::vector<SetToMeasure>& sets, bool listMissing,
-                                     ChunkHook hook, void* user) {
+                                     const std::vector<SetToMeasure>& sets, bool listMissing) {
   std::vector<MeasuredSet> measured;
   measured.reserve(sets.size());
   for (const SetToMeasure& wanted : sets) {
@@ -35,7 +34,7 @@ std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
     result.label = wanted.set->label;
     result.total = wanted.set->total;
     result.present = CountCharacterSet(context, *wanted.set,
-                                       listMissing ? &result.missing : nullptr, hook, user);
+                                       listMissing ? &result.missing : nullptr);
     measured.push_back(std::move(result));
   }
   return measured;

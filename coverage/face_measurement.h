@@ -25,10 +25,9 @@ struct MeasuredSet {
 // The fifteen sets, in measuring order.
 std::vector<SetToMeasure> BuiltInSets();
 
-// Measures each set in order with CountCharacterSet; `hook` sees every chunk.
+// Measures each set in order with CountCharacterSet.
 std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
-                                     const std::vector<SetToMeasure>& sets, bool listMissing,
-                                     ChunkHook hook = nullptr, void* user = nullptr);
+                                     const std::vector<SetToMeasure>& sets, bool listMissing);
 
 // A character set made at run time from distinct code points: the storage
 // behind a CharacterSet, cut into chunks of 100 characters like the kanji sets.

@@ -11,6 +11,7 @@
 #include "coverage/job_active.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
+#include "fuzz/fuzz_measuring.h"
 
 namespace {
 
@@ -21,20 +22,9 @@ constexpr size_t kLargestMap = (24u << 20) + (16u << 20);
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  uint32_t total = 0;
-  const ByteView file{data, size};
-  if (DetectFontContainer(file) == FontContainer::Woff && ReadU32(file, 16, &total) && total > kLargestImage) {
-    return 0;
-  }
   FontImage image;
-  if (!MakeFontImage(FontBytes(data, data + size), &image) || image.bytes.size() > kLargestImage) {
-    return 0;
-  }
-  FaceName name;
-  if (!ReadFaceName(ImageBytes(image), &name)) return 0;
-  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+  MeasuringContext* context = OpenFuzzedFont(data, size, kLargestImage, &image);
   if (context == nullptr) return 0;
-  JobActive.store(1);
   MapInput input;
   input.familyName = std::string(reinterpret_cast<const char*>(data), size < 64 ? size : 64);
   input.reportLines = {"\xE8\x8B\xB1\xE5\xAD\x97"};

@@ -13,6 +13,7 @@
 #include "coverage/job_active.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
+#include "fuzz/fuzz_measuring.h"
 
 namespace {
 
@@ -39,21 +40,9 @@ uint32_t CharacterCount(const char16_t* text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  uint32_t total = 0;
-  const ByteView file{data, size};
-  // WOFF images are as large as the header says; large ones only cost time.
-  if (DetectFontContainer(file) == FontContainer::Woff && ReadU32(file, 16, &total) && total > kLargestImage) {
-    return 0;
-  }
   FontImage image;
-  if (!MakeFontImage(FontBytes(data, data + size), &image) || image.bytes.size() > kLargestImage) {
-    return 0;
-  }
-  FaceName name;
-  if (!ReadFaceName(ImageBytes(image), &name)) return 0;
-  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+  MeasuringContext* context = OpenFuzzedFont(data, size, kLargestImage, &image);
   if (context == nullptr) return 0;
-  JobActive.store(1);
   for (const Chunk& chunk : kChunks) {
     const char16_t* text = kCharacterSets[chunk.set].chunks[chunk.chunk];
     if (CountPresentGlyphs(context, text) > CharacterCount(text)) std::abort();

@@ -22,34 +22,10 @@ import argparse
 import os
 import sys
 
+from make_character_sets import DataError, decode, expect, shift_jis_bytes
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUTPUT = os.path.join(ROOT, "coverage", "jis_tables.cpp")
-
-
-class DataError(Exception):
-    pass
-
-
-def expect(condition, message):
-    if not condition:
-        raise DataError(message)
-
-
-def decode(data, encoding):
-    try:
-        return data.decode(encoding)
-    except UnicodeDecodeError:
-        return None
-
-
-def shift_jis_bytes(row, cell):
-    j1, j2 = row + 0x20, cell + 0x20
-    s1 = ((j1 + 1) >> 1) + (0x70 if j1 <= 0x5E else 0xB0)
-    if j1 & 1:
-        s2 = j2 + 0x1F + (1 if j2 >= 0x60 else 0)
-    else:
-        s2 = j2 + 0x7E
-    return bytes([s1, s2])
 
 
 def euc_rows(rows, encoding):

@@ -18,6 +18,9 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from make_character_sets import decode, shift_jis_bytes  # noqa: E402
+
 SVG = "{http://www.w3.org/2000/svg}"
 STATES = ("present", "missing", "unassigned")
 ZOOM = 0.5
@@ -31,20 +34,6 @@ class Failure(Exception):
 def expect(condition, message):
     if not condition:
         raise Failure(message)
-
-
-def decode(data, encoding):
-    try:
-        return data.decode(encoding)
-    except UnicodeDecodeError:
-        return None
-
-
-def shift_jis_bytes(row, cell):
-    j1, j2 = row + 0x20, cell + 0x20
-    s1 = ((j1 + 1) >> 1) + (0x70 if j1 <= 0x5E else 0xB0)
-    s2 = j2 + 0x1F + (1 if j2 >= 0x60 else 0) if j1 & 1 else j2 + 0x7E
-    return bytes([s1, s2])
 
 
 def report_count(line):

@@ -1,0 +1,31 @@
+#pragma once
+// Shared by the fuzz targets that measure: the fuzzed bytes made into an image
+// and opened for the glyph presence test, as the font job does.
+#include <cstddef>
+#include <cstdint>
+
+#include "coverage/glyph_presence.h"
+#include "coverage/job_active.h"
+#include "fontio/face_name.h"
+#include "fontio/font_image.h"
+
+// Opens the image made of the input, or null. Images larger than
+// `largestImage` (WOFF files say how large up front) are skipped: they only
+// cost time.
+inline MeasuringContext* OpenFuzzedFont(const uint8_t* data, size_t size, size_t largestImage,
+                                        FontImage* image) {
+  uint32_t total = 0;
+  const ByteView file{data, size};
+  if (DetectFontContainer(file) == FontContainer::Woff && ReadU32(file, 16, &total) &&
+      total > largestImage) {
+    return nullptr;
+  }
+  if (!MakeFontImage(FontBytes(data, data + size), image) || image->bytes.size() > largestImage) {
+    return nullptr;
+  }
+  FaceName name;
+  if (!ReadFaceName(ImageBytes(*image), &name)) return nullptr;
+  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(*image), name);
+  JobActive.store(1);
+  return context;
+}
