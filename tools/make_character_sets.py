@@ -497,6 +497,24 @@ def render(sets):
     return "\n".join(out)
 
 
+def write_or_check(text, output, check, tool):
+    """Writes the generated file, or with `check` compares it with the
+    committed one: exit status 1 when it is out of date."""
+    if check:
+        try:
+            with open(output, encoding="ascii") as f:
+                current = f.read()
+        except OSError:
+            current = None
+        if current != text:
+            print("%s: %s is out of date; run tools/%s.py" % (tool, output, tool), file=sys.stderr)
+            return 1
+        return 0
+    with open(output, "w", encoding="ascii", newline="\n") as f:
+        f.write(text)
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--check", action="store_true",
@@ -512,20 +530,7 @@ def main():
     except (DataError, KeyError) as e:
         print("make_character_sets: the data disagree: %s" % e, file=sys.stderr)
         return 2
-    if args.check:
-        try:
-            with open(args.output, encoding="ascii") as f:
-                current = f.read()
-        except OSError:
-            current = None
-        if current != text:
-            print("make_character_sets: %s is out of date; run "
-                  "tools/make_character_sets.py" % args.output, file=sys.stderr)
-            return 1
-        return 0
-    with open(args.output, "w", encoding="ascii", newline="\n") as f:
-        f.write(text)
-    return 0
+    return write_or_check(text, args.output, args.check, "make_character_sets")
 
 
 if __name__ == "__main__":

@@ -22,7 +22,7 @@ import argparse
 import os
 import sys
 
-from make_character_sets import DataError, decode, expect, shift_jis_bytes
+from make_character_sets import DataError, decode, expect, shift_jis_bytes, write_or_check
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUTPUT = os.path.join(ROOT, "coverage", "jis_tables.cpp")
@@ -117,20 +117,7 @@ def main():
     except DataError as e:
         print("make_jis_tables: the codecs disagree: %s" % e, file=sys.stderr)
         return 2
-    if args.check:
-        try:
-            with open(args.output, encoding="ascii") as f:
-                current = f.read()
-        except OSError:
-            current = None
-        if current != text:
-            print("make_jis_tables: %s is out of date; run tools/make_jis_tables.py"
-                  % args.output, file=sys.stderr)
-            return 1
-        return 0
-    with open(args.output, "w", encoding="ascii", newline="\n") as f:
-        f.write(text)
-    return 0
+    return write_or_check(text, args.output, args.check, "make_jis_tables")
 
 
 if __name__ == "__main__":
