@@ -10,7 +10,11 @@ Run through bench/run.sh, which builds the release glyphcensus first.
    glyphcensus over all of them, fc-query on every file (cmap only), and a
    fontTools script counting the cmap coverage of the 15 sets; then the single
    fonts and the collections apart.
-3. The reports of those fonts must equal the ones committed under
+3. The floor: glyphcensus -j1 against bench/ink_floor_freetype.cpp (loading
+   every glyph the sets map to once, unhinted and unscaled) on each font, as
+   a ratio of whole-process CPU time, per font and in total; and the same
+   totals with glyphcensus's default -j.
+4. The reports of those fonts must equal the ones committed under
    bench/references (made by an earlier glyphcensus): a speed-up must not
    change a count. --make-references writes them instead.
 """
@@ -23,6 +27,7 @@ import sys
 import time
 
 IPA_GOTHIC = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+FLOOR_RATIO_TARGET = 1.5  # glyphcensus -j1 CPU / floor CPU, total and IPAGothic
 TARGET_MS = 40.0  # Linux, full IPAGothic report, process start included
 SINGLE_RATIO_TARGET = 2.0  # glyphcensus / fc-query on the single fonts
 MISSING_RATIO_TARGET = 1.2  # --missing / plain report on IPAGothic
@@ -148,6 +153,42 @@ def is_collection(path):
         return font.read(4) == b"ttcf"
 
 
+def median_cpu(command, runs, allowed=(0,)):
+    return statistics.median(time_runs(command, runs, allowed)[0][1])
+
+
+def bench_floor(args, singles, collections):
+    """glyphcensus's CPU time over the floor's, per font and in total. Each
+    font is timed alone, glyphcensus with -j1, so both run one thread."""
+    runs = max(3, args.runs // 3)
+    print(f"\nfloor: CPU time of glyphcensus -j1 / ink_floor, median of {runs} runs each")
+    totals = {}
+    for kind, fonts in (("single fonts", singles), ("collections", collections)):
+        gc_sum = floor_sum = 0.0
+        for font in fonts:
+            floor = median_cpu([args.ink_floor, font], runs)
+            gc = median_cpu([args.glyphcensus, "-j1", font], runs, (0, 1))
+            gc_sum += gc
+            floor_sum += floor
+            print(f"  {os.path.basename(font):<40} glyphcensus {gc:8.1f} ms  floor {floor:8.1f} ms"
+                  f"  ratio {gc / floor:5.2f}")
+        if fonts:
+            print(f"  total, {len(fonts)} {kind:<28} glyphcensus {gc_sum:8.1f} ms  floor "
+                  f"{floor_sum:8.1f} ms  ratio {gc_sum / floor_sum:5.2f}")
+            # All files in one run with the default -j (every core): the CPU
+            # time the threads add.
+            parallel = median_cpu([args.glyphcensus] + fonts, runs, (0, 1))
+            print(f"  total, {len(fonts)} {kind:<28} glyphcensus default -j {parallel:8.1f} ms cpu"
+                  f"  ratio {parallel / floor_sum:5.2f}")
+            totals[kind] = (gc_sum, floor_sum)
+    gc_all = sum(t[0] for t in totals.values())
+    floor_all = sum(t[1] for t in totals.values())
+    if floor_all > 0:
+        ratio = gc_all / floor_all
+        verdict = "met" if ratio <= FLOOR_RATIO_TARGET else "NOT met"
+        print(f"target: all fonts glyphcensus -j1 <= {FLOOR_RATIO_TARGET} x floor: {ratio:.2f} x, {verdict}")
+
+
 def check_references(glyphcensus, fonts, make):
     """Compares (or with `make`, writes) the report of every font that
     glyphcensus measures. Returns the number of differences."""
@@ -218,6 +259,7 @@ def bench_folder(args, work):
                       time_runs([args.glyphcensus] + collections, runs, (0, 1))[0])
         fcol = report("fc-query, collections", time_runs(["fc-query"] + collections, runs)[0])
         print(f"collections: glyphcensus / fc-query {gcol / fcol:.2f}")
+    bench_floor(args, singles, collections)
     return check_references(args.glyphcensus, fonts, False)
 
 
@@ -240,6 +282,13 @@ def bench_ipagothic(args, work):
     else:
         print("GDI under Wine: skipped (set GLYPHCENSUS_BENCH_WINE)")
 
+    floor = median_cpu([args.ink_floor, IPA_GOTHIC], args.runs)
+    one_thread = median_cpu([args.glyphcensus, "-j1", IPA_GOTHIC], args.runs)
+    ratio = one_thread / floor
+    print(f"target: IPAGothic glyphcensus -j1 cpu {one_thread:.1f} ms <= {FLOOR_RATIO_TARGET} x "
+          f"floor cpu {floor:.1f} ms: {ratio:.2f} x, "
+          f"{'met' if ratio <= FLOOR_RATIO_TARGET else 'NOT met'}")
+
     verdict = "met" if median <= TARGET_MS else "NOT met"
     print(f"target: Linux IPAGothic report at most {TARGET_MS:.0f} ms wall: {verdict}"
           + ("" if median <= TARGET_MS or os.getloadavg()[0] < 1 else
@@ -250,6 +299,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--glyphcensus", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--ink-floor", required=True, help="the floor program (bench/ink_floor_freetype.cpp)")
     parser.add_argument("--runs", type=int, default=11)
     parser.add_argument("--make-references", action="store_true",
                         help="write bench/references with this glyphcensus instead of timing")

@@ -6,6 +6,8 @@
 #   2. glyphcensus, fc-query and a fontTools cmap count over a folder of real
 #      Japanese fonts from Debian packages (installed when missing, as root),
 #      then the single fonts and the collections apart;
+#   3. glyphcensus -j1 against the floor of an ink test (bench/ink_floor_freetype.cpp)
+#      on each of those fonts, as a ratio of CPU time;
 # and checks that the folder's reports equal those in bench/references.
 # Not part of the tests. Usage: bench/run.sh [RUNS]   (default 11 runs; the
 # folder commands run a third as often, at least 3 times)
@@ -27,6 +29,7 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" --target glyphcensus -j2 >/dev/null
+cmake --build "$build" --target glyphcensus ink_floor -j2 >/dev/null
 exec /usr/bin/python3 "$root/bench/bench.py" --glyphcensus "$build/cli/glyphcensus" \
+  --ink-floor "$build/bench/ink_floor" \
   --work "$build/bench" --runs "${1:-11}"

@@ -1,17 +1,19 @@
 #include "coverage/outline_interior.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 using Obstacle = InteriorScratch::Obstacle;
 using Crossing = InteriorScratch::Crossing;
+// The x positions (whole 26.6 units) that an obstacle rules out on a row:
+// those x for which it meets the closed box [x - cx, x + cx] x [low, high].
+using Blocked = InteriorScratch::Blocked;
 
 // Rows tried, in sixteenths of the height where box and outline meet: the
 // middle first, where most glyphs have ink.
 constexpr int kRows[] = {8, 4, 12, 6, 10, 2, 14, 5, 11, 3, 13};
-// Points tested against every obstacle, at most, per outline.
-constexpr int kMostCandidates = 16;
 
 FT_BBox BoxOf(const FT_Vector* const* points, int count) {
   FT_BBox box{points[0]->x, points[0]->y, points[0]->x, points[0]->y};
@@ -90,39 +92,77 @@ bool GatherObstacles(const FT_Outline& outline, InteriorScratch* scratch, FT_BBo
   return true;
 }
 
-// A closed box around a candidate point; its corners are whole 26.6 units.
-struct Area {
-  FT_Pos left, right, bottom, top;
-};
 
-// Whether the obstacle meets the area.
-bool Meets(const Obstacle& obstacle, const Area& area) {
-  if (obstacle.box.xMax < area.left || obstacle.box.xMin > area.right ||
-      obstacle.box.yMax < area.bottom || obstacle.box.yMin > area.top) {
-    return false;
+// Where the line from `a` to `b` runs within [low, high] vertically, as a
+// range of x; false when it never does.
+bool LineSpanInBand(const FT_Vector& a, const FT_Vector& b, FT_Pos low, FT_Pos high,
+                    double* from, double* to) {
+  if (std::max(a.y, b.y) < low || std::min(a.y, b.y) > high) return false;
+  if (a.y == b.y || a.x == b.x) {
+    *from = static_cast<double>(std::min(a.x, b.x));
+    *to = static_cast<double>(std::max(a.x, b.x));
+    return true;
   }
-  if (!obstacle.line) return true;
-  // A line whose box meets the area misses it only when all four corners lie
-  // strictly on one side of it.
-  const FT_Vector& a = obstacle.from;
-  const double dx = static_cast<double>(obstacle.to.x - a.x);
-  const double dy = static_cast<double>(obstacle.to.y - a.y);
-  int above = 0, below = 0;
-  for (FT_Pos x : {area.left, area.right}) {
-    for (FT_Pos y : {area.bottom, area.top}) {
-      const double side = dx * static_cast<double>(y - a.y) - dy * static_cast<double>(x - a.x);
-      if (side > 0) ++above;
-      if (side < 0) ++below;
-    }
-  }
-  return above != 4 && below != 4;
+  // The x where the line leaves the band on either side, or its ends inside it.
+  const double dy = static_cast<double>(b.y - a.y), dx = static_cast<double>(b.x - a.x);
+  auto xAt = [&](FT_Pos y) {
+    const FT_Pos clamped = std::clamp(y, std::min(a.y, b.y), std::max(a.y, b.y));
+    return static_cast<double>(a.x) + dx * (static_cast<double>(clamped - a.y) / dy);
+  };
+  const double x1 = xAt(low), x2 = xAt(high);
+  // Rounding of the division can only widen the range: never a false clear.
+  constexpr double kSlack = 1e-6;
+  *from = std::min(x1, x2) - kSlack - std::abs(x1 - x2) * kSlack;
+  *to = std::max(x1, x2) + kSlack + std::abs(x1 - x2) * kSlack;
+  return true;
 }
 
-bool ClearOfEveryObstacle(const std::vector<Obstacle>& obstacles, const Area& area) {
+// The ranges of x the obstacles rule out on the row band [low, high], with
+// `cx` units kept clear either way, sorted by start.
+void BlockRow(const std::vector<Obstacle>& obstacles, FT_Pos low, FT_Pos high, FT_Pos cx,
+              std::vector<Blocked>* blocked) {
+  blocked->clear();
   for (const Obstacle& obstacle : obstacles) {
-    if (Meets(obstacle, area)) return false;
+    if (obstacle.box.yMax < low || obstacle.box.yMin > high) continue;
+    double from = static_cast<double>(obstacle.box.xMin), to = static_cast<double>(obstacle.box.xMax);
+    if (obstacle.line && !LineSpanInBand(obstacle.from, obstacle.to, low, high, &from, &to)) continue;
+    blocked->push_back(Blocked{from - static_cast<double>(cx), to + static_cast<double>(cx)});
   }
-  return true;
+  std::sort(blocked->begin(), blocked->end(),
+            [](const Blocked& p, const Blocked& q) { return p.from < q.from; });
+}
+
+// Whether some whole x in [from, to] is ruled out by no range of `blocked`
+// and has the control polygons' crossings (sorted by x) winding around it.
+// The winding number is the same all along a gap between ranges, because
+// every crossing lies on an obstacle of the band.
+bool FindClearX(const std::vector<Blocked>& blocked, const std::vector<Crossing>& crossings,
+                FT_Pos from, FT_Pos to) {
+  size_t crossed = 0;
+  int winding = 0;
+  double reach = -1e300;  // the furthest end of the ranges so far
+  size_t next = 0;
+  FT_Pos x = from;
+  while (x <= to) {
+    // Skip past every range that starts at or before x and reaches it.
+    while (next < blocked.size() && blocked[next].from <= static_cast<double>(x)) {
+      reach = std::max(reach, blocked[next].to);
+      ++next;
+    }
+    if (reach >= static_cast<double>(x)) {
+      x = static_cast<FT_Pos>(std::floor(reach)) + 1;
+      continue;
+    }
+    // x is clear: wind up to it.
+    while (crossed < crossings.size() && crossings[crossed].x < static_cast<double>(x)) {
+      winding += crossings[crossed].direction;
+      ++crossed;
+    }
+    if (winding != 0) return true;
+    if (next == blocked.size()) return false;  // clear to the end, all outside
+    x = std::max<FT_Pos>(x + 1, static_cast<FT_Pos>(std::ceil(blocked[next].from)));
+  }
+  return false;
 }
 
 // The crossings of the row half a unit above `row` with the contours'
@@ -167,26 +207,18 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
   const FT_Pos left = std::max(box.left, extent.xMin), right = std::min(box.right, extent.xMax);
   if (top - bottom < 2 * clearance.y || right - left < 2 * clearance.x) return false;
 
-  int candidates = 0;
+  // The area around x must lie within the box left and right.
+  const FT_Pos firstX = left + clearance.x, lastX = std::min(right - clearance.x, right - 1);
+  if (firstX > lastX) return false;
   for (int sixteenths : kRows) {
     // Rows run half a unit above the grid, so no row passes through a point;
     // the area around a point of the row covers whole units.
     const FT_Pos row = bottom + (top - bottom) * sixteenths / 16;
     CrossRow(outline, scratch->contourBoxes, row, &scratch->crossings);
     if (scratch->crossings.size() < 2) continue;
-    int winding = 0;
-    for (size_t i = 0; i + 1 < scratch->crossings.size(); ++i) {
-      winding += scratch->crossings[i].direction;
-      if (winding == 0) continue;
-      const double from = std::max<double>(scratch->crossings[i].x, static_cast<double>(left));
-      const double to = std::min<double>(scratch->crossings[i + 1].x, static_cast<double>(right));
-      if (to - from < 2.0 * static_cast<double>(clearance.x)) continue;
-      // The point stays inside the box: its right edge is excluded.
-      const FT_Pos x = std::min(static_cast<FT_Pos>((from + to) / 2), right - 1);
-      const Area area{x - clearance.x, x + clearance.x, row - clearance.y, row + 1 + clearance.y};
-      if (ClearOfEveryObstacle(scratch->obstacles, area)) return true;
-      if (++candidates >= kMostCandidates) return false;
-    }
+    BlockRow(scratch->obstacles, row - clearance.y, row + 1 + clearance.y, clearance.x,
+             &scratch->blocked);
+    if (FindClearX(scratch->blocked, scratch->crossings, firstX, lastX)) return true;
   }
   return false;
 }

@@ -32,9 +32,13 @@ struct InteriorScratch {
     double x;
     int direction;
   };
+  struct Blocked {
+    double from, to;
+  };
   std::vector<Obstacle> obstacles;
   std::vector<FT_BBox> contourBoxes;
   std::vector<Crossing> crossings;
+  std::vector<Blocked> blocked;  // ranges of x the obstacles rule out on a row
 };
 
 // Whether a point q of `box` lies inside the outline (nonzero winding) while
