@@ -5,7 +5,6 @@
 
 namespace {
 
-using Obstacle = InteriorScratch::Obstacle;
 using Crossing = InteriorScratch::Crossing;
 // The x positions (whole 26.6 units) that an obstacle rules out on a row:
 // those x for which it meets the closed box [x - cx, x + cx] x [low, high].
@@ -15,75 +14,36 @@ using Blocked = InteriorScratch::Blocked;
 // middle first, where most glyphs have ink.
 constexpr int kRows[] = {8, 4, 12, 6, 10, 2, 14, 5, 11, 3, 13};
 
-FT_BBox BoxOf(const FT_Vector* const* points, int count) {
-  FT_BBox box{points[0]->x, points[0]->y, points[0]->x, points[0]->y};
-  for (int i = 1; i < count; ++i) {
-    box.xMin = std::min(box.xMin, points[i]->x);
-    box.xMax = std::max(box.xMax, points[i]->x);
-    box.yMin = std::min(box.yMin, points[i]->y);
-    box.yMax = std::max(box.yMax, points[i]->y);
-  }
-  return box;
-}
-
-// The obstacles of the outline, read from its points and tags. A conic curve's
-// control points are its off-curve point and the points (or midpoints) on
-// either side, inside the box of that point and its two neighbours; a cubic
-// curve's are its two off-curve points and their on-curve neighbours. The
-// control polygon of a contour is its points in order (an implied on-curve
-// point lies on the line between its two off-curve neighbours). Also gives
-// the box of all points. False for an outline whose contours are not in order.
-bool GatherObstacles(const FT_Outline& outline, InteriorScratch* scratch, FT_BBox* extent) {
-  std::vector<Obstacle>* obstacles = &scratch->obstacles;
-  obstacles->clear();
-  scratch->contourBoxes.clear();
+// The box of each contour and of the whole outline. False for an outline
+// whose contours are not in order, or with a run of cubic control points
+// other than two (FreeType draws nothing of such an outline).
+bool ReadContours(const FT_Outline& outline, std::vector<FT_BBox>* boxes, FT_BBox* extent) {
+  boxes->clear();
   int first = 0;
   for (int c = 0; c < outline.n_contours; ++c) {
     const int last = outline.contours[c];
     if (last < first || last >= outline.n_points) return false;
-    scratch->contourBoxes.push_back(FT_BBox{outline.points[first].x, outline.points[first].y,
-                                            outline.points[first].x, outline.points[first].y});
-    FT_BBox* contourBox = &scratch->contourBoxes.back();
     const int count = last - first + 1;
-    // The contour's point i steps away from `index`, going round.
-    auto at = [&](int index, int step) {
-      int i = index + step;
-      while (i < first) i += count;
-      while (i > last) i -= count;
-      return &outline.points[i];
-    };
+    FT_BBox box{outline.points[first].x, outline.points[first].y, outline.points[first].x,
+                outline.points[first].y};
     for (int i = first; i <= last; ++i) {
       const FT_Vector& point = outline.points[i];
-      contourBox->xMin = std::min(contourBox->xMin, point.x);
-      contourBox->xMax = std::max(contourBox->xMax, point.x);
-      contourBox->yMin = std::min(contourBox->yMin, point.y);
-      contourBox->yMax = std::max(contourBox->yMax, point.y);
-      const int tag = FT_CURVE_TAG(outline.tags[i]);
-      if (tag == FT_CURVE_TAG_ON) {
-        const int next = i == last ? first : i + 1;
-        if (FT_CURVE_TAG(outline.tags[next]) != FT_CURVE_TAG_ON) continue;
-        const FT_Vector* ends[] = {&point, &outline.points[next]};
-        obstacles->push_back(Obstacle{BoxOf(ends, 2), true, *ends[0], *ends[1]});
-      } else if (tag == FT_CURVE_TAG_CONIC) {
-        const FT_Vector* controls[] = {at(i, -1), &point, at(i, 1)};
-        obstacles->push_back(Obstacle{BoxOf(controls, 3), false, {}, {}});
-      } else {
-        // The first or the second control point of a cubic curve; FreeType
-        // draws nothing of an outline with other runs of cubic points.
-        auto cubic = [&](int step) {
-          return FT_CURVE_TAG(outline.tags[at(i, step) - outline.points]) == FT_CURVE_TAG_CUBIC;
-        };
-        if (count < 4 || (cubic(-1) && cubic(-2)) || (cubic(-1) == cubic(1))) return false;
-        const int from = cubic(-1) ? -2 : -1;
-        const FT_Vector* controls[] = {at(i, from), at(i, from + 1), at(i, from + 2),
-                                       at(i, from + 3)};
-        obstacles->push_back(Obstacle{BoxOf(controls, 4), false, {}, {}});
-      }
+      box.xMin = std::min(box.xMin, point.x);
+      box.xMax = std::max(box.xMax, point.x);
+      box.yMin = std::min(box.yMin, point.y);
+      box.yMax = std::max(box.yMax, point.y);
+      if (FT_CURVE_TAG(outline.tags[i]) != FT_CURVE_TAG_CUBIC) continue;
+      auto cubic = [&](int step) {
+        return FT_CURVE_TAG(outline.tags[first + (i - first + step + 2 * count) % count]) ==
+               FT_CURVE_TAG_CUBIC;
+      };
+      if (count < 4 || (cubic(-1) && cubic(-2)) || cubic(-1) == cubic(1)) return false;
     }
+    boxes->push_back(box);
     first = last + 1;
   }
-  *extent = scratch->contourBoxes.front();
-  for (const FT_BBox& box : scratch->contourBoxes) {
+  *extent = boxes->front();
+  for (const FT_BBox& box : *boxes) {
     extent->xMin = std::min(extent->xMin, box.xMin);
     extent->xMax = std::max(extent->xMax, box.xMax);
     extent->yMin = std::min(extent->yMin, box.yMin);
@@ -91,7 +51,6 @@ bool GatherObstacles(const FT_Outline& outline, InteriorScratch* scratch, FT_BBo
   }
   return true;
 }
-
 
 // Where the line from `a` to `b` runs within [low, high] vertically, as a
 // range of x; false when it never does.
@@ -115,21 +74,6 @@ bool LineSpanInBand(const FT_Vector& a, const FT_Vector& b, FT_Pos low, FT_Pos h
   *from = std::min(x1, x2) - kSlack - std::abs(x1 - x2) * kSlack;
   *to = std::max(x1, x2) + kSlack + std::abs(x1 - x2) * kSlack;
   return true;
-}
-
-// The ranges of x the obstacles rule out on the row band [low, high], with
-// `cx` units kept clear either way, sorted by start.
-void BlockRow(const std::vector<Obstacle>& obstacles, FT_Pos low, FT_Pos high, FT_Pos cx,
-              std::vector<Blocked>* blocked) {
-  blocked->clear();
-  for (const Obstacle& obstacle : obstacles) {
-    if (obstacle.box.yMax < low || obstacle.box.yMin > high) continue;
-    double from = static_cast<double>(obstacle.box.xMin), to = static_cast<double>(obstacle.box.xMax);
-    if (obstacle.line && !LineSpanInBand(obstacle.from, obstacle.to, low, high, &from, &to)) continue;
-    blocked->push_back(Blocked{from - static_cast<double>(cx), to + static_cast<double>(cx)});
-  }
-  std::sort(blocked->begin(), blocked->end(),
-            [](const Blocked& p, const Blocked& q) { return p.from < q.from; });
 }
 
 // Whether some whole x in [from, to] is ruled out by no range of `blocked`
@@ -165,34 +109,87 @@ bool FindClearX(const std::vector<Blocked>& blocked, const std::vector<Crossing>
   return false;
 }
 
-// The crossings of the row half a unit above `row` with the contours'
-// control polygons, by x. Where a point is clear of every obstacle, the
-// control polygons wind around it as the curves do.
-void CrossRow(const FT_Outline& outline, const std::vector<FT_BBox>& contourBoxes, FT_Pos row,
-              std::vector<Crossing>* crossings) {
-  crossings->clear();
+// What a point of the row must stay clear of: a line between two on-curve
+// points, or the box of the control points of the curve an off-curve point
+// belongs to (a conic curve's control points are its off-curve point and the
+// points, or midpoints, on either side, inside the box of the three; a cubic
+// curve's are its two off-curve points and their on-curve neighbours). Every
+// piece of the control polygon of a contour lies on such an obstacle. Adds
+// the range of x the obstacle of point i rules out on the band [low, high].
+void BlockByPoint(const FT_Outline& outline, int first, int last, int i, FT_Pos low, FT_Pos high,
+                  FT_Pos cx, std::vector<Blocked>* blocked) {
+  const int count = last - first + 1;
+  auto at = [&](int step) { return first + (i - first + step + 2 * count) % count; };
+  const FT_Vector* points = outline.points;
+  const int tag = FT_CURVE_TAG(outline.tags[i]);
+  double from, to;
+  if (tag == FT_CURVE_TAG_ON) {
+    const int next = i == last ? first : i + 1;
+    if (FT_CURVE_TAG(outline.tags[next]) != FT_CURVE_TAG_ON) return;
+    if (!LineSpanInBand(points[i], points[next], low, high, &from, &to)) return;
+  } else {
+    // Conic: the point and its neighbours. Cubic: the run of four control
+    // points it belongs to (ReadContours checked the runs).
+    const int previous = i == first ? last : i - 1;
+    int run[4] = {previous, i, i == last ? first : i + 1, 0};
+    int length = 3;
+    if (tag != FT_CURVE_TAG_CONIC) {
+      const bool second = FT_CURVE_TAG(outline.tags[previous]) == FT_CURVE_TAG_CUBIC;
+      for (int k = 0; k < 4; ++k) run[k] = at(k + (second ? -2 : -1));
+      length = 4;
+    }
+    FT_Pos yMin = points[run[0]].y, yMax = yMin;
+    FT_Pos xMin = points[run[0]].x, xMax = xMin;
+    for (int k = 1; k < length; ++k) {
+      const FT_Vector& point = points[run[k]];
+      yMin = std::min(yMin, point.y);
+      yMax = std::max(yMax, point.y);
+      xMin = std::min(xMin, point.x);
+      xMax = std::max(xMax, point.x);
+    }
+    if (yMax < low || yMin > high) return;
+    from = static_cast<double>(xMin);
+    to = static_cast<double>(xMax);
+  }
+  blocked->push_back(Blocked{from - static_cast<double>(cx), to + static_cast<double>(cx)});
+}
+
+// For the row half a unit above `row`: the crossings of the contours' control
+// polygons with it, by x (where a point is clear of every obstacle, the
+// control polygons wind around it as the curves do), and the ranges of x that
+// the obstacles rule out on the band [row - cy, row + 1 + cy], by start.
+// Contours wholly above or below the band are skipped.
+void ReadRow(const FT_Outline& outline, const std::vector<FT_BBox>& contourBoxes, FT_Pos row,
+             const Clearance& clearance, InteriorScratch* scratch) {
+  scratch->crossings.clear();
+  scratch->blocked.clear();
+  const FT_Pos low = row - clearance.y, high = row + 1 + clearance.y;
   const double y = static_cast<double>(row) + 0.5;
   int first = 0;
   for (int c = 0; c < outline.n_contours; ++c) {
     const int last = outline.contours[c];
-    if (contourBoxes[c].yMin > row || contourBoxes[c].yMax <= row) {
+    if (contourBoxes[c].yMax < low || contourBoxes[c].yMin > high) {
       first = last + 1;
-      continue;  // wholly above or below the row
+      continue;
     }
     const FT_Vector* a = &outline.points[last];
     for (int i = first; i <= last; ++i) {
       const FT_Vector* b = &outline.points[i];
-      if ((a->y <= row) != (b->y <= row)) {
-        const double t = (y - static_cast<double>(a->y)) / static_cast<double>(b->y - a->y);
-        crossings->push_back(
-            Crossing{static_cast<double>(a->x) + t * static_cast<double>(b->x - a->x), b->y > a->y ? 1 : -1});
-      }
+      const FT_Vector* from = a;
       a = b;
+      if ((from->y <= row) != (b->y <= row)) {
+        const double t = (y - static_cast<double>(from->y)) / static_cast<double>(b->y - from->y);
+        scratch->crossings.push_back(Crossing{
+            static_cast<double>(from->x) + t * static_cast<double>(b->x - from->x), b->y > from->y ? 1 : -1});
+      }
+      BlockByPoint(outline, first, last, i, low, high, clearance.x, &scratch->blocked);
     }
     first = last + 1;
   }
-  std::sort(crossings->begin(), crossings->end(),
+  std::sort(scratch->crossings.begin(), scratch->crossings.end(),
             [](const Crossing& p, const Crossing& q) { return p.x < q.x; });
+  std::sort(scratch->blocked.begin(), scratch->blocked.end(),
+            [](const Blocked& p, const Blocked& q) { return p.from < q.from; });
 }
 
 }  // namespace
@@ -202,7 +199,7 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
   if (outline.n_points <= 0 || outline.n_contours <= 0) return false;
   if ((outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) return false;
   FT_BBox extent;
-  if (!GatherObstacles(outline, scratch, &extent)) return false;
+  if (!ReadContours(outline, &scratch->contourBoxes, &extent)) return false;
   const FT_Pos bottom = std::max(box.bottom, extent.yMin), top = std::min(box.top, extent.yMax);
   const FT_Pos left = std::max(box.left, extent.xMin), right = std::min(box.right, extent.xMax);
   if (top - bottom < 2 * clearance.y || right - left < 2 * clearance.x) return false;
@@ -214,10 +211,8 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
     // Rows run half a unit above the grid, so no row passes through a point;
     // the area around a point of the row covers whole units.
     const FT_Pos row = bottom + (top - bottom) * sixteenths / 16;
-    CrossRow(outline, scratch->contourBoxes, row, &scratch->crossings);
+    ReadRow(outline, scratch->contourBoxes, row, clearance, scratch);
     if (scratch->crossings.size() < 2) continue;
-    BlockRow(scratch->obstacles, row - clearance.y, row + 1 + clearance.y, clearance.x,
-             &scratch->blocked);
     if (FindClearX(scratch->blocked, scratch->crossings, firstX, lastX)) return true;
   }
   return false;

@@ -21,13 +21,6 @@ struct Clearance {
 
 // Reused storage, so that judging many glyphs allocates only at first.
 struct InteriorScratch {
-  // What a point must stay clear of: a line between two on-curve points, or
-  // the box of the control points of the curves an off-curve point belongs to.
-  struct Obstacle {
-    FT_BBox box;
-    bool line;
-    FT_Vector from, to;  // the line's ends
-  };
   struct Crossing {
     double x;
     int direction;
@@ -35,7 +28,6 @@ struct InteriorScratch {
   struct Blocked {
     double from, to;
   };
-  std::vector<Obstacle> obstacles;
   std::vector<FT_BBox> contourBoxes;
   std::vector<Crossing> crossings;
   std::vector<Blocked> blocked;  // ranges of x the obstacles rule out on a row
