@@ -164,10 +164,19 @@ clean:
 # IPAGothic and on a WOFF2 of it, the GDI report under Wine once build-win
 # has it, and glyphcensus against fc-query and fontTools over a folder of real
 # Japanese fonts (their Debian packages are installed first), whose reports
-# must equal bench/references. See bench/run.sh.
+# must equal bench/references; glyphcensus -j1 against the floor of an ink
+# test (bench/ink_floor_freetype.cpp) per font; and the fast ink test against
+# the exact one on every character of those fonts. See bench/run.sh.
 .PHONY: bench
 bench: build-linux-cli
 	GLYPHCENSUS_BENCH_BUILD=$(abspath $(BUILD_DIR)) WINEPREFIX="$(WINEPREFIX_DIR)" bench/run.sh
+
+# The fast ink test against the exact one, character by character, on the
+# bench fonts (also done by `make bench`; the test fonts, the hostile corpus
+# and the Noto CJK collections are compared by `make test`).
+.PHONY: check-fast-path
+check-fast-path: build-linux-cli
+	GLYPHCENSUS_BENCH_BUILD=$(abspath $(BUILD_DIR)) bench/run.sh 3 --fast-path-only
 
 # Hostile input (fuzz/, tests/hostile/): the libFuzzer targets (clang, in
 # build-fuzz) and the native tests under AddressSanitizer and

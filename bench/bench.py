@@ -14,7 +14,10 @@ Run through bench/run.sh, which builds the release glyphcensus first.
    every glyph the sets map to once, unhinted and unscaled) on each font, as
    a ratio of whole-process CPU time, per font and in total; and the same
    totals with glyphcensus's default -j.
-4. The reports of those fonts must equal the ones committed under
+4. The fast ink test must agree with the exact one (--ink-test exact) on
+   every character of those fonts (tests/cli/check_fast_path.py); with
+   --fast-path-only, only that is done (`make check-fast-path`).
+5. The reports of those fonts must equal the ones committed under
    bench/references (made by an earlier glyphcensus): a speed-up must not
    change a count. --make-references writes them instead.
 """
@@ -34,6 +37,7 @@ MISSING_RATIO_TARGET = 1.2  # --missing / plain report on IPAGothic
 HERE = os.path.dirname(os.path.abspath(__file__))
 REFERENCES = os.path.join(HERE, "references")
 CMAP_SCRIPT = os.path.join(HERE, "cmap_coverage.py")
+FAST_PATH_SCRIPT = os.path.join(HERE, "..", "tests", "cli", "check_fast_path.py")
 
 # Debian packages of Japanese fonts, and at most how many files of each.
 FONT_PACKAGES = [
@@ -225,6 +229,13 @@ def glyphcensus_command(glyphcensus, folder, fonts):
     return [glyphcensus] + fonts
 
 
+def check_fast_path(glyphcensus, fonts):
+    """The fast ink test against the exact one on every font, character by
+    character. Returns the number of fonts where they differ."""
+    result = subprocess.run(["/usr/bin/python3", FAST_PATH_SCRIPT, glyphcensus] + fonts)
+    return 0 if result.returncode == 0 else 1
+
+
 def bench_folder(args, work):
     install_packages(TOOL_PACKAGES)
     packages = install_packages(FONT_PACKAGES)
@@ -233,6 +244,8 @@ def bench_folder(args, work):
     collections = [f for f in fonts if is_collection(f)]
     print(f"\nfolder: {len(fonts)} font files ({len(singles)} single, "
           f"{len(collections)} collections) from {len(packages)} packages")
+    if args.fast_path_only:
+        return check_fast_path(args.glyphcensus, fonts)
     if args.make_references:
         check_references(args.glyphcensus, fonts, True)
         print(f"references written to {REFERENCES}")
@@ -260,7 +273,7 @@ def bench_folder(args, work):
         fcol = report("fc-query, collections", time_runs(["fc-query"] + collections, runs)[0])
         print(f"collections: glyphcensus / fc-query {gcol / fcol:.2f}")
     bench_floor(args, singles, collections)
-    return check_references(args.glyphcensus, fonts, False)
+    return check_references(args.glyphcensus, fonts, False) + check_fast_path(args.glyphcensus, fonts)
 
 
 def bench_ipagothic(args, work):
@@ -304,12 +317,14 @@ def main():
     parser.add_argument("--make-references", action="store_true",
                         help="write bench/references with this glyphcensus instead of timing")
     parser.add_argument("--skip-folder", action="store_true")
+    parser.add_argument("--fast-path-only", action="store_true",
+                        help="only compare the fast ink test with the exact one on the folder's fonts")
     args = parser.parse_args()
     os.makedirs(args.work, exist_ok=True)
 
     print(f"{args.runs} runs each (folder: {max(3, args.runs // 3)}), load average "
           f"{os.getloadavg()[0]:.2f}, {os.cpu_count()} CPUs")
-    if not args.make_references:
+    if not args.make_references and not args.fast_path_only:
         bench_ipagothic(args, args.work)
     differences = 0 if args.skip_folder else bench_folder(args, args.work)
     return 1 if differences else 0

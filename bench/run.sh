@@ -9,8 +9,10 @@
 #   3. glyphcensus -j1 against the floor of an ink test (bench/ink_floor_freetype.cpp)
 #      on each of those fonts, as a ratio of CPU time;
 # and checks that the folder's reports equal those in bench/references.
-# Not part of the tests. Usage: bench/run.sh [RUNS]   (default 11 runs; the
-# folder commands run a third as often, at least 3 times)
+# and that the fast ink test agrees with the exact one on every character of
+# those fonts. Not part of the tests. Usage: bench/run.sh [RUNS [bench.py
+# options]]   (default 11 runs; the folder commands run a third as often, at
+# least 3 times; --fast-path-only for `make check-fast-path`)
 #
 #   GLYPHCENSUS_BENCH_BUILD  build folder (default <repo>/build-bench; `make bench`
 #                            uses the Linux build); glyphcensus is built there
@@ -30,6 +32,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF >/dev/null
 fi
 cmake --build "$build" --target glyphcensus ink_floor -j2 >/dev/null
+runs=${1:-11}
+[ $# -gt 0 ] && shift
 exec /usr/bin/python3 "$root/bench/bench.py" --glyphcensus "$build/cli/glyphcensus" \
   --ink-floor "$build/bench/ink_floor" \
-  --work "$build/bench" --runs "${1:-11}"
+  --work "$build/bench" --runs "$runs" "$@"

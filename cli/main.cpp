@@ -27,6 +27,7 @@
 #include "cli/progress.h"
 #include "cli/requirements.h"
 #include "cli/scheduler.h"
+#include "coverage/glyph_presence_freetype.h"
 
 namespace {
 
@@ -112,6 +113,8 @@ int main(int argc, char** argv) {
   Options options;
   const int parsed = ParseCommandLine(argc, argv, &options);
   if (parsed >= 0) return parsed;
+  if (options.inkTest == "exact") SetFreeTypeUnhintedJudging(UnhintedJudging::kOff);
+  if (options.inkTest == "unhinted") SetFreeTypeUnhintedJudging(UnhintedJudging::kAlways);
 
   std::vector<std::unique_ptr<OwnedCharacterSet>> owned;
   std::vector<CharacterSet> views;

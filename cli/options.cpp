@@ -120,6 +120,9 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   app.add_option("-j,--jobs", options->jobs,
                  "Measure N files (or faces) at once; default: the number of processors")
       ->check(CLI::Range(1u, 1024u));
+  app.add_option("--ink-test", options->inkTest)  // hidden
+      ->check(CLI::IsMember({"default", "exact", "unhinted"}))
+      ->group("");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

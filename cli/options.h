@@ -20,6 +20,12 @@ struct Options {
   bool recursive = false;                 // -r
   std::string mapFile;                    // --map: the coverage map of the one face measured
   std::string mapDir;                     // --map-dir: one coverage map per face
+  // --ink-test (not in --help; for the tests and `make check-fast-path`):
+  // "exact" loads every glyph hinted and judges it from its drawing, none
+  // from its unhinted outline; "unhinted" judges from the unhinted outline
+  // whatever the font's hinting costs; "default" decides per font. The counts
+  // must be the same with each.
+  std::string inkTest = "default";
 };
 
 // Exit statuses.
