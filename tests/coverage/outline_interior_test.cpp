@@ -76,6 +76,21 @@ TEST(OutlineInteriorTest, StrokeWidthAgainstTheClearance) {
   EXPECT_TRUE(Found(TestOutline({Rectangle(0, 100, 640, 100 + 200)})));
 }
 
+TEST(OutlineInteriorTest, EveryClearStretchOfARowIsTried) {
+  // A stroke too thin, a gap outside the outline, then a wide stroke.
+  EXPECT_TRUE(Found(TestOutline({Rectangle(100, 0, 150, 640), Rectangle(300, 0, 400, 640)})));
+  // The wide stroke split by a thin slit (drawn as a reversed contour): the
+  // halves either side of the slit must each be wide enough themselves.
+  EXPECT_FALSE(Found(TestOutline({Rectangle(300, 0, 400, 640), Rectangle(345, 0, 355, 640, true)})));
+  EXPECT_TRUE(Found(TestOutline({Rectangle(300, 0, 500, 640), Rectangle(345, 0, 355, 640, true)})));
+  // Triangles: the slanted side's whole run through the band counts, not only
+  // where it crosses the row. Wide enough near the vertical side only: found
+  // there, left of the middle of the row's inside.
+  EXPECT_TRUE(Found(TestOutline({{{100, 250}, {100, 440}, {480, 440}}})));
+  // Nowhere as wide as the area around a point where the band fits.
+  EXPECT_FALSE(Found(TestOutline({{{100, 250}, {100, 440}, {200, 440}}})));
+}
+
 TEST(OutlineInteriorTest, HolesAndCancellingContours) {
   // A square ring whose band is thinner than the clearance: the middle is a hole.
   EXPECT_FALSE(Found(TestOutline({Rectangle(64, 0, 640, 640), Rectangle(80, 16, 624, 624, true)})));
