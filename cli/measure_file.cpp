@@ -94,6 +94,7 @@ void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequ
 }  // namespace
 
 void ReleaseImage(LoadedFile* loaded) {
+  loaded->sharedVerdicts.reset();
   loaded->image = MutableByteView{};
   loaded->mapped.reset();
   loaded->converted = FontImage();
@@ -158,6 +159,7 @@ void LoadFontFile(const std::string& path, const MeasureRequest& request, Loaded
     loaded->sameAs.push_back(inserted.first->second);
     loaded->faces.push_back(index);
   }
+  if (loaded->faces.size() > 1) loaded->sharedVerdicts.reset(CreateSharedVerdicts());
 }
 
 FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
@@ -177,7 +179,7 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
     face.error = std::string("the table '") + brokenTable + "' lies outside the file";
     return face;
   }
-  MeasuringContext* context = OpenFaceForMeasuring(image, faceIndex);
+  MeasuringContext* context = OpenFaceForMeasuring(image, faceIndex, loaded.sharedVerdicts.get());
   if (context == nullptr) {
     face.error = "FreeType cannot open the font; only its name was read";
     return face;

@@ -8,6 +8,7 @@
 #include "cli/face_result.h"
 #include "coverage/face_measurement.h"
 #include "cli/font_file.h"
+#include "coverage/glyph_presence_freetype.h"
 #include "fontio/font_image.h"
 
 struct MeasureRequest {
@@ -38,6 +39,10 @@ struct LoadedFile {
   // that says so, handed on after the measured faces.
   bool facesLeftOut = false;
   FaceResult leftOut;
+  // The verdicts shared by the faces of a collection that load their glyphs
+  // alike; null for a single face.
+  std::unique_ptr<SharedVerdicts, void (*)(SharedVerdicts*)> sharedVerdicts{nullptr,
+                                                                             ReleaseSharedVerdicts};
 };
 
 // The most faces of one collection that are measured. Real collections hold a

@@ -143,7 +143,10 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
       return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
     }
     const uint64_t cost = DrawingCost(slot->outline);
-    if (cost > context->drawingBudget) return kBlank;
+    if (cost > context->drawingBudget) {
+      context->refusedByBudget = true;
+      return kBlank;
+    }
     context->drawingBudget -= cost;
   }
   if (slot->format != FT_GLYPH_FORMAT_BITMAP &&
@@ -157,10 +160,25 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
              : kBlank;
 }
 
+// Takes the verdict of another face that draws alike, or judges the glyph and
+// offers the verdict to those faces. A verdict the budget cut short is kept
+// to this face: with budget left, another face must draw the glyph itself.
+GlyphVerdict JudgeAndShare(MeasuringContext* context, FT_UInt glyph) {
+  const GlyphVerdict shared = TakeSharedVerdict(context, glyph);
+  if (shared != kUnknown) return shared;
+  const uint64_t budgetBefore = context->drawingBudget;
+  context->refusedByBudget = false;
+  const GlyphVerdict verdict = JudgeGlyph(context, glyph);
+  if (!context->refusedByBudget) {
+    ShareVerdict(context, glyph, verdict, budgetBefore - context->drawingBudget);
+  }
+  return verdict;
+}
+
 bool GlyphIsInked(MeasuringContext* context, FT_UInt glyph) {
   if (glyph >= context->verdicts.size()) return JudgeGlyph(context, glyph) == kInked;
   uint8_t& verdict = context->verdicts[glyph];
-  if (verdict == kUnknown) verdict = JudgeGlyph(context, glyph);
+  if (verdict == kUnknown) verdict = JudgeAndShare(context, glyph);
   return verdict == kInked;
 }
 
@@ -250,7 +268,8 @@ MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView 
   return OpenFaceForMeasuring(AsConst(image), 0);
 }
 
-MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex) {
+MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
+                                       SharedVerdicts* shared) {
   // FreeType reads the image in place rather than from a copy: the caller
   // closes the context before the image's owner frees the image, and nothing
   // changes the image while it is open.
@@ -271,6 +290,7 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex) {
   }
   context->verdicts.assign(static_cast<size_t>(std::max<FT_Long>(context->face->num_glyphs, 0)),
                            kUnknown);
+  JoinSharedVerdicts(shared, image, faceIndex, context);
   return context;
 }
 

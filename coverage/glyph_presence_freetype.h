@@ -7,12 +7,23 @@
 #include "coverage/glyph_presence.h"
 #include "fontio/big_endian_reader.h"
 
+struct SharedVerdicts;
+
 // Opens face `faceIndex` of the image (0 for an sfnt) for CountPresentGlyphs,
 // reading the image in place and never writing it; the image must outlive the
 // context and stay unchanged. A collection's header must already be as
 // NormalizeCollectionHeader leaves it. Null when FreeType cannot open the face.
 // Contexts are independent: several may measure one image on several threads.
-MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex);
+MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
+                                       SharedVerdicts* shared = nullptr);
+
+// Verdicts shared by the faces of one collection: contexts opened with the
+// same SharedVerdicts on faces that load their glyphs alike (as the faces of
+// Noto CJK's collections do, which share one CFF table) judge each glyph once
+// between them, on any threads. The counts are the same as without it. Must
+// outlive the contexts opened with it.
+SharedVerdicts* CreateSharedVerdicts();
+void ReleaseSharedVerdicts(SharedVerdicts* shared);
 
 // Judges in advance, on `threads` threads (this one and contexts of their own
 // on the same image and face), every glyph that the characters of `texts`

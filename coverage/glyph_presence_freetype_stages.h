@@ -5,11 +5,13 @@
 //   ink_scan_freetype.cpp          the Windows ink scan and the area shortcut
 //   outline_clipping_freetype.cpp  drawing outlines far larger than the surface
 //   unhinted_judging_freetype.cpp  judging glyphs from their unhinted outline
+//   shared_verdicts_freetype.cpp   verdicts shared by the faces of a collection
 // Nothing outside these files includes this header.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -57,6 +59,12 @@ struct MeasuringContext {
   UnhintedShortcut unhinted = UnhintedShortcut::kUntested;
   uint32_t unhintedVerdicts = 0;
   InteriorScratch scratch;
+  // Set while judging one glyph when the drawing budget refused to draw it:
+  // the verdict then depends on the budget and is not shared.
+  bool refusedByBudget = false;
+  // The verdicts this face shares with the other faces of its collection that
+  // draw alike, or null.
+  struct SharedVerdictGroup* shared = nullptr;
 };
 
 // The ink scan (ink_scan_freetype.cpp).
@@ -109,3 +117,17 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
 // has ink in the scanned region whether hinted or not; false when it must be
 // loaded hinted and judged so.
 bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph);
+
+// Shared verdicts (shared_verdicts_freetype.cpp). Joins the context to the
+// group of faces of `shared` whose glyphs load exactly as face `faceIndex`'s
+// do: the same outline, metric and hinting tables at the same places of the
+// image, the same `head` table (checksum and dates aside) and the same number
+// of glyphs. Then a glyph judged for one face is not judged again for another.
+void JoinSharedVerdicts(SharedVerdicts* shared, ByteView image, uint32_t faceIndex,
+                        MeasuringContext* context);
+// The verdict another face of the group reached for the glyph, its drawing
+// cost charged to this context's budget (kBlank when that is spent), or
+// kUnknown.
+GlyphVerdict TakeSharedVerdict(MeasuringContext* context, FT_UInt glyph);
+// Offers the group a verdict reached by drawing that cost `cost` steps.
+void ShareVerdict(MeasuringContext* context, FT_UInt glyph, GlyphVerdict verdict, uint64_t cost);

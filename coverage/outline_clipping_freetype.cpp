@@ -189,6 +189,8 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
     part.pixel_mode = FT_PIXEL_MODE_GRAY;
     inked = FT_Outline_Get_Bitmap(context->library, &outline, &part) == 0 &&
             ScanFindsInk(*context, part, static_cast<int>(x0), static_cast<int>(y0), advance);
+  } else {
+    context->refusedByBudget = true;
   }
   FT_Outline_Done(context->library, &outline);
   return inked;
