@@ -15,6 +15,7 @@
 
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/outline_interior.h"
+#include "coverage/stop_token.h"
 
 // An 11-point em at 96 dots per inch: MulDiv(11, 96, 72).
 constexpr FT_UInt kPixelsPerEm = 15;
@@ -57,6 +58,7 @@ struct MeasuringContext {
   UnhintedShortcut unhinted = UnhintedShortcut::kUntested;
   uint32_t unhintedVerdicts = 0;
   InteriorScratch scratch;
+  const StopToken* stop = nullptr;  // the caller's; null: never stopped
 };
 
 // The ink scan (ink_scan_freetype.cpp).
