@@ -35,6 +35,7 @@ TEST(Utf16, AppendUtf16AtThePlaneBoundaries) {
   EXPECT_EQ(CombineSurrogates(0xDBFF, 0xDFFF), U'\U0010FFFF');
 }
 
+// Moved here from the coverage map tests with the encoder.
 TEST(Utf8, EncodingOfEveryLengthAndOfWhatIsNoScalarValue) {
   std::string out;
   for (char32_t c : {U'A', U'\u00E9', U'\u4E9C', U'\U00020B9F'}) AppendCodePointUtf8(&out, c);

@@ -10,6 +10,7 @@
 
 #include "coverage/character_sets.h"
 #include "app/coverage_report.h"
+#include "coverage/report_lines.h"
 #include "coverage/stop_token.h"
 #include "app/font_job.h"
 #include "tests/win/win_test_support.h"
