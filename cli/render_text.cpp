@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "cli/output_writer.h"
-#include "cli/text_lines.h"
-#include "coverage/report_output_console.h"
+#include "coverage/report_lines.h"
+#include "fontio/unicode_text.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ void PrintMissingList(const std::u16string& missing) {
   size_t characters = 0;
   for (size_t i = 0; i < missing.size(); ++i) {
     line.push_back(missing[i]);
-    const bool pairStart = missing[i] >= 0xD800 && missing[i] <= 0xDBFF && i + 1 < missing.size();
+    const bool pairStart = IsHighSurrogate(missing[i]) && i + 1 < missing.size();
     if (pairStart) line.push_back(missing[++i]);
     if (++characters == kMissingPerLine || i + 1 == missing.size()) {
       std::printf("  %s\n", Utf16ToUtf8(line).c_str());

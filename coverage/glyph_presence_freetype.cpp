@@ -79,8 +79,9 @@
 #include "coverage/face_opening_freetype.h"
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/glyph_presence_freetype_stages.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "fontio/font_structure.h"
+#include "fontio/unicode_text.h"
 
 namespace {
 
@@ -91,9 +92,6 @@ int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
   if (c == 0) return -1;
   return (a * b + c / 2) / c;
 }
-
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 void ReleaseContext(MeasuringContext* context) {
   OpenedFace opened{context->library, context->face};
@@ -193,7 +191,7 @@ FT_UInt GlyphToJudge(const MeasuringContext& context, const char16_t* text, size
   if (IsHighSurrogate(unit)) {
     const char16_t next = text[i + 1];  // the terminator at the end of the text
     if (!IsLowSurrogate(next)) return 0;
-    codePoint = 0x10000 + ((static_cast<FT_ULong>(unit) - 0xD800) << 10) + (next - 0xDC00);
+    codePoint = CombineSurrogates(unit, next);
   } else if (IsLowSurrogate(unit)) {
     return 0;  // unpaired (or the second half of a pair tested before)
   }
@@ -222,7 +220,7 @@ std::vector<FT_UInt> GlyphsNotYetJudged(const MeasuringContext& context,
 // Judges glyphs[part], glyphs[part + parts], ... in `context`.
 void JudgeEveryNth(MeasuringContext* context, const std::vector<FT_UInt>* glyphs, size_t part,
                    size_t parts) {
-  for (size_t k = part; k < glyphs->size() && JobActive.load() != 0; k += parts) {
+  for (size_t k = part; k < glyphs->size() && !StopRequested(context->stop); k += parts) {
     GlyphIsInked(context, (*glyphs)[k]);
   }
 }
@@ -254,8 +252,8 @@ void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
 
 }  // namespace
 
-MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView image,
-                                       const FaceName& /*faceName*/) {
+MeasuringContext* OpenMeasuringContext(MutableByteView image, const FaceName& /*faceName*/,
+                                       const StopToken* stop) {
   // The face name only picks the registered font on Windows; here the image
   // (already marked) is opened directly, its first face for a collection.
   if (image.data == nullptr || image.size == 0 ||
@@ -265,11 +263,11 @@ MeasuringContext* OpenMeasuringContext(WindowHandle /*dialog*/, MutableByteView 
   PrepareImageForMeasuring(image);
   char brokenTable[5];
   if (FindBrokenNeededTable(AsConst(image), 0, brokenTable)) return nullptr;
-  return OpenFaceForMeasuring(AsConst(image), 0);
+  return OpenFaceForMeasuring(AsConst(image), 0, stop);
 }
 
 MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
-                                       SharedVerdicts* shared) {
+                                       const StopToken* stop, SharedVerdicts* shared) {
   // FreeType reads the image in place rather than from a copy: the caller
   // closes the context before the image's owner frees the image, and nothing
   // changes the image while it is open.
@@ -278,6 +276,7 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
   auto* context = new MeasuringContext;
   context->library = opened.library;
   context->face = opened.face;
+  context->stop = stop;
   if (FT_Set_Pixel_Sizes(context->face, 0, kPixelsPerEm) != 0) {
     ReleaseContext(context);
     return nullptr;
@@ -301,10 +300,10 @@ uint32_t CountUnhintedVerdicts(const MeasuringContext* context) {
 }
 
 uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
-  if (JobActive.load() == 0) return 0;
+  if (StopRequested(context->stop)) return 0;
   uint32_t count = 0;
   for (size_t i = 0; text[i] != u'\0'; ++i) {
-    if (JobActive.load() == 0) break;
+    if (StopRequested(context->stop)) break;
     const FT_UInt glyph = GlyphToJudge(*context, text, i);
     if (glyph != 0 && GlyphIsInked(context, glyph)) ++count;
   }
@@ -323,7 +322,7 @@ void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceInde
   std::vector<std::thread> workers;
   for (size_t t = 1; t < threads; ++t) {
     workers.emplace_back([&, t] {
-      helpers[t - 1] = OpenFaceForMeasuring(image, faceIndex);
+      helpers[t - 1] = OpenFaceForMeasuring(image, faceIndex, context->stop);
       if (helpers[t - 1] != nullptr) JudgeEveryNth(helpers[t - 1], &glyphs, t, threads);
     });
   }

@@ -14,7 +14,10 @@ struct SharedVerdicts;
 // context and stay unchanged. A collection's header must already be as
 // NormalizeCollectionHeader leaves it. Null when FreeType cannot open the face.
 // Contexts are independent: several may measure one image on several threads.
+// `stop` (null: never stopped) must outlive the context. Opened with `shared`,
+// the context takes and offers the verdicts of other faces of the collection.
 MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
+                                       const StopToken* stop = nullptr,
                                        SharedVerdicts* shared = nullptr);
 
 // Verdicts shared by the faces of one collection: contexts opened with the

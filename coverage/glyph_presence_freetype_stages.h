@@ -15,8 +15,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "coverage/glyph_presence_freetype.h"
 #include "coverage/outline_interior.h"
+#include "coverage/stop_token.h"
+#include "fontio/big_endian_reader.h"
+
+struct SharedVerdicts;  // glyph_presence_freetype.h
 
 // An 11-point em at 96 dots per inch: MulDiv(11, 96, 72).
 constexpr FT_UInt kPixelsPerEm = 15;
@@ -65,6 +68,7 @@ struct MeasuringContext {
   // The verdicts this face shares with the other faces of its collection that
   // draw alike, or null.
   struct SharedVerdictGroup* shared = nullptr;
+  const StopToken* stop = nullptr;  // the caller's; null: never stopped
 };
 
 // The ink scan (ink_scan_freetype.cpp).

@@ -8,7 +8,9 @@
 #include <mutex>
 #include <string>
 
+#include "coverage/glyph_presence_freetype.h"
 #include "coverage/glyph_presence_freetype_stages.h"
+#include "fontio/font_container.h"
 
 // One group per set of faces that draw alike: an entry per glyph, 0 while
 // unknown, else the verdict in the low two bits and the drawing cost above.
@@ -53,12 +55,8 @@ void AppendU32(std::string* key, uint32_t value) {
 // of every table that glyph loading can read, and the `head` table less its
 // checksum and dates. Empty when the directory cannot be read.
 std::string DrawingKey(ByteView image, uint32_t faceIndex) {
-  uint32_t directory = 0, signature = 0;
-  if (!ReadU32(image, 0, &signature)) return {};
-  if (signature == 0x74746366 &&  // 'ttcf'
-      !ReadU32(image, 12 + 4 * uint64_t{faceIndex}, &directory)) {
-    return {};
-  }
+  uint32_t directory = 0;
+  if (!FaceDirectoryOffset(image, faceIndex, &directory)) return {};
   uint16_t tables = 0;
   if (!ReadU16(image, uint64_t{directory} + 4, &tables)) return {};
   bool cmapUnread = false;

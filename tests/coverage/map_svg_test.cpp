@@ -1,6 +1,6 @@
 // The coverage map's SVG writer and glyph outlines: escaping of the font's
 // text, paths of known glyphs, and bounded output for hostile fonts.
-#include "cli/render_svg_map.h"
+#include "coverage/map_svg.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ std::string MapOf(const std::string& font, const std::string& family) {
   FontImage image = LoadImage(font);
   FaceName name;
   if (!ReadFaceName(ImageBytes(image), &name)) return "";
-  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+  MeasuringContext* context = OpenMeasuringContext(ImageBytes(image), name);
   if (context == nullptr) return "";
   MapInput input;
   input.familyName = family;
