@@ -21,7 +21,6 @@ Usage: check_notices.py --notices FILE --source ROOT --build DIR
 --without drops a row first: the check must then fail (its own test).
 """
 import argparse
-import glob
 import os
 import re
 import subprocess
@@ -30,6 +29,7 @@ import sys
 # Source packages that need no row: declarations of the kernel's interface,
 # which glibc's headers include.
 NO_NOTICE_NEEDED = {"linux"}
+OWN_PACKAGE = "glyphcensus"
 GENERATORS = ("tools/make_character_sets.py", "tools/make_jis_tables.py")
 LEFT_OUT_TARGETS = ("tests", "googletest", "fuzz", "bench")
 
@@ -52,13 +52,21 @@ def upstream_version(version):
     return re.sub(r"[~+.](dfsg|ds)\d*$", "", version)
 
 
+def object_depfiles(build):
+    """The compiler's .d files of the objects outside the left-out folders
+    (os.walk, unlike glob, enters the hidden folder names of .deps)."""
+    for folder, subfolders, files in os.walk(build):
+        if folder == build:
+            subfolders[:] = [name for name in subfolders if name not in LEFT_OUT_TARGETS]
+        if f"{os.sep}CMakeFiles{os.sep}" in folder + os.sep:
+            yield from (os.path.join(folder, name) for name in files
+                        if name.endswith((".o.d", ".obj.d")))
+
+
 def depfile_paths(build):
     """Every file the compiler read for the non-test targets."""
     paths = set()
-    for depfile in glob.glob(os.path.join(build, "**", "CMakeFiles", "*.dir", "**", "*.o*.d"), recursive=True):
-        relative = os.path.relpath(depfile, build).split(os.sep)
-        if relative[0] in LEFT_OUT_TARGETS:
-            continue
+    for depfile in object_depfiles(build):
         text = open(depfile, encoding="utf-8", errors="replace").read().replace("\\\n", " ")
         for entry in text.split(":", 1)[1].split() if ":" in text else []:
             paths.add(os.path.normpath(os.path.join(build, entry)))
@@ -74,9 +82,12 @@ def needed_libraries(program):
 
 
 def linked_archives(link_map):
+    """The archives the linker took members from (paths relative to the folder
+    it ran in, the map's)."""
     text = open(link_map, encoding="utf-8", errors="replace").read()
     section = text.split("Archive member included", 1)[-1].split("\n\n", 2)[1] if "Archive member included" in text else ""
-    return {os.path.normpath(m) for m in re.findall(r"^(\S+?\.a)\(", section, re.M)}
+    folder = os.path.dirname(os.path.abspath(link_map))
+    return {os.path.normpath(os.path.join(folder, m)) for m in re.findall(r"^(\S+?\.a)\(", section, re.M)}
 
 
 def generator_inputs(source):
@@ -87,13 +98,15 @@ def generator_inputs(source):
 
 
 def debian_source_tree(path):
-    """(package, version) of an unpacked Debian source package holding path."""
+    """(package, version) of an unpacked Debian source package holding path;
+    wherever it lies (.deps may be inside the checkout). GlyphCensus's own
+    package changelog (resources/debian) is no such tree."""
     folder = os.path.dirname(path)
     while folder not in ("/", ""):
         changelog = os.path.join(folder, "debian", "changelog")
         if os.path.isfile(changelog):
             match = re.match(r"(\S+) \((\S+)\)", open(changelog, encoding="utf-8").readline())
-            if match:
+            if match and match.group(1) != OWN_PACKAGE:
                 return match.group(1), match.group(2)
         folder = os.path.dirname(folder)
     return None
@@ -134,13 +147,10 @@ def used_packages(evidence, source, build):
     """{source package: (version, [evidence...])}, and the files no package owns."""
     used, installed = {}, {}
     for path, why in evidence.items():
-        if path.startswith(os.path.join(source, "")) or path.startswith(os.path.join(build, "")):
-            if not debian_source_tree(path):
-                continue  # the project's own files and generated ones
         tree = debian_source_tree(path)
         if tree:
             used.setdefault(tree[0], (tree[1], []))[1].append(why + " " + path)
-        else:
+        elif not (path.startswith(os.path.join(source, "")) or path.startswith(os.path.join(build, ""))):
             installed[path] = why
     owners, unowned = owning_packages(installed)
     sources = source_packages(set(owners.values())) if owners else {}

@@ -4,6 +4,8 @@
 //
 // Usage: run_unzipped_program.exe PROGRAM.exe FONT CAPTION
 // Exit status 0 when the caption appeared and the program ended on Escape.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -16,7 +18,9 @@ namespace {
 
 constexpr DWORD kMeasureTimeout = 120000;
 
+// The report's own CR LF line ends, unchanged (stdout in binary mode).
 void PrintUtf8(const std::wstring& text) {
+  _setmode(_fileno(stdout), _O_BINARY);
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
                                        nullptr, nullptr);
   std::string bytes(static_cast<size_t>(size), '\0');
