@@ -56,5 +56,20 @@ sources=("$root/fontio" "$root/coverage")
 echo
 "$llvm_bin/llvm-cov" report "${objects[@]:1}" -instr-profile="$build/fuzz.profdata" \
   -show-region-summary=false -show-instantiation-summary=false "${sources[@]}" | sed "s|$root/||"
+"$llvm_bin/llvm-cov" export "${objects[@]:1}" -instr-profile="$build/fuzz.profdata" -summary-only \
+  "${sources[@]}" 2>/dev/null | /usr/bin/python3 -c '
+import json, sys
+root = sys.argv[1] + "/"
+totals = {}
+for entry in json.load(sys.stdin)["data"][0]["files"]:
+    folder = entry["filename"].replace(root, "").split("/")[0]
+    for kind in ("lines", "branches"):
+        count, covered = totals.setdefault((folder, kind), [0, 0]), entry["summary"][kind]
+        count[0] += covered["count"]
+        count[1] += covered["covered"]
+for folder in ("fontio", "coverage"):
+    print(folder + "/: " + ", ".join("%s %d of %d (%.1f%%)" % (kind, c[1], c[0], 100.0 * c[1] / max(c[0], 1))
+                                     for kind in ("lines", "branches") for c in [totals.get((folder, kind), [0, 0])]))
+' "$root"
 echo
 echo "HTML report: $build/html/index.html"
