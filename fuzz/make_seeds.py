@@ -152,7 +152,7 @@ def write_reaching_seeds(ttf):
     iso = "Iso".encode("utf-16-be")
     records = [(2, 1, 0, 1, len(iso), 0), (3, 1, 0x409, 1, len(iso), 0)]
     write("fuzz_face_name", "iso_platform_name.ttf", h.with_table(ttf, b"name", h.raw_name_table(records, iso)))
-    write("fuzz_font_image", "cmap_records_past_end.ttf", h.with_table(ttf, b"cmap", struct.pack(">HH", 0, 100)))
+    write("fuzz_face_name", "cmap_records_past_end.ttf", h.with_table(ttf, b"cmap", struct.pack(">HH", 0, 100)))
 
 
 if __name__ == "__main__":
