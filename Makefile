@@ -219,3 +219,35 @@ PACKAGES += fonts-ipaexfont
 map-picture: packages configure-linux
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target glyphcensus
 	tools/map_picture.sh $(BUILD_DIR)/cli/glyphcensus docs/coverage_map.png
+
+# Release (not part of `make test`, except the checks the builds' ctest runs):
+#   make dist                dist/GlyphCensus-<version>-win64.zip: the exe, a
+#                            Japanese and English README.txt, the license and
+#                            the third-party notices (tools/make_dist.py)
+#   make check-reproducible  builds the exe, the zip and the .deb twice, from
+#                            two clean clones of the committed HEAD, and
+#                            compares them byte for byte
+#                            (tools/check_reproducible.sh)
+#   make fuzz-coverage       the lines and branches of fontio/ and coverage/
+#                            that the fuzz seeds and corpora reach, per file,
+#                            and an HTML report (tools/fuzz_coverage.sh);
+#                            `make coverage` is the same
+# Every build takes its file dates from the last commit.
+export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+PACKAGES += lintian python3-pefile
+FUZZ_COVERAGE_DIR ?= build-fuzz-coverage
+.PHONY: dist check-reproducible fuzz-coverage coverage
+GLYPHCENSUS_VERSION := $(shell grep -o 'GlyphCensus VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+dist: windows-deps configure-win
+	cmake --build $(WIN_BUILD_DIR) -j$(JOBS) --target dist
+	mkdir -p dist
+	cp $(WIN_BUILD_DIR)/dist/GlyphCensus-$(GLYPHCENSUS_VERSION)-win64.zip dist/
+	@ls -l dist/GlyphCensus-$(GLYPHCENSUS_VERSION)-win64.zip
+
+check-reproducible: prepare
+	tools/check_reproducible.sh "$(DEPS_DIR)"
+
+fuzz-coverage: packages
+	tools/fuzz_coverage.sh $(FUZZ_COVERAGE_DIR)
+
+coverage: fuzz-coverage

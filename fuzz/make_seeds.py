@@ -142,6 +142,17 @@ def main():
     cr = "A\rB".encode("utf-16-be")
     write("fuzz_face_name", "carriage_return.ttf",
           h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, len(cr), 0)], cr)))
+    write_reaching_seeds(ttf)
+
+
+def write_reaching_seeds(ttf):
+    """Seeds for rules the others leave unreached (make fuzz-coverage): a
+    family name on the ISO platform (2), which no program accepts, and a cmap
+    whose encoding records run past its end."""
+    iso = "Iso".encode("utf-16-be")
+    records = [(2, 1, 0, 1, len(iso), 0), (3, 1, 0x409, 1, len(iso), 0)]
+    write("fuzz_face_name", "iso_platform_name.ttf", h.with_table(ttf, b"name", h.raw_name_table(records, iso)))
+    write("fuzz_face_name", "cmap_records_past_end.ttf", h.with_table(ttf, b"cmap", struct.pack(">HH", 0, 100)))
 
 
 if __name__ == "__main__":

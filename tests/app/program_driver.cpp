@@ -80,8 +80,14 @@ ProgramDriver::~ProgramDriver() {
 }
 
 bool ProgramDriver::Start(const std::wstring& folder, const std::wstring& argument) {
-  programPath_ = folder + L"\\GlyphCensus.exe";
-  if (!CopyFileW(FullPath(Widen(GLYPHCENSUS_EXE)).c_str(), programPath_.c_str(), FALSE)) return false;
+  const std::wstring copy = folder + L"\\GlyphCensus.exe";
+  if (!CopyFileW(FullPath(Widen(GLYPHCENSUS_EXE)).c_str(), copy.c_str(), FALSE)) return false;
+  return StartInPlace(copy, argument);
+}
+
+bool ProgramDriver::StartInPlace(const std::wstring& programPath, const std::wstring& argument) {
+  programPath_ = programPath;
+  const std::wstring folder = programPath_.substr(0, programPath_.find_last_of(L'\\'));
   std::wstring commandLine = L"\"" + programPath_ + L"\"";
   if (!argument.empty()) commandLine += L" \"" + argument + L"\"";
   STARTUPINFOW startup{};

@@ -17,6 +17,9 @@ class ProgramDriver {
   // starts it with `argument` as its only argument (none when empty), and
   // waits for its dialog.
   bool Start(const std::wstring& folder, const std::wstring& argument);
+  // Starts the program where it lies (its folder is the working folder) and
+  // waits for its dialog.
+  bool StartInPlace(const std::wstring& programPath, const std::wstring& argument);
 
   HWND dialog() const { return dialog_; }
   HWND resultBox() const { return resultBox_; }

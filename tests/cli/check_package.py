@@ -3,11 +3,15 @@
 then inspected with dpkg-deb.
 
 Usage: check_package.py BUILD_DIR
-Checks: the package holds the binary in /usr/bin and the gzipped manual page
-in section 1, nothing from the tests; its Depends names the runtime libraries
-the binary links and no -dev package; the binary it holds runs.
+Checks: the package holds the binary in /usr/bin, the gzipped manual page
+in section 1, the copyright file and changelog in /usr/share/doc/glyphcensus,
+nothing from the tests; its Depends names the runtime libraries the binary
+links and no -dev package; its Maintainer has a name and an e-mail address;
+the changelog's latest entry is the package's version; the binary it holds
+runs; lintian reports no errors.
 """
 import glob
+import gzip
 import os
 import re
 import subprocess
@@ -20,6 +24,34 @@ NEEDED_DEPENDS = ("libc6", "libstdc++6", "libfreetype6", "libwoff1", "zlib1g")
 
 def run(*command, cwd=None):
     return subprocess.run(command, check=True, capture_output=True, text=True, cwd=cwd).stdout
+
+
+def check_documents(doc_dir, version):
+    """The copyright file is machine-readable; the changelog's first entry is
+    this version of the package."""
+    failures = []
+    with open(os.path.join(doc_dir, "copyright"), encoding="utf-8") as f:
+        first_line = f.readline()
+    if not first_line.startswith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"):
+        failures.append(f"the copyright file is not machine-readable: {first_line!r}")
+    with gzip.open(os.path.join(doc_dir, "changelog.gz"), "rt", encoding="utf-8") as f:
+        latest = f.readline()
+    if not latest.startswith(f"glyphcensus ({version}) "):
+        failures.append(f"the changelog's latest entry is {latest.strip()!r}, the package {version}")
+    return failures
+
+
+def run_lintian(deb):
+    """lintian's errors (E:) fail the test; its warnings are shown only."""
+    result = subprocess.run(["lintian", "--allow-root", "--no-cfg", deb],
+                            capture_output=True, text=True)
+    lines = result.stdout.splitlines()
+    for line in lines:
+        print("lintian:", line)
+    errors = [line for line in lines if line.startswith("E:")]
+    if result.returncode not in (0, 2) and not errors:
+        errors.append(f"lintian failed ({result.returncode}): {result.stderr.strip()}")
+    return [f"lintian: {error}" for error in errors]
 
 
 def main():
@@ -46,10 +78,15 @@ def main():
             if dependency.endswith("-dev"):
                 failures.append(f"Depends names a development package: {dependency}")
 
+        if not re.fullmatch(r"[^<>]+ <[^@<>\s]+@[^@<>\s]+\.[^@<>\s]+>", fields.get("Maintainer", "")):
+            failures.append(f"Maintainer is not a name and an e-mail address: {fields.get('Maintainer')!r}")
+
         contents = run("dpkg-deb", "--contents", deb)
         files = sorted(line.split()[-1] for line in contents.splitlines()
                        if not line.startswith("d"))
-        expected = ["./usr/bin/glyphcensus", "./usr/share/man/man1/glyphcensus.1.gz"]
+        expected = ["./usr/bin/glyphcensus", "./usr/share/doc/glyphcensus/changelog.gz",
+                    "./usr/share/doc/glyphcensus/copyright",
+                    "./usr/share/man/man1/glyphcensus.1.gz"]
         if files != expected:
             failures.append(f"files are {files}, expected {expected}")
 
@@ -62,6 +99,9 @@ def main():
         page = run("gzip", "-dc", os.path.join(unpacked, "usr/share/man/man1/glyphcensus.1.gz"))
         if not page.startswith(".\\\"") and ".TH GLYPHCENSUS" not in page:
             failures.append("the packaged manual page is not a man page")
+        failures += check_documents(os.path.join(unpacked, "usr/share/doc/glyphcensus"),
+                                    fields.get("Version"))
+        failures += run_lintian(deb)
 
     for failure in failures:
         print("check_package:", failure, file=sys.stderr)
