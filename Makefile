@@ -204,3 +204,46 @@ PACKAGES += fonts-ipaexfont
 map-picture: packages configure-linux
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target glyphcensus
 	tools/map_picture.sh $(BUILD_DIR)/cli/glyphcensus docs/coverage_map.png
+
+# The browser page (web/): `make web` builds it into $(WEB_BUILD_DIR) (index.html,
+# scripts, one glyphcensus.wasm; any static file server serves the folder),
+# compiling the core and FreeType with Debian's emscripten, and zlib, libpng,
+# FreeType, brotli and woff2 from Debian's source packages (fetched and built
+# once into WEB_DEPS_DIR by tools/fetch_web_deps.sh; the CMake tree is
+# $(WEB_BUILD_DIR)-cmake). `make serve-web` serves it on 127.0.0.1:WEB_PORT.
+# `make test` compares the page's results in headless Chromium with
+# glyphcensus (tests/web/); `make web-screenshot` writes docs/web.png.
+WEB_BUILD_DIR ?= build-web
+WEB_DEPS_DIR ?= $(CURDIR)/.deps-web
+WEB_PORT ?= 8719
+PACKAGES_WEB := cmake make dpkg-dev emscripten nlohmann-json3-dev python3
+PACKAGES += $(PACKAGES_WEB) chromium chromium-driver python3-selenium
+TEST_STEPS += test-web
+# The optimizer of Debian's emscripten needs Debian's node modules (acorn),
+# also when another node comes first in PATH.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+.PHONY: web web-deps serve-web test-web web-screenshot clean-web
+web-deps:
+	@tools/install_packages.sh --no-recommends $(PACKAGES_WEB)
+	@$(WEB_ENV) JOBS=$(JOBS) nice -n 10 tools/fetch_web_deps.sh "$(WEB_DEPS_DIR)"
+
+web: web-deps
+	@$(WEB_ENV) emcmake cmake -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF \
+	  -DGLYPHCENSUS_WEB_DEPS_DIR=$(WEB_DEPS_DIR) \
+	  -DGLYPHCENSUS_WEB_OUTPUT_DIR=$(abspath $(WEB_BUILD_DIR)) \
+	  -S . -B $(WEB_BUILD_DIR)-cmake >/dev/null
+	$(WEB_ENV) nice -n 10 cmake --build $(WEB_BUILD_DIR)-cmake -j$(JOBS)
+
+serve-web: web
+	@echo "GlyphCensus in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C ends)"
+	cd $(WEB_BUILD_DIR) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+test-web: web build-linux
+	python3 tests/web/web_test.py --page $(WEB_BUILD_DIR) --glyphcensus $(BUILD_DIR)/cli/glyphcensus \
+	  --test-fonts $(BUILD_DIR)/tests
+
+web-screenshot: web
+	python3 tests/web/web_screenshot.py --page $(WEB_BUILD_DIR) --output docs/web.png
+
+clean-web:
+	rm -rf $(WEB_BUILD_DIR) $(WEB_BUILD_DIR)-cmake
