@@ -139,30 +139,7 @@
   function addPickedFolder(fileList) {
     const byPath = new Map();
     for (const file of fileList) byPath.set(file.webkitRelativePath || file.name, file);
-    addFiles(walkOrder([...byPath.keys()]).map((name) => ({ name, file: byPath.get(name) })));
-  }
-
-  // Relative paths in the order of the command's recursive folder walk, only
-  // those with a font file name.
-  function walkOrder(paths) {
-    const root = { files: [], folders: new Map() };
-    for (const path of paths) {
-      const parts = path.split('/');
-      let node = root;
-      for (const part of parts.slice(0, -1)) {
-        if (!node.folders.has(part)) node.folders.set(part, { files: [], folders: new Map() });
-        node = node.folders.get(part);
-      }
-      node.files.push(parts[parts.length - 1]);
-    }
-    const ordered = [];
-    const visit = (node, prefix) => {
-      const listing = logic.orderFolderEntries(node.files, [...node.folders.keys()]);
-      for (const name of listing.files) ordered.push(prefix + name);
-      for (const name of listing.folders) visit(node.folders.get(name), `${prefix}${name}/`);
-    };
-    visit(root, '');
-    return ordered;
+    addFiles(logic.walkOrder([...byPath.keys()]).map((name) => ({ name, file: byPath.get(name) })));
   }
 
   // ---- Drops: files as given, folders walked ---------------------------------
@@ -200,7 +177,7 @@
         if (entry.isDirectory) {
           const found = new Map();
           await listFolder(entry, 0, found);
-          for (const name of walkOrder([...found.keys()])) {
+          for (const name of logic.walkOrder([...found.keys()])) {
             try {
               collected.push({ name, file: await entryFile(found.get(name)) });
             } catch (error) {

@@ -93,6 +93,34 @@
     };
   }
 
+  // Relative paths ("folder/sub/x.ttf") in the order of the command's
+  // recursive walk, keeping only font file names.
+  function walkOrder(paths) {
+    const newFolder = () => ({ files: [], folders: new Map() });
+    const root = newFolder();
+    for (const path of paths) {
+      const parts = path.split('/');
+      let node = root;
+      for (const part of parts.slice(0, -1)) {
+        if (!node.folders.has(part)) node.folders.set(part, newFolder());
+        node = node.folders.get(part);
+      }
+      node.files.push(parts[parts.length - 1]);
+    }
+    const ordered = [];
+    // Folders still to walk, the next at the back, as the command keeps them.
+    const pending = [{ node: root, prefix: '' }];
+    while (pending.length) {
+      const { node, prefix } = pending.pop();
+      const listing = orderFolderEntries(node.files, [...node.folders.keys()]);
+      for (const name of listing.files) ordered.push(prefix + name);
+      for (const name of listing.folders.reverse()) {
+        pending.push({ node: node.folders.get(name), prefix: `${prefix}${name}/` });
+      }
+    }
+    return ordered;
+  }
+
   // 2135 -> "2,135", as the report writes counts.
   function formatNumber(n) {
     return String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',');
@@ -121,11 +149,17 @@
     return `"${value.replace(/"/g, '""')}"`;
   }
 
+  // The built-in sets, in report order: the set columns of the command's CSV.
+  const BUILT_IN_SET_IDS = ['ascii-letters', 'digits', 'ascii-symbols', 'hiragana', 'katakana',
+    'education-kanji', 'regular-use-kanji', 'jis-x-0208-level-1', 'jis-x-0208-level-2',
+    'jis-x-0213-level-3', 'jis-x-0213-level-4', 'ibm-extensions', 'nec-special', 'greek', 'cyrillic'];
+
   // The command's --format csv document of the faces: the header path,
-  // container, face, family, error and one column per set id (the ids in the
-  // order met), then a row per face with the present counts. Rows end in LF.
+  // container, face, family, error and one column per set id (the built-in
+  // ones, then any other in the order met), then a row per face with the
+  // present counts (empty for a face not measured). Rows end in LF.
   function facesToCsv(faces, delimiter = ',') {
-    const setIds = [];
+    const setIds = BUILT_IN_SET_IDS.slice();
     for (const face of faces) {
       for (const set of face.sets || []) if (!setIds.includes(set.id)) setIds.push(set.id);
     }
@@ -156,7 +190,7 @@
   }
 
   const api = {
-    compareNaturally, compareFileNames, hasFontFileExtension, orderFolderEntries,
+    compareNaturally, compareFileNames, hasFontFileExtension, orderFolderEntries, walkOrder,
     formatNumber, formatCount, percent, csvField, facesToCsv, sortRows,
   };
   if (typeof module === 'object' && module.exports) module.exports = api;
