@@ -18,6 +18,7 @@ var Module = {
   printErr: () => {},  // the command's diagnostics repeat what the results say
   locateFile: (name) => name,
   onRuntimeInitialized: () => {
+    Module.FS.mkdir('/fonts');
     moduleReady = true;
     self.postMessage({type: 'ready'});
     while (waiting.length > 0) handle(waiting.shift());
