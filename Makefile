@@ -238,12 +238,14 @@ serve-web: web
 	@echo "GlyphCensus in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C ends)"
 	cd $(WEB_BUILD_DIR) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
+# Debian's python3, which has python3-selenium (another python3 may come first in PATH).
+WEB_PYTHON ?= /usr/bin/python3
 test-web: web build-linux
-	python3 tests/web/web_test.py --page $(WEB_BUILD_DIR) --glyphcensus $(BUILD_DIR)/cli/glyphcensus \
-	  --test-fonts $(BUILD_DIR)/tests
+	$(WEB_PYTHON) tests/web/web_test.py --page $(WEB_BUILD_DIR) \
+	  --glyphcensus $(BUILD_DIR)/cli/glyphcensus --test-fonts $(BUILD_DIR)/testdata
 
 web-screenshot: web
-	python3 tests/web/web_screenshot.py --page $(WEB_BUILD_DIR) --output docs/web.png
+	$(WEB_PYTHON) tests/web/web_screenshot.py --page $(WEB_BUILD_DIR) --output docs/web.png
 
 clean-web:
 	rm -rf $(WEB_BUILD_DIR) $(WEB_BUILD_DIR)-cmake
