@@ -136,11 +136,16 @@ def check_network(browser, server, origin):
         'return performance.getEntriesByType("resource").map((e) => e.name)')
     foreign = [u for u in entries if not u.startswith(origin)]
     check(not foreign, 'the page asks nothing of other origins (performance entries): %s' % foreign)
+    # Every request from the navigation to the page on (before it, the
+    # browser shows its own start page from chrome:// resources).
     asked = []
     for entry in browser.driver.get_log('performance'):
         message = json.loads(entry['message'])['message']
         if message['method'] == 'Network.requestWillBeSent':
-            asked.append(message['params']['request']['url'])
+            url = message['params']['request']['url']
+            if asked or url.startswith(origin):
+                asked.append(url)
+    check(asked, 'the network log shows the page\'s requests')
     foreign = [u for u in asked if not u.startswith((origin, 'data:', 'blob:'))]
     check(not foreign, 'the page asks nothing of other origins (network log): %s' % foreign)
     page_files = set(os.listdir(args.page))
