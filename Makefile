@@ -212,7 +212,8 @@ map-picture: packages configure-linux
 # once into WEB_DEPS_DIR by tools/fetch_web_deps.sh; the CMake tree is
 # $(WEB_BUILD_DIR)-cmake). `make serve-web` serves it on 127.0.0.1:WEB_PORT.
 # `make test` compares the page's results in headless Chromium with
-# glyphcensus (tests/web/); `make web-screenshot` writes docs/web.png.
+# glyphcensus (tests/web/); `make web-screenshot` writes docs/web.png; `make
+# bench` measures it (below).
 WEB_BUILD_DIR ?= build-web
 WEB_DEPS_DIR ?= $(CURDIR)/.deps-web
 WEB_PORT ?= 8719
@@ -249,3 +250,11 @@ web-screenshot: web
 
 clean-web:
 	rm -rf $(WEB_BUILD_DIR) $(WEB_BUILD_DIR)-cmake
+
+# `make bench` also measures the page beside glyphcensus -j1 (bench/web_bench.py):
+# IPAGothic's report with and without the worker's start, its map, the bytes
+# the page loads, and the main thread's long tasks.
+.PHONY: bench-web
+bench: bench-web
+bench-web: web build-linux-cli
+	$(WEB_PYTHON) bench/web_bench.py --page $(WEB_BUILD_DIR) --glyphcensus $(BUILD_DIR)/cli/glyphcensus

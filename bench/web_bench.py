@@ -20,7 +20,8 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                'tests', 'web'))
 from browser import Browser, PageServer  # noqa: E402
 
 IPAGOTHIC = '/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf'
