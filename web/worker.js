@@ -52,13 +52,17 @@ function measure(message) {
   self.postMessage({type: 'result', fileId: message.fileId, faces: objects});
 }
 
+// Whether the file's bytes are still here; if not, the reply says so.
+function stillHeld(message, reply) {
+  if (names.has(message.fileId)) return true;
+  reply.error = 'the file is no longer held (measure it again)';
+  self.postMessage(reply);
+  return false;
+}
+
 function drawMap(message) {
   const reply = {type: 'map', fileId: message.fileId, face: message.face};
-  if (!names.has(message.fileId)) {
-    reply.error = 'the file is no longer held (measure it again)';
-    self.postMessage(reply);
-    return;
-  }
+  if (!stillHeld(message, reply)) return;
   const svgPath = '/map.svg';
   const failure = Module.ccall('gc_map', 'string', ['string', 'string', 'number', 'string'],
                                [fontPath(message.fileId), names.get(message.fileId),
@@ -75,11 +79,7 @@ function drawMap(message) {
 
 function checkManuscript(message) {
   const reply = {type: 'chars', fileId: message.fileId, face: message.face};
-  if (!names.has(message.fileId)) {
-    reply.error = 'the file is no longer held (measure it again)';
-    self.postMessage(reply);
-    return;
-  }
+  if (!stillHeld(message, reply)) return;
   const {objects} = callForLines('gc_chars', ['string', 'string', 'number', 'string'],
                                  [fontPath(message.fileId), names.get(message.fileId),
                                   message.face, message.text]);
