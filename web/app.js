@@ -249,13 +249,18 @@
   function workerCannotStart(reason) {
     if (page.worker) page.worker.terminate();
     page.worker = null;
-    page.workerFailure = text('workerNotStarted', reason);
-    for (const task of [page.measuring, ...page.queue]) {
-      if (task && !task.reload) setFileError(fileById(task.fileId), page.workerFailure);
-    }
+    page.workerFailure = text('workerNotStarted', reason.replace(/[.。]\s*$/, ''));
     page.measuring = null;
-    page.queue = [];
+    failQueue();
     renderAll();
+  }
+
+  // Without a worker every file waiting gets the reason.
+  function failQueue() {
+    for (const task of page.queue) {
+      if (!task.reload) setFileError(fileById(task.fileId), page.workerFailure);
+    }
+    page.queue = [];
   }
 
   // The worker died while working (out of memory, say): the file it had gets
@@ -291,6 +296,7 @@
   // next file. The worker has at most one file at a time, which keeps its
   // memory small and lets Cancel know exactly which files are unfinished.
   function pump() {
+    if (page.workerFailure) failQueue();
     if (!page.worker || !page.workerReady) return;
     requestMap();
     requestChars();
@@ -651,36 +657,43 @@
 
   function renderManuscript() {
     const chosen = chosenFace();
-    const summary = $('manuscript-summary');
-    const missing = $('manuscript-missing');
-    const copy = $('manuscript-copy');
     const key = chosen && `${mapKey(chosen.entry.id, page.chosen.index)}\n${manuscriptText()}`;
-    missing.textContent = '';
-    copy.hidden = true;
+    let summary = '';
+    let lacking = '';
     if (!manuscriptText()) {
-      summary.textContent = '';
+      summary = '';
     } else if (!chosen || chosen.face.error) {
-      summary.textContent = text('manuscriptNoFace');
+      summary = text('manuscriptNoFace');
+    } else if (chosen.entry.reloadError) {
+      summary = chosen.entry.reloadError;
     } else if (page.chars.shown !== key) {
-      summary.textContent = text('manuscriptWaiting');
+      summary = text('manuscriptWaiting');
     } else {
       const set = page.chars.set;
-      const lacking = missingText(set);
       const family = familyText(chosen.face);
-      if (set.total === 0) summary.textContent = text('manuscriptEmpty');
-      else if (set.present === set.total) summary.textContent = text('manuscriptAll', logic.formatNumber(set.total), family);
-      else summary.textContent = text('manuscriptLacks', logic.formatNumber(set.total - set.present), logic.formatNumber(set.total), family);
-      missing.textContent = lacking;
-      copy.hidden = !lacking;
+      lacking = missingText(set);
+      if (set.total === 0) summary = text('manuscriptEmpty');
+      else if (set.present === set.total) summary = text('manuscriptAll', logic.formatNumber(set.total), family);
+      else summary = text('manuscriptLacks', logic.formatNumber(set.total - set.present), logic.formatNumber(set.total), family);
     }
+    // Unchanged text is left alone, so that a selection in it survives.
+    setText($('manuscript-summary'), summary);
+    setText($('manuscript-missing'), lacking);
+    if ($('manuscript-copy').hidden !== !lacking) setText($('manuscript-copied'), '');
+    $('manuscript-copy').hidden = !lacking;
+  }
+
+  function setText(node, value) {
+    if (node.textContent !== value) node.textContent = value;
   }
 
   // ---- Rendering ---------------------------------------------------------------
 
   function missingText(set) {
     if (typeof set.missing === 'string') return set.missing;
-    if (Array.isArray(set.missing_code_points)) return String.fromCodePoint(...set.missing_code_points);
-    return '';
+    if (!Array.isArray(set.missing_code_points)) return '';
+    return set.missing_code_points.filter((c) => Number.isInteger(c) && c >= 0 && c <= 0x10ffff)
+      .map((c) => String.fromCodePoint(c)).join('');
   }
 
   const STATUS_KEYS = {
@@ -770,7 +783,19 @@
     if (measuring || waiting) page.lastRun.cancelled = 0;
   }
 
+  // Rebuilt only when the face, its state or the language changes, so that
+  // an opened list of missing characters stays open.
+  let reportShape = '';
+
   function renderReport() {
+    const entry = page.chosen && fileById(page.chosen.fileId);
+    const shape = JSON.stringify([page.lang, page.chosen, entry && entry.status, entry && entry.faces.length]);
+    if (shape === reportShape) return;
+    reportShape = shape;
+    buildReport();
+  }
+
+  function buildReport() {
     const chosen = chosenFace();
     const sets = $('sets');
     sets.replaceChildren();
@@ -983,7 +1008,7 @@
       manuscriptTimer = setTimeout(() => { pump(); renderManuscript(); }, MANUSCRIPT_DELAY_MS);
     });
     $('manuscript-copy').addEventListener('click', () =>
-      copyText($('manuscript-missing').textContent, $('manuscript-missing'), $('manuscript-summary')));
+      copyText($('manuscript-missing').textContent, $('manuscript-missing'), $('manuscript-copied')));
     $('map-show').addEventListener('click', () => {
       const chosen = chosenFace();
       if (chosen) page.map.requested = mapKey(chosen.entry.id, page.chosen.index);
