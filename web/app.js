@@ -268,10 +268,12 @@
   function workerStopped(reason) {
     const task = page.measuring;
     page.measuring = null;
-    page.worker.terminate();
     if (task && !task.reload) setFileError(fileById(task.fileId), text('workerFailed', reason));
-    if (page.map.pending) showMapError(text('workerFailed', reason));
-    startWorker();
+    if (task && task.reload) fileById(task.fileId).reloadError = text('workerFailed', reason);
+    if (page.map.pending) {
+      showMapError(text('workerFailed', reason), page.map.pending.key);
+    }
+    restartWorker();
     renderAll();
   }
 
@@ -387,15 +389,25 @@
       if (task.reload) fileById(task.fileId).reloadError = reason;
       else setFileError(fileById(task.fileId), reason);
     }
-    if (page.map.pending && page.map.pending.fileId === message.fileId) {
-      page.map.pending = null;
-      showMapError(reason);
+    const map = page.map.pending;
+    if (map && map.fileId === message.fileId) {
+      showMapError(reason, map.key);
     }
-    if (page.chars.pending && page.chars.pending.fileId === message.fileId) {
-      page.chars.pending = null;
-      $('manuscript-summary').textContent = reason;
+    const chars = page.chars.pending;
+    if (chars && chars.fileId === message.fileId) {
+      Object.assign(page.chars, { shown: chars.key, set: null, error: reason });
     }
-    if (!task && !page.map.pending && !page.chars.pending) showMessage(reason);
+    if (!task && !map && !chars) showMessage(reason);
+    // The module may have stopped (out of memory): the next files get a new one.
+    restartWorker();
+  }
+
+  // A new worker; a file the old one had is sent to it again.
+  function restartWorker() {
+    page.worker.terminate();
+    if (page.measuring) page.queue.unshift(page.measuring);
+    page.measuring = null;
+    startWorker();
   }
 
   // Records that the worker holds a file's bytes, and forgets the least
@@ -526,8 +538,9 @@
     $('map-status').textContent = status;
   }
 
-  function showMapError(message) {
-    page.map.shown = null;
+  // The map of the face `key` cannot be drawn; it is not asked again.
+  function showMapError(message, key) {
+    page.map.shown = key;
     page.map.svgText = null;
     $('map').replaceChildren();
     setMapState('error', message);
@@ -547,8 +560,7 @@
     if (page.map.shown === key) return;
     if (busyMeasuring() && page.map.requested !== key) return;
     if (chosen.entry.reloadError) {
-      showMapError(text('mapFailed', chosen.entry.reloadError));
-      page.map.shown = key;
+      showMapError(text('mapFailed', chosen.entry.reloadError), key);
       return;
     }
     if (!needBytes(chosen.entry.id)) return;
@@ -565,14 +577,12 @@
     if (!chosen || mapKey(chosen.entry.id, page.chosen.index) !== pending.key ||
         chosen.face.face !== message.face) return;  // the choice moved on: ask again
     if (typeof message.svg !== 'string') {
-      showMapError(text('mapFailed', message.error || 'error'));
-      page.map.shown = pending.key;
+      showMapError(text('mapFailed', message.error || 'error'), pending.key);
       return;
     }
     const map = parseMap(message.svg);
     if (!map) {
-      showMapError(text('mapFailed', 'not SVG'));
-      page.map.shown = pending.key;
+      showMapError(text('mapFailed', 'not SVG'), pending.key);
       return;
     }
     if (mapSheet) document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== mapSheet);
@@ -649,10 +659,10 @@
     page.chars.pending = null;
     const chosen = chosenFace();
     const key = chosen && `${mapKey(chosen.entry.id, page.chosen.index)}\n${manuscriptText()}`;
-    if (key !== pending.key || !message.set) return;  // stale: pump asks again
+    if (key !== pending.key) return;  // stale: pump asks again
     page.chars.shown = key;
-    page.chars.set = message.set;
-    renderManuscript();
+    page.chars.set = message.set && typeof message.set === 'object' ? message.set : null;
+    page.chars.error = page.chars.set ? '' : String(message.error || 'error');
   }
 
   function renderManuscript() {
@@ -668,6 +678,8 @@
       summary = chosen.entry.reloadError;
     } else if (page.chars.shown !== key) {
       summary = text('manuscriptWaiting');
+    } else if (!page.chars.set) {
+      summary = page.chars.error;
     } else {
       const set = page.chars.set;
       const family = familyText(chosen.face);
