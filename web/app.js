@@ -29,7 +29,7 @@
     map: { pending: null, shown: null, svgText: null, requested: null },
     chars: { pending: null, shown: null },
     sort: { column: null, descending: false },
-    lastRun: { total: 0, cancelled: 0 },  // the files of this run of measuring
+    lastRun: { ids: new Set(), cancelled: 0 },  // the files of this run of measuring
   };
 
   // ---- Text ----------------------------------------------------------------
@@ -129,10 +129,10 @@
 
   // Files added while others are measured join their run (and its progress).
   function enqueue(entry) {
-    if (!busyMeasuring()) page.lastRun = { total: 0, cancelled: 0 };
+    if (!busyMeasuring()) page.lastRun = { ids: new Set(), cancelled: 0 };
     entry.status = 'queued';
     page.queue.push({ fileId: entry.id, reload: false });
-    page.lastRun.total++;
+    page.lastRun.ids.add(entry.id);
   }
 
   // A picked folder: its font files in the order of the command's walk.
@@ -249,13 +249,18 @@
   function workerCannotStart(reason) {
     if (page.worker) page.worker.terminate();
     page.worker = null;
-    page.workerFailure = text('workerNotStarted', reason);
-    for (const task of [page.measuring, ...page.queue]) {
-      if (task && !task.reload) setFileError(fileById(task.fileId), page.workerFailure);
-    }
+    page.workerFailure = text('workerNotStarted', reason.replace(/[.。]\s*$/, ''));
     page.measuring = null;
-    page.queue = [];
+    failQueue();
     renderAll();
+  }
+
+  // Without a worker every file waiting gets the reason.
+  function failQueue() {
+    for (const task of page.queue) {
+      if (!task.reload) setFileError(fileById(task.fileId), page.workerFailure);
+    }
+    page.queue = [];
   }
 
   // The worker died while working (out of memory, say): the file it had gets
@@ -263,10 +268,12 @@
   function workerStopped(reason) {
     const task = page.measuring;
     page.measuring = null;
-    page.worker.terminate();
     if (task && !task.reload) setFileError(fileById(task.fileId), text('workerFailed', reason));
-    if (page.map.pending) showMapError(text('workerFailed', reason));
-    startWorker();
+    if (task && task.reload) fileById(task.fileId).reloadError = text('workerFailed', reason);
+    if (page.map.pending) {
+      showMapError(text('workerFailed', reason), page.map.pending.key);
+    }
+    restartWorker();
     renderAll();
   }
 
@@ -291,6 +298,7 @@
   // next file. The worker has at most one file at a time, which keeps its
   // memory small and lets Cancel know exactly which files are unfinished.
   function pump() {
+    if (page.workerFailure) failQueue();
     if (!page.worker || !page.workerReady) return;
     requestMap();
     requestChars();
@@ -381,15 +389,25 @@
       if (task.reload) fileById(task.fileId).reloadError = reason;
       else setFileError(fileById(task.fileId), reason);
     }
-    if (page.map.pending && page.map.pending.fileId === message.fileId) {
-      page.map.pending = null;
-      showMapError(reason);
+    const map = page.map.pending;
+    if (map && map.fileId === message.fileId) {
+      showMapError(reason, map.key);
     }
-    if (page.chars.pending && page.chars.pending.fileId === message.fileId) {
-      page.chars.pending = null;
-      $('manuscript-summary').textContent = reason;
+    const chars = page.chars.pending;
+    if (chars && chars.fileId === message.fileId) {
+      Object.assign(page.chars, { shown: chars.key, set: null, error: reason });
     }
-    if (!task && !page.map.pending && !page.chars.pending) showMessage(reason);
+    if (!task && !map && !chars) showMessage(reason);
+    // The module may have stopped (out of memory): the next files get a new one.
+    restartWorker();
+  }
+
+  // A new worker; a file the old one had is sent to it again.
+  function restartWorker() {
+    page.worker.terminate();
+    if (page.measuring) page.queue.unshift(page.measuring);
+    page.measuring = null;
+    startWorker();
   }
 
   // Records that the worker holds a file's bytes, and forgets the least
@@ -520,8 +538,9 @@
     $('map-status').textContent = status;
   }
 
-  function showMapError(message) {
-    page.map.shown = null;
+  // The map of the face `key` cannot be drawn; it is not asked again.
+  function showMapError(message, key) {
+    page.map.shown = key;
     page.map.svgText = null;
     $('map').replaceChildren();
     setMapState('error', message);
@@ -541,8 +560,7 @@
     if (page.map.shown === key) return;
     if (busyMeasuring() && page.map.requested !== key) return;
     if (chosen.entry.reloadError) {
-      showMapError(text('mapFailed', chosen.entry.reloadError));
-      page.map.shown = key;
+      showMapError(text('mapFailed', chosen.entry.reloadError), key);
       return;
     }
     if (!needBytes(chosen.entry.id)) return;
@@ -559,14 +577,12 @@
     if (!chosen || mapKey(chosen.entry.id, page.chosen.index) !== pending.key ||
         chosen.face.face !== message.face) return;  // the choice moved on: ask again
     if (typeof message.svg !== 'string') {
-      showMapError(text('mapFailed', message.error || 'error'));
-      page.map.shown = pending.key;
+      showMapError(text('mapFailed', message.error || 'error'), pending.key);
       return;
     }
     const map = parseMap(message.svg);
     if (!map) {
-      showMapError(text('mapFailed', 'not SVG'));
-      page.map.shown = pending.key;
+      showMapError(text('mapFailed', 'not SVG'), pending.key);
       return;
     }
     if (mapSheet) document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== mapSheet);
@@ -643,44 +659,53 @@
     page.chars.pending = null;
     const chosen = chosenFace();
     const key = chosen && `${mapKey(chosen.entry.id, page.chosen.index)}\n${manuscriptText()}`;
-    if (key !== pending.key || !message.set) return;  // stale: pump asks again
+    if (key !== pending.key) return;  // stale: pump asks again
     page.chars.shown = key;
-    page.chars.set = message.set;
-    renderManuscript();
+    page.chars.set = message.set && typeof message.set === 'object' ? message.set : null;
+    page.chars.error = page.chars.set ? '' : String(message.error || 'error');
   }
 
   function renderManuscript() {
     const chosen = chosenFace();
-    const summary = $('manuscript-summary');
-    const missing = $('manuscript-missing');
-    const copy = $('manuscript-copy');
     const key = chosen && `${mapKey(chosen.entry.id, page.chosen.index)}\n${manuscriptText()}`;
-    missing.textContent = '';
-    copy.hidden = true;
+    let summary = '';
+    let lacking = '';
     if (!manuscriptText()) {
-      summary.textContent = '';
+      summary = '';
     } else if (!chosen || chosen.face.error) {
-      summary.textContent = text('manuscriptNoFace');
+      summary = text('manuscriptNoFace');
+    } else if (chosen.entry.reloadError) {
+      summary = chosen.entry.reloadError;
     } else if (page.chars.shown !== key) {
-      summary.textContent = text('manuscriptWaiting');
+      summary = text('manuscriptWaiting');
+    } else if (!page.chars.set) {
+      summary = page.chars.error;
     } else {
       const set = page.chars.set;
-      const lacking = missingText(set);
       const family = familyText(chosen.face);
-      if (set.total === 0) summary.textContent = text('manuscriptEmpty');
-      else if (set.present === set.total) summary.textContent = text('manuscriptAll', logic.formatNumber(set.total), family);
-      else summary.textContent = text('manuscriptLacks', logic.formatNumber(set.total - set.present), logic.formatNumber(set.total), family);
-      missing.textContent = lacking;
-      copy.hidden = !lacking;
+      lacking = missingText(set);
+      if (set.total === 0) summary = text('manuscriptEmpty');
+      else if (set.present === set.total) summary = text('manuscriptAll', logic.formatNumber(set.total), family);
+      else summary = text('manuscriptLacks', logic.formatNumber(set.total - set.present), logic.formatNumber(set.total), family);
     }
+    // Unchanged text is left alone, so that a selection in it survives.
+    setText($('manuscript-summary'), summary);
+    setText($('manuscript-missing'), lacking);
+    if ($('manuscript-copy').hidden !== !lacking) setText($('manuscript-copied'), '');
+    $('manuscript-copy').hidden = !lacking;
+  }
+
+  function setText(node, value) {
+    if (node.textContent !== value) node.textContent = value;
   }
 
   // ---- Rendering ---------------------------------------------------------------
 
   function missingText(set) {
     if (typeof set.missing === 'string') return set.missing;
-    if (Array.isArray(set.missing_code_points)) return String.fromCodePoint(...set.missing_code_points);
-    return '';
+    if (!Array.isArray(set.missing_code_points)) return '';
+    return set.missing_code_points.filter((c) => Number.isInteger(c) && c >= 0 && c <= 0x10ffff)
+      .map((c) => String.fromCodePoint(c)).join('');
   }
 
   const STATUS_KEYS = {
@@ -688,44 +713,70 @@
     done: 'statusDone', error: 'statusError', cancelled: 'statusCancelled',
   };
 
+  // The file list keeps one node per file and updates it in place, so that
+  // focus, and a script holding an element, survive the updates.
+  const fileNodes = new Map();
+
+  function fileNode(entry) {
+    let node = fileNodes.get(entry.id);
+    if (node) return node;
+    node = {
+      item: element('li'),
+      status: element('span', { className: 'file-status' }),
+      message: element('p', { className: 'error-text' }),
+      faces: null,
+      facesLang: null,
+    };
+    node.button = element('button', {
+      type: 'button', className: 'file-button', 'data-file': entry.id, onclick: () => choose(entry.id, 0),
+    }, [element('span', { className: 'file-name', text: entry.name }), node.status]);
+    node.item.append(node.button, node.message);
+    fileNodes.set(entry.id, node);
+    return node;
+  }
+
+  function faceButtons(entry) {
+    const list = element('ol', { className: 'faces' });
+    entry.faces.forEach((face, index) => {
+      list.append(element('li', {}, [element('button', {
+        type: 'button', className: 'face-button', 'data-face': index, onclick: () => choose(entry.id, index),
+      }, [`${text('faceOf', index + 1, entry.faces.length)} `, element('span', { text: familyText(face) })])]));
+    });
+    return list;
+  }
+
   function renderFiles() {
     const list = $('file-list');
-    const focused = document.activeElement && list.contains(document.activeElement)
-      ? document.activeElement.dataset.key : null;
-    list.replaceChildren();
-    for (const entry of filesInNaturalOrder()) {
-      const chosenFile = page.chosen && page.chosen.fileId === entry.id;
-      const item = element('li', { className: `file status-${entry.status}` });
-      const faceList = entry.faces.length > 1 ? element('ol', { className: 'faces' }) : null;
-      item.append(element('button', {
-        type: 'button', className: 'file-button', 'data-file': entry.id, 'data-key': `f${entry.id}`,
-        'aria-current': chosenFile && !faceList ? 'true' : 'false',
-        onclick: () => choose(entry.id, 0),
-      }, [element('span', { className: 'file-name', text: entry.name }),
-        element('span', { className: 'file-status', text: text(STATUS_KEYS[entry.status]) })]));
-      if (faceList) {
-        entry.faces.forEach((face, index) => {
-          const current = chosenFile && page.chosen.index === index;
-          faceList.append(element('li', {}, [element('button', {
-            type: 'button', className: 'face-button', 'data-key': `f${entry.id}:${index}`,
-            'aria-current': current ? 'true' : 'false', onclick: () => choose(entry.id, index),
-          }, [`${text('faceOf', index + 1, entry.faces.length)} `, element('span', { text: familyText(face) })])]));
-        });
-        item.append(faceList);
+    filesInNaturalOrder().forEach((entry, position) => {
+      const node = fileNode(entry);
+      const chosenFile = Boolean(page.chosen && page.chosen.fileId === entry.id);
+      const collection = entry.faces.length > 1;
+      node.item.className = `file status-${entry.status}`;
+      node.status.textContent = text(STATUS_KEYS[entry.status]);
+      node.button.setAttribute('aria-current', String(chosenFile && !collection));
+      node.message.textContent = entry.message;
+      node.message.hidden = !entry.message;
+      if (collection && node.facesLang !== page.lang) {
+        const faces = faceButtons(entry);
+        if (node.faces) node.faces.replaceWith(faces);
+        else node.button.after(faces);
+        node.faces = faces;
+        node.facesLang = page.lang;
       }
-      if (entry.message) item.append(element('p', { className: 'error-text', text: entry.message }));
-      list.append(item);
-    }
-    if (focused) {
-      const again = list.querySelector(`[data-key="${focused}"]`);
-      if (again) again.focus();
-    }
+      if (node.faces) {
+        for (const button of node.faces.querySelectorAll('button')) {
+          button.setAttribute('aria-current', String(chosenFile && page.chosen.index === Number(button.dataset.face)));
+        }
+      }
+      // Moved only when out of place: moving a node takes the focus from it.
+      if (list.children[position] !== node.item) list.insertBefore(node.item, list.children[position] || null);
+    });
   }
 
   function renderStatus() {
     const waiting = page.queue.filter((task) => !task.reload).length;
     const measuring = page.measuring && !page.measuring.reload ? fileById(page.measuring.fileId) : null;
-    const total = page.lastRun.total;
+    const total = page.lastRun.ids.size;
     const done = total - waiting - (measuring ? 1 : 0);
     let status;
     if (page.workerFailure) status = page.workerFailure;
@@ -733,7 +784,9 @@
     else if (measuring) status = text('measuring', measuring.name, done + 1, total);
     else if (waiting && !page.workerReady) status = text('starting');
     else if (page.lastRun.cancelled) status = text('cancelled', page.lastRun.cancelled);
-    else if (total) status = text('finished', total, page.files.filter((file) => file.status === 'error').length);
+    else if (total) {
+      status = text('finished', total, [...page.lastRun.ids].filter((id) => fileById(id).status === 'error').length);
+    }
     else status = text('idle');
     if ($('status').textContent !== status) $('status').textContent = status;
     $('overall').max = Math.max(total, 1);
@@ -742,14 +795,32 @@
     if (measuring || waiting) page.lastRun.cancelled = 0;
   }
 
+  // Rebuilt only when the face, its state or the language changes, so that
+  // an opened list of missing characters stays open.
+  let reportShape = '';
+
   function renderReport() {
+    const entry = page.chosen && fileById(page.chosen.fileId);
+    const shape = JSON.stringify([page.lang, page.chosen, entry && entry.status, entry && entry.faces.length]);
+    if (shape === reportShape) return;
+    reportShape = shape;
+    buildReport();
+  }
+
+  function buildReport() {
     const chosen = chosenFace();
     const sets = $('sets');
     sets.replaceChildren();
     $('face-error').hidden = true;
     if (!chosen) {
-      $('face-title').textContent = text('noChoice');
-      $('face-path').textContent = '';
+      // A file chosen before its result: its name and where it stands.
+      const entry = page.chosen && fileById(page.chosen.fileId);
+      $('face-title').textContent = entry ? entry.name : text('noChoice');
+      $('face-path').textContent = entry ? text(STATUS_KEYS[entry.status]) : '';
+      if (entry && entry.message) {
+        $('face-error').hidden = false;
+        $('face-error').textContent = entry.message;
+      }
       return;
     }
     const { entry, face } = chosen;
@@ -813,7 +884,25 @@
     return columns;
   }
 
+  // The table is rebuilt only when its rows, order or wording change; the
+  // chosen row is marked in place.
+  let summaryShape = '';
+
   function renderSummary() {
+    const shape = JSON.stringify([page.lang, $('summary-percent').checked, page.sort,
+      page.files.map((entry) => [entry.id, entry.faces.length])]);
+    if (shape !== summaryShape) buildSummary();
+    summaryShape = shape;
+    const chosen = page.chosen ? `${page.chosen.fileId}:${page.chosen.index}` : '';
+    for (const row of $('summary').tBodies[0].rows) {
+      row.setAttribute('aria-current', String(row.dataset.face === chosen));
+    }
+    const unmeasured = page.files.filter((entry) => !entry.faces.length).length;
+    $('downloads-note').textContent = unmeasured ? text('downloadsNote', unmeasured) : '';
+    $('download-json').disabled = $('download-csv').disabled = !measuredFaces().length;
+  }
+
+  function buildSummary() {
     const columns = summaryColumns();
     const headRow = element('tr');
     for (const column of columns) {
@@ -838,26 +927,26 @@
     if (sortColumn) rows = logic.sortRows(rows, sortColumn.key, page.sort.descending);
     const body = element('tbody');
     for (const row of rows) {
-      const current = page.chosen && page.chosen.fileId === row.entry.id && page.chosen.index === row.index;
-      const tr = element('tr', { className: row.face.error ? 'failed' : '', 'aria-current': current ? 'true' : 'false' });
+      const tr = element('tr', { className: row.face.error ? 'failed' : '', 'data-face': `${row.entry.id}:${row.index}` });
       tr.append(element('td', { className: 'file-cell', text: row.entry.name }),
         element('td', { className: 'number', text: row.face.face === null ? '' : String(row.face.face) }));
       const family = element('td', {}, [element('button', {
         type: 'button', className: 'link', onclick: () => choose(row.entry.id, row.index),
       }, [familyText(row.face)])]);
-      if (row.face.error) family.append(element('span', { className: 'error-text', text: ` ${row.face.error}` }));
       tr.append(family);
-      for (const column of columns.filter((each) => each.set)) {
-        tr.append(element('td', { className: 'number', text: column.cell(row) }));
+      const setColumns = columns.filter((each) => each.set);
+      if (row.face.error) {
+        if (setColumns.length) {
+          tr.append(element('td', { className: 'error-text', colspan: setColumns.length, text: row.face.error }));
+        }
+      } else {
+        for (const column of setColumns) tr.append(element('td', { className: 'number', text: column.cell(row) }));
       }
       body.append(tr);
     }
     const table = $('summary');
     table.tHead.replaceChildren(headRow);
     table.tBodies[0].replaceWith(body);
-    const unmeasured = page.files.filter((entry) => !entry.faces.length).length;
-    $('downloads-note').textContent = unmeasured ? text('downloadsNote', unmeasured) : '';
-    $('download-json').disabled = $('download-csv').disabled = !measuredFaces().length;
   }
 
   function renderMapControls() {
@@ -931,7 +1020,7 @@
       manuscriptTimer = setTimeout(() => { pump(); renderManuscript(); }, MANUSCRIPT_DELAY_MS);
     });
     $('manuscript-copy').addEventListener('click', () =>
-      copyText($('manuscript-missing').textContent, $('manuscript-missing'), $('manuscript-summary')));
+      copyText($('manuscript-missing').textContent, $('manuscript-missing'), $('manuscript-copied')));
     $('map-show').addEventListener('click', () => {
       const chosen = chosenFace();
       if (chosen) page.map.requested = mapKey(chosen.entry.id, page.chosen.index);
