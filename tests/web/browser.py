@@ -3,6 +3,7 @@ browser test, the page's screenshot and its bench."""
 import functools
 import http.server
 import os
+import re
 import shutil
 import tempfile
 import threading
@@ -16,17 +17,27 @@ CHROMIUM = '/usr/bin/chromium'
 CHROMEDRIVER = '/usr/bin/chromedriver'
 
 
+def page_policy(folder):
+    """The Content-Security-Policy of the page's meta tag."""
+    with open(os.path.join(folder, 'index.html'), encoding='utf-8') as page:
+        found = re.search(r'http-equiv="Content-Security-Policy" content="([^"]*)"', page.read())
+    return found.group(1) if found else None
+
+
 class _QuietHandler(http.server.SimpleHTTPRequestHandler):
-    """Serves the page's folder and records every path asked for."""
+    """Serves the page's folder and records every path asked for. Every file
+    is served with the page's policy as a header too, so that it binds the
+    worker (which the meta tag does not reach)."""
     requests = None  # set per server
+    policy = None
 
     def log_message(self, *args):
         pass
 
     def end_headers(self):
-        # The page may be served with its policy as a header too; the test
-        # serves it as any static server would: without.
         self.send_header('Cache-Control', 'no-store')
+        if self.policy:
+            self.send_header('Content-Security-Policy', self.policy)
         super().end_headers()
 
     def do_GET(self):
@@ -38,7 +49,8 @@ class PageServer:
     """The page folder on http://127.0.0.1:<a free port>/, in a thread."""
 
     def __init__(self, folder):
-        handler = type('Handler', (_QuietHandler,), {'requests': []})
+        handler = type('Handler', (_QuietHandler,), {'requests': [],
+                                                     'policy': page_policy(folder)})
         handler.extensions_map = dict(handler.extensions_map, **{'.wasm': 'application/wasm',
                                                                   '.js': 'text/javascript'})
         self.requests = handler.requests

@@ -9,7 +9,9 @@ and checks that
   WOFF2 files, a CFF collection and a few damaged files;
 - damaged files get a message in the page, which answers while it measures;
 - after loading, nothing is asked of any other origin (the browser's network
-  log and performance entries, and the server's log of requests);
+  log and performance entries, and the server's log of requests), and the
+  page's Content-Security-Policy allows its own origin only and refuses
+  nothing the page and its worker do;
 - the coverage map of one font has the same cells, in the same classes, as
   `glyphcensus --map`;
 - the manuscript check finds what `glyphcensus --chars` finds.
@@ -27,7 +29,7 @@ import tempfile
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser import Browser, PageServer  # noqa: E402
+from browser import Browser, PageServer, page_policy  # noqa: E402
 
 IPAGOTHIC = '/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf'
 CFF_COLLECTION = '/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc'
@@ -153,6 +155,20 @@ def check_network(browser, server, origin):
     check(not unknown, 'the server was asked only for the page\'s files: %s' % unknown)
 
 
+def check_policy(browser):
+    """The page's own origin only, and the browser refused nothing it does
+    (the test server sends the policy as a header too, binding the worker)."""
+    policy = page_policy(args.page) or ''
+    directives = [d.split() for d in policy.split(';') if d.strip()]
+    allowed = {"'self'", "'none'", "'wasm-unsafe-eval'", 'data:', 'blob:'}
+    foreign = [v for d in directives for v in d[1:] if v not in allowed]
+    check(any(d[0] == 'default-src' for d in directives) and not foreign,
+          'the page\'s Content-Security-Policy allows its own origin only: %r' % policy)
+    refused = [e['message'] for e in browser.driver.get_log('browser')
+               if 'Content Security Policy' in e['message'] or 'Refused' in e['message']]
+    check(not refused, 'the browser refused nothing under the policy: %s' % refused)
+
+
 def cell_classes_of_svg_text(svg_text):
     root = ElementTree.fromstring(svg_text)
     cells = []
@@ -225,6 +241,7 @@ def main():
             check_map(browser, folder)
             check_manuscript(browser, folder)
             check_network(browser, server, origin)
+            check_policy(browser)
     if failures:
         print('web test: %d failures' % len(failures))
         return 1
