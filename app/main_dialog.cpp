@@ -5,8 +5,8 @@
 
 #include <cwchar>
 
-#include "coverage/job_active.h"
-#include "fontio/font_job.h"
+#include "app/font_job.h"
+#include "coverage/stop_token.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -39,6 +39,9 @@ bool stopping;     // inside StopFontJob, which dispatches sent messages
 bool showingBox;   // inside the "cannot open" box, whose modal loop dispatches all
 bool ending;       // the dialog is being destroyed
 FontJob fontJob;
+// The dialog's stop token: cleared before each file, set to stop the worker,
+// which reads it before every write and every character tested.
+StopToken jobStop;
 
 void MeasureMargins(HWND dialog) {
   RECT window;
@@ -168,6 +171,8 @@ void InitializeDialog(HWND dialog) {
   DragAcceptFiles(resultBox, TRUE);
   fontJob.resultBox = resultBox;
   fontJob.dialog = dialog;
+  fontJob.stop = &jobStop;
+  ClearStop(&jobStop);
   mainDialog = dialog;
   MeasureMargins(dialog);
 
@@ -200,7 +205,7 @@ void OnDropFiles(HWND dialog, HDROP drop) {
     return;
   }
   if (workerHandle) StopFontJob();
-  JobActive = 1;
+  ClearStop(&jobStop);
   DragFinish(drop);
   if (SelectFontFile(path)) {
     StartFontJob(currentIndex);
@@ -213,15 +218,15 @@ void StepFontFile(int32_t step) {
   const int32_t next = currentIndex + step;
   if (fontFileList.empty() || next < 0 || next > lastIndex) return;
   if (workerHandle) StopFontJob();
-  JobActive = 1;
+  ClearStop(&jobStop);
   currentIndex = next;
   StartFontJob(currentIndex);
 }
 
 void OnJobDone(HWND dialog) {
-  // During a stop the worker may have passed its last test of JobActive: the
-  // stop owns the handle then, and the stopped file gets no caption.
-  if (JobActive == 0 || !workerHandle) return;
+  // During a stop the worker may have passed its last test of the stop token:
+  // the stop owns the handle then, and the stopped file gets no caption.
+  if (StopRequested(&jobStop) || !workerHandle) return;
   CloseHandle(workerHandle);
   workerHandle = nullptr;
   if (currentIndex < 0 || currentIndex > lastIndex) return;
@@ -341,7 +346,7 @@ void StartFontJob(int32_t index) {
 }
 
 void StopFontJob() {
-  JobActive = 0;
+  RequestStop(&jobStop);
   stopping = true;
   HANDLE worker = workerHandle;
   // The worker may be inside SendMessageW or SetWindowTextW on this thread's

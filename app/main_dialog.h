@@ -16,7 +16,7 @@ LRESULT CALLBACK ResultBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 // list starts nothing.
 void StartFontJob(int32_t index);
 
-// Clears JobActive and waits for the held worker to end while still serving
+// Asks the worker to stop (the dialog's stop token) and waits for the held worker to end while still serving
 // the messages it sends to the dialog thread, then closes its handle.
 void StopFontJob();
 

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/face_result.h"
-#include "coverage/face_measurement.h"
 #include "cli/font_file.h"
-#include "fontio/font_image.h"
+#include "coverage/face_measurement.h"
+#include "coverage/face_result.h"
+#include "coverage/measure_font.h"
+#include "coverage/stop_token.h"
 
 struct MeasureRequest {
   std::vector<SetToMeasure> sets;
@@ -20,30 +21,15 @@ struct MeasureRequest {
   // Threads for the glyphs of a file's only face (the sets of one face are
   // then judged in parallel; the counts stay the same).
   unsigned faceThreads = 1;
+  const StopToken* stop = nullptr;  // the scheduler's
 };
 
-// A file read and converted, with the faces to measure.
-struct LoadedFile {
-  FaceResult file;                // path, container, face count; error when not loaded
-  // The image: the mapped file itself for fonts and collections, a converted
-  // image for WOFF and WOFF2. Empty unless loaded.
+// A file read and converted, with the faces to measure (measure_font.h).
+struct LoadedFile : PreparedFont {
+  // The mapped file: the image itself for fonts and collections; freed once a
+  // WOFF or WOFF2 is converted.
   std::unique_ptr<MappedFile> mapped;
-  FontImage converted;
-  MutableByteView image;
-  std::vector<uint32_t> faces;    // the face indexes to measure, in order
-  // For each entry of `faces`: the position in `faces` of an earlier face with
-  // the same table directory (whose result it shares), or its own position.
-  std::vector<size_t> sameAs;
-  // Set when the collection lists more faces than are measured: the result
-  // that says so, handed on after the measured faces.
-  bool facesLeftOut = false;
-  FaceResult leftOut;
 };
-
-// The most faces of one collection that are measured. Real collections hold a
-// few dozen at most; a file listing thousands (of one font, say) would
-// otherwise cost as many measurements and reports.
-constexpr uint32_t kMaxFacesPerFile = 256;
 
 // Reads and converts the file. When it cannot be measured at all (unreadable,
 // refused, no such face), `loaded->faces` is empty and `loaded->file.error`

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/face_result.h"
+#include "coverage/face_result.h"
 #include "cli/options.h"
 
 // The version of the JSON, JSON Lines, CSV and TSV layouts. Fields and columns

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cli/output_writer.h"
-#include "coverage/report_output_console.h"
+#include "fontio/unicode_text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "coverage/coverage_map.h"
-#include "coverage/coverage_report.h"
+#include "coverage/report_lines.h"
 #include "coverage/glyph_outline.h"
 
 namespace {

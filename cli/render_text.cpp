@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "cli/output_writer.h"
-#include "cli/text_lines.h"
-#include "coverage/report_output_console.h"
+#include "coverage/report_lines.h"
+#include "fontio/unicode_text.h"
 
 namespace {
 

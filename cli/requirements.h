@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/face_result.h"
+#include "coverage/face_result.h"
 
 struct Requirement {
   std::string setId;

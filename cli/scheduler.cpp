@@ -8,11 +8,13 @@
 #include <mutex>
 #include <thread>
 
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 
 namespace {
 
 std::atomic<bool> stopRequested{false};
+// Handed to every measurement; set with stopRequested.
+StopToken measuringStop;
 
 // One input file on its way through the workers.
 struct FileSlot {
@@ -38,14 +40,7 @@ struct Schedule {
 
 // Shares each result of a face listed again, then frees the image.
 void FinishFile(FileSlot* slot) {
-  for (size_t k = 0; k < slot->file.faces.size(); ++k) {
-    const size_t same = slot->file.sameAs[k];
-    if (same != k) {
-      slot->results[k] = slot->results[same];
-      slot->results[k].faceIndex = slot->file.faces[k];
-    }
-  }
-  if (slot->file.facesLeftOut) slot->results.push_back(slot->file.leftOut);
+  CompleteFaceResults(slot->file, &slot->results);
   ReleaseImage(&slot->file);
   slot->done = true;
 }
@@ -141,9 +136,10 @@ bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureReq
   jobs = std::max(jobs, 1u);
   // One file: the other threads would have nothing to do, so they help judge
   // the glyphs of its face, when it has only one.
-  MeasureRequest oneFile = request;
-  if (paths.size() == 1) oneFile.faceThreads = jobs;
-  Schedule schedule{paths, paths.size() == 1 ? oneFile : request, 4 * size_t{jobs}};
+  MeasureRequest stoppable = request;
+  stoppable.stop = &measuringStop;
+  if (paths.size() == 1) stoppable.faceThreads = jobs;
+  Schedule schedule{paths, stoppable, 4 * size_t{jobs}};
   schedule.slots.resize(paths.size());
   if (!paths.empty()) progress(0, paths.size(), paths[0]);
   std::vector<std::thread> workers;
@@ -154,7 +150,8 @@ bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureReq
 }
 
 void StopMeasuring() {
-  // The flag first: a result measured after JobActive is cleared is never handed on.
+  // The flag first: a result measured after the measurements' token is set is
+  // never handed on.
   stopRequested.store(true);
-  JobActive.store(0);
+  RequestStop(&measuringStop);
 }

@@ -8,7 +8,7 @@
 
 #include "coverage/character_sets.h"
 #include "coverage/glyph_presence.h"
-#include "coverage/utf8.h"
+#include "fontio/unicode_text.h"
 
 enum class CellState : uint8_t { Unassigned, Present, Missing };
 

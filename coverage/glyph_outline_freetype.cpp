@@ -12,6 +12,8 @@
 #include <cmath>
 #include <string>
 
+#include "coverage/face_opening_freetype.h"
+
 namespace {
 
 // Outlines with more points than this are not written: no real glyph comes
@@ -197,21 +199,12 @@ struct GlyphOutlines {
 };
 
 GlyphOutlines* OpenGlyphOutlines(ByteView image, uint32_t faceIndex, int32_t cellUnits) {
-  if (image.data == nullptr || image.size == 0 || image.size > static_cast<size_t>(INT32_MAX) ||
-      faceIndex > 0xFFFF || cellUnits <= 0 || cellUnits > 4096) {
-    return nullptr;
-  }
+  if (cellUnits <= 0 || cellUnits > 4096) return nullptr;
+  OpenedFace opened;
+  if (!OpenFreeTypeFace(image, faceIndex, &opened)) return nullptr;
   auto* outlines = new GlyphOutlines;
-  if (FT_Init_FreeType(&outlines->library) != 0) {
-    delete outlines;
-    return nullptr;
-  }
-  if (FT_New_Memory_Face(outlines->library, image.data, static_cast<FT_Long>(image.size),
-                         static_cast<FT_Long>(faceIndex), &outlines->face) != 0) {
-    outlines->face = nullptr;
-    CloseGlyphOutlines(outlines);
-    return nullptr;
-  }
+  outlines->library = opened.library;
+  outlines->face = opened.face;
   FT_Face face = outlines->face;
   outlines->cellUnits = cellUnits;
   outlines->scale = static_cast<double>(cellUnits) / std::max<FT_UShort>(face->units_per_EM, 16);
@@ -267,7 +260,7 @@ bool GlyphPathData(GlyphOutlines* outlines, uint32_t glyph, std::string* path) {
 
 void CloseGlyphOutlines(GlyphOutlines* outlines) {
   if (outlines == nullptr) return;
-  if (outlines->face != nullptr) FT_Done_Face(outlines->face);
-  if (outlines->library != nullptr) FT_Done_FreeType(outlines->library);
+  OpenedFace opened{outlines->library, outlines->face};
+  CloseFreeTypeFace(&opened);
   delete outlines;
 }

@@ -1,22 +1,26 @@
 #pragma once
 // The glyph presence test: does the font really draw a character? Implemented
-// once with GDI and Uniscribe (Windows) and once with FreeType (Linux).
+// once with GDI and Uniscribe (Windows) and once with FreeType (the command
+// line and the browser page).
 #include <cstdint>
 
-#include "coverage/window_handle.h"
 #include "fontio/big_endian_reader.h"
 #include "fontio/face_name.h"
 
 struct MeasuringContext;
+struct StopToken;
 
-// Registers the (already marked) image and creates the measuring font by the
-// marked form of `faceName`, the request name of ReadFaceName. Null on failure,
-// also when GDI would measure another font; nothing is then held.
-MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView image,
-                                       const FaceName& faceName);
+// Opens the image's (already marked) first face for measuring. GDI registers
+// the image and creates the measuring font by the marked form of `faceName`,
+// the request name of ReadFaceName; FreeType opens the face directly. Null on
+// failure, also when GDI would measure another font; nothing is then held.
+// `stop` (null: never stopped) must outlive the context.
+MeasuringContext* OpenMeasuringContext(MutableByteView image, const FaceName& faceName,
+                                       const StopToken* stop = nullptr);
 
 // The number of characters of the NUL-terminated text that the font draws.
-// Returns 0 at once when JobActive is clear.
+// Returns 0 at once, and stops counting midway, once the context's stop token
+// asks to stop.
 uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text);
 
 void CloseMeasuringContext(MeasuringContext* context);

@@ -12,7 +12,9 @@
 // context and stay unchanged. A collection's header must already be as
 // NormalizeCollectionHeader leaves it. Null when FreeType cannot open the face.
 // Contexts are independent: several may measure one image on several threads.
-MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex);
+// `stop` (null: never stopped) must outlive the context.
+MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
+                                       const StopToken* stop = nullptr);
 
 // Judges in advance, on `threads` threads (this one and contexts of their own
 // on the same image and face), every glyph that the characters of `texts`

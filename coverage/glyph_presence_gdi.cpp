@@ -11,12 +11,14 @@
 
 #include <cstring>
 
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "fontio/font_structure.h"
+#include "fontio/unicode_text.h"
 
 struct MeasuringContext {
-  HWND dialog = nullptr;
-  HDC windowDC = nullptr;
+  const StopToken* stop = nullptr;  // the caller's; null: never stopped
+  // The screen's device context, which the memory surface is made compatible with.
+  HDC screenDC = nullptr;
   HDC memoryDC = nullptr;
   HFONT placeholderFont = nullptr;
   HFONT measuringFont = nullptr;
@@ -59,9 +61,6 @@ bool HasInkInCell(const uint8_t* bits) {
   }
   return false;
 }
-
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Wine's GetCharacterPlacementW maps each UTF-16 unit alone, so a surrogate
 // pair comes back as the default glyph. Uniscribe shapes the pair as one
@@ -206,7 +205,7 @@ void ReleaseContext(MeasuringContext* context) {
   if (context->measuringFont) DeleteObject(context->measuringFont);
   if (context->memoryDC) DeleteDC(context->memoryDC);
   if (context->placeholderFont) DeleteObject(context->placeholderFont);
-  if (context->windowDC) ReleaseDC(context->dialog, context->windowDC);
+  if (context->screenDC) ReleaseDC(nullptr, context->screenDC);
   RemoveFontMemResourceEx(context->registration);
   delete context;
 }
@@ -223,8 +222,8 @@ bool SelectedRequestedFace(HDC dc, const wchar_t* face) {
 
 void SimulateFontPropertiesFailure(bool enabled) { simulatePropertiesFailure = enabled; }
 
-MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView image,
-                                       const FaceName& faceName) {
+MeasuringContext* OpenMeasuringContext(MutableByteView image, const FaceName& faceName,
+                                       const StopToken* stop) {
   const FaceName marked = MarkFaceName(faceName);
   // LOGFONT holds 31 units and the terminator.
   wchar_t face[LF_FACESIZE] = {};
@@ -247,10 +246,10 @@ MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView imag
   }
 
   auto* context = new MeasuringContext;
-  context->dialog = static_cast<HWND>(dialog);
+  context->stop = stop;
   context->registration = registration;
-  context->windowDC = GetDC(context->dialog);
-  context->memoryDC = CreateCompatibleDC(context->windowDC);
+  context->screenDC = GetDC(nullptr);
+  context->memoryDC = CreateCompatibleDC(context->screenDC);
   context->placeholderFont = CreateFontW(10, 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
                                          L"MS Shell Dlg");
   const int height = -MulDiv(11, GetDeviceCaps(context->memoryDC, LOGPIXELSY), 72);
@@ -277,7 +276,7 @@ MeasuringContext* OpenMeasuringContext(WindowHandle dialog, MutableByteView imag
 }
 
 uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
-  if (JobActive.load() == 0) return 0;
+  if (StopRequested(context->stop)) return 0;
   HDC dc = context->memoryDC;
 
   BITMAPINFO info = {};
@@ -299,7 +298,7 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
     SCRIPT_CACHE shapeCache = nullptr;
     const auto* units = reinterpret_cast<const wchar_t*>(text);
     for (size_t i = 0; units[i] != 0; ++i) {
-      if (JobActive.load() == 0) break;
+      if (StopRequested(context->stop)) break;
       PatBlt(dc, 0, 0, kSurfaceSize, kSurfaceSize, PATCOPY);
       WORD glyph = 0;
       if (!MapToGlyph(context, units + i, special, &shapeCache, &glyph)) continue;

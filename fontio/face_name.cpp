@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "fontio/font_image.h"
+#include "fontio/font_container.h"
 
 namespace {
 
@@ -54,13 +54,11 @@ bool FindDirectory(ByteView image, uint32_t faceIndex, uint64_t* directory) {
   *directory = 0;
   if (IsFontSignature(image, "ttcf")) {
     uint32_t version = 0;
-    uint32_t fontOffset = 0;
     if (!ReadU32(image, 4, &version) || (version != 0x00010000 && version != 0x00020000)) return false;
-    if (!ReadU32(image, 12 + 4 * uint64_t{faceIndex}, &fontOffset)) return false;
-    *directory = fontOffset;
-  } else if (faceIndex != 0) {
-    return false;
   }
+  uint32_t fontOffset = 0;
+  if (!FaceDirectoryOffset(image, faceIndex, &fontOffset)) return false;
+  *directory = fontOffset;
   uint32_t sfntVersion = 0;
   return ReadU32(image, *directory, &sfntVersion) && IsSfntVersion(sfntVersion);
 }

@@ -1,40 +1,55 @@
-#include "fontio/font_image.h"
+#include "fontio/font_container.h"
+
+#include "fontio/unicode_text.h"
 
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Compares two zero-terminated texts, ignoring the case of A to Z only.
-bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
-  for (; *a != '\0' || *b != '\0'; ++a, ++b) {
-    if (AsciiLower(*a) != AsciiLower(*b)) return false;
-  }
-  return true;
-}
-
-FontContainer DetectCollection(ByteView file, CollectionRule rule) {
+ContainerRefusal CheckCollection(ByteView file, CollectionRule rule) {
   uint32_t version = 0;
   uint32_t firstFont = 0;
   uint32_t firstVersion = 0;
-  if (!ReadU32(file, 4, &version) || (version != 0x00010000 && version != 0x00020000)) {
-    return FontContainer::Refused;
-  }
+  if (!ReadU32(file, 4, &version)) return ContainerRefusal::kTooShort;
+  if (version != 0x00010000 && version != 0x00020000) return ContainerRefusal::kCollectionVersion;
   // The first font must be TrueType-flavoured (or, for the command line, any
   // sfnt flavour); the font count is not looked at.
-  if (!ReadU32(file, 12, &firstFont) || !ReadU32(file, firstFont, &firstVersion)) {
-    return FontContainer::Refused;
-  }
+  if (!ReadU32(file, 12, &firstFont)) return ContainerRefusal::kTooShort;
+  if (!ReadU32(file, firstFont, &firstVersion)) return ContainerRefusal::kCollectionFirstFont;
   const bool accepted = rule == CollectionRule::AnyOutlines ? IsSfntVersion(firstVersion)
                                                             : firstVersion == kTrueTypeVersion;
-  if (!accepted) return FontContainer::Refused;
-  return FontContainer::Collection;
+  return accepted ? ContainerRefusal::kNone : ContainerRefusal::kCollectionFirstFont;
 }
 
 // WOFF and WOFF2 accept a TrueType or CFF flavour; collection flavours are refused.
-FontContainer DetectWebFont(ByteView file, FontContainer container) {
+ContainerRefusal CheckWebFont(ByteView file) {
   uint32_t flavor = 0;
-  if (!ReadU32(file, 4, &flavor) || !IsSfntVersion(flavor)) return FontContainer::Refused;
-  return container;
+  if (!ReadU32(file, 4, &flavor)) return ContainerRefusal::kTooShort;
+  return IsSfntVersion(flavor) ? ContainerRefusal::kNone : ContainerRefusal::kWebFontFlavour;
+}
+
+// The container, or Refused with the reason in `*refusal`.
+FontContainer Detect(ByteView file, CollectionRule rule, ContainerRefusal* refusal) {
+  *refusal = ContainerRefusal::kNone;
+  if (file.size < 4) {
+    *refusal = ContainerRefusal::kTooShort;
+    return FontContainer::Refused;
+  }
+  FontContainer container = FontContainer::Refused;
+  if (IsFontSignature(file, "ttcf")) {
+    container = FontContainer::Collection;
+    *refusal = CheckCollection(file, rule);
+  } else if (IsFontSignature(file, "wOFF")) {
+    container = FontContainer::Woff;
+    *refusal = CheckWebFont(file);
+  } else if (IsFontSignature(file, "wOF2")) {
+    container = FontContainer::Woff2;
+    *refusal = CheckWebFont(file);
+  } else {
+    uint32_t version = 0;
+    ReadU32(file, 0, &version);
+    container = FontContainer::Sfnt;
+    if (!IsSfntVersion(version)) *refusal = ContainerRefusal::kUnknownSignature;
+  }
+  return *refusal == ContainerRefusal::kNone ? container : FontContainer::Refused;
 }
 
 }  // namespace
@@ -47,14 +62,25 @@ bool IsFontSignature(ByteView file, const char* signature) {
   return EqualsIgnoringAsciiCase(text, signature);
 }
 
-FontContainer DetectFontContainer(ByteView file, CollectionRule rule) {
-  if (file.size < 4) return FontContainer::Refused;
-  if (IsFontSignature(file, "ttcf")) return DetectCollection(file, rule);
-  if (IsFontSignature(file, "wOFF")) return DetectWebFont(file, FontContainer::Woff);
-  if (IsFontSignature(file, "wOF2")) return DetectWebFont(file, FontContainer::Woff2);
-  uint32_t version = 0;
-  ReadU32(file, 0, &version);
-  return IsSfntVersion(version) ? FontContainer::Sfnt : FontContainer::Refused;
+FontContainer DetectFontContainer(ByteView file, CollectionRule rule, ContainerRefusal* refusal) {
+  ContainerRefusal why = ContainerRefusal::kNone;
+  const FontContainer container = Detect(file, rule, &why);
+  if (refusal != nullptr) *refusal = why;
+  return container;
+}
+
+const char* ContainerName(FontContainer container, ByteView file) {
+  switch (container) {
+    case FontContainer::Collection: return "ttc";
+    case FontContainer::Woff: return "woff";
+    case FontContainer::Woff2: return "woff2";
+    case FontContainer::Sfnt: {
+      uint32_t version = 0;
+      ReadU32(file, 0, &version);
+      return version == kCffVersion ? "otf" : "ttf";
+    }
+    default: return "";
+  }
 }
 
 uint32_t CountFaces(ByteView image) {
@@ -64,4 +90,12 @@ uint32_t CountFaces(ByteView image) {
   // The limit NormalizeCollectionHeader applies before FreeType opens a face.
   if (count > image.size / 32) return 1;
   return count;
+}
+
+bool FaceDirectoryOffset(ByteView image, uint32_t faceIndex, uint32_t* offset) {
+  *offset = 0;
+  if (!IsFontSignature(image, "ttcf")) return faceIndex == 0;
+  if (ReadU32(image, 12 + 4 * uint64_t{faceIndex}, offset)) return true;
+  *offset = 0;
+  return false;
 }

@@ -3,16 +3,13 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "fontio/unicode_text.h"
+
 namespace {
 
 template <typename Char>
 bool IsDigit(Char c) {
   return c >= '0' && c <= '9';
-}
-
-template <typename Char>
-Char LowerAscii(Char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
 }
 
 template <typename Char>

@@ -20,38 +20,56 @@ bool MakeWoffImage(ByteView woff, FontImage* image) {
 
 }  // namespace
 
-bool MakeFontImage(FontBytes fileBytes, FontImage* image, CollectionRule rule) {
+bool MakeFontImage(FontBytes fileBytes, FontImage* image, CollectionRule rule,
+                   ContainerRefusal* refusal) {
+  ContainerRefusal ignored = ContainerRefusal::kNone;
+  ContainerRefusal& why = refusal != nullptr ? *refusal : ignored;
   image->bytes.clear();
-  if (fileBytes.size() > 0x7FFFFFFFu) return false;  // the image length is a signed 32-bit count
+  if (fileBytes.size() > 0x7FFFFFFFu) {  // the image length is a signed 32-bit count
+    why = ContainerRefusal::kFileTooLarge;
+    return false;
+  }
   const ByteView file{fileBytes.data(), fileBytes.size()};
   try {
-    switch (DetectFontContainer(file, rule)) {
+    const FontContainer container = DetectFontContainer(file, rule, &why);
+    switch (container) {
       case FontContainer::Sfnt:
       case FontContainer::Collection:
         image->bytes = std::move(fileBytes);
         return true;
       case FontContainer::Woff:
       case FontContainer::Woff2:
-        return ConvertWebFont(file, DetectFontContainer(file, rule), image);
+        return ConvertWebFont(file, container, image, &why);
       case FontContainer::Refused:
         break;
     }
   } catch (const std::bad_alloc&) {
     image->bytes.clear();
+    why = ContainerRefusal::kNoMemory;
   }
   return false;
 }
 
-bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image) {
+bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
+                    ContainerRefusal* refusal) {
+  ContainerRefusal ignored = ContainerRefusal::kNone;
+  ContainerRefusal& why = refusal != nullptr ? *refusal : ignored;
+  why = ContainerRefusal::kNone;
   image->bytes.clear();
   try {
-    if (container == FontContainer::Woff) return MakeWoffImage(file, image);
+    if (container == FontContainer::Woff) {
+      if (MakeWoffImage(file, image)) return true;
+      why = ContainerRefusal::kConvertedTooLarge;
+      return false;
+    }
     if (container == FontContainer::Woff2) {
       image->bytes = ConvertWoff2File(file);
       return true;
     }
+    why = ContainerRefusal::kNotWebFont;
   } catch (const std::bad_alloc&) {
     image->bytes.clear();
+    why = ContainerRefusal::kNoMemory;
   }
   return false;
 }

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "fontio/font_image.h"
+#include "fontio/font_container.h"
 
 namespace {
 
@@ -135,9 +135,9 @@ bool ListDirectories(ByteView image, std::vector<uint64_t>* directories) {
   std::unordered_set<uint32_t> seen;
   // An offset that lies outside the image ends the loop, so it runs at most
   // image.size / 4 times.
-  for (uint64_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < count; ++i) {
     uint32_t directory = 0;
-    if (!ReadU32(image, 12 + 4 * i, &directory)) return false;
+    if (!FaceDirectoryOffset(image, i, &directory)) return false;
     if (seen.insert(directory).second) directories->push_back(directory);
   }
   return true;
@@ -222,16 +222,12 @@ void PrepareImageForMeasuring(MutableByteView image) {
 }
 
 bool FindBrokenNeededTable(ByteView image, uint32_t faceIndex, char tag[5]) {
-  uint32_t directory = 0;
   if (IsFontSignature(image, "ttcf")) {
     uint32_t count = 0;
-    if (!ReadU32(image, 8, &count) || faceIndex >= count ||
-        !ReadU32(image, 12 + 4 * uint64_t{faceIndex}, &directory)) {
-      return false;
-    }
-  } else if (faceIndex != 0) {
-    return false;
+    if (!ReadU32(image, 8, &count) || faceIndex >= count) return false;
   }
+  uint32_t directory = 0;
+  if (!FaceDirectoryOffset(image, faceIndex, &directory)) return false;
   uint16_t numTables = 0;
   if (!ReadU16(image, uint64_t{directory} + 4, &numTables)) return false;
   for (uint64_t k = 0; k < numTables; ++k) {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "fontio/big_endian_reader.h"
-#include "fontio/font_image.h"
+#include "fontio/font_bytes.h"
 
 // The largest WOFF2 image: the decoder's default output limit (30 MiB).
 constexpr uint32_t kWoff2MaxImageSize = 31457280;

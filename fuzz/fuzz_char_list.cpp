@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/char_list.h"
-#include "coverage/utf8.h"
+#include "fontio/unicode_text.h"
 
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

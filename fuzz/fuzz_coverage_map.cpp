@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/render_svg_map.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 #include "fuzz/fuzz_measuring.h"

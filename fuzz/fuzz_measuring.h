@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "coverage/glyph_presence.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 
@@ -13,7 +13,7 @@
 // `largestImage` (WOFF files say how large up front) are skipped: they only
 // cost time.
 inline MeasuringContext* OpenFuzzedFont(const uint8_t* data, size_t size, size_t largestImage,
-                                        FontImage* image) {
+                                        FontImage* image, const StopToken* stop = nullptr) {
   uint32_t total = 0;
   const ByteView file{data, size};
   if (DetectFontContainer(file) == FontContainer::Woff && ReadU32(file, 16, &total) &&
@@ -25,7 +25,6 @@ inline MeasuringContext* OpenFuzzedFont(const uint8_t* data, size_t size, size_t
   }
   FaceName name;
   if (!ReadFaceName(ImageBytes(*image), &name)) return nullptr;
-  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(*image), name);
-  JobActive.store(1);
+  MeasuringContext* context = OpenMeasuringContext(ImageBytes(*image), name, stop);
   return context;
 }

@@ -10,7 +10,7 @@
 
 #include "coverage/character_sets.h"
 #include "coverage/glyph_presence.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 #include "fuzz/fuzz_measuring.h"
@@ -41,16 +41,16 @@ uint32_t CharacterCount(const char16_t* text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FontImage image;
-  MeasuringContext* context = OpenFuzzedFont(data, size, kLargestImage, &image);
+  StopToken stop;
+  MeasuringContext* context = OpenFuzzedFont(data, size, kLargestImage, &image, &stop);
   if (context == nullptr) return 0;
   for (const Chunk& chunk : kChunks) {
     const char16_t* text = kCharacterSets[chunk.set].chunks[chunk.chunk];
     if (CountPresentGlyphs(context, text) > CharacterCount(text)) std::abort();
   }
-  // A cleared flag makes every count 0 at once.
-  JobActive.store(0);
+  // A requested stop makes every count 0 at once.
+  RequestStop(&stop);
   if (CountPresentGlyphs(context, kCharacterSets[LatinLetters].chunks[0]) != 0) std::abort();
-  JobActive.store(1);
   CloseMeasuringContext(context);
   return 0;
 }

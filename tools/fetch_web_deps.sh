@@ -34,7 +34,7 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 # The stamp names the source packages and the compiler the libraries came from.
 stamp=$(cat "$src/zlib/.unpacked" "$src/libpng1.6/.unpacked" "$src/freetype/.unpacked"
-        emcc --version | head -n 1)
+        emcc --version | sed -n 1p)  # sed reads it all: no broken pipe
 if [[ -f "$install/.built" && "$(cat "$install/.built")" == "$stamp" ]]; then
   echo "fetch_web_deps: libraries already built in $install"
   exit 0

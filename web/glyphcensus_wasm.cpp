@@ -1,10 +1,12 @@
-// The WebAssembly module of the browser page: the command's own measuring and
-// writers, called from the worker (web/worker.js) with a C interface.
+// The WebAssembly module of the browser page: the core's entry point for front
+// ends (coverage/measure_font.h) and the command's writers, called from the
+// worker (web/worker.js) with a C interface.
 //
-// The worker writes each dropped file into the module's in-memory file system
-// and passes its path there and the name to show. Results are the command's
-// JSON objects (`--format jsonl --missing`), written to stdout line by line,
-// which the worker collects; the coverage map is the command's SVG file.
+// The worker copies a file's bytes into the module's memory for each call
+// (measuring readies the image in place) and passes the name to show.
+// Results are the command's JSON objects (`--format jsonl --missing`),
+// written to stdout line by line, which the worker collects; the coverage
+// map is the command's SVG.
 #include <emscripten/emscripten.h>
 
 #include <memory>
@@ -12,34 +14,23 @@
 #include <vector>
 
 #include "cli/char_list.h"
-#include "cli/measure_file.h"
 #include "cli/output_writer.h"
+#include "cli/render_svg_map.h"
+#include "coverage/measure_font.h"
+#include "coverage/report_lines.h"
 
 namespace {
 
-// Loads the file as the command does, shown under `name`.
-void Load(const char* path, const char* name, const MeasureRequest& request, LoadedFile* loaded) {
-  LoadFontFile(path, request, loaded);
-  loaded->file.path = name;
-  loaded->leftOut.path = name;
-}
-
-// The face results of a loaded file in the command's order: each face, one
-// listed again sharing the result of its first listing, then the note on
-// faces left out; or the file's error alone.
-std::vector<FaceResult> MeasureLoaded(const LoadedFile& loaded, const MeasureRequest& request) {
-  std::vector<FaceResult> results;
-  if (loaded.faces.empty()) return {loaded.file};
-  for (size_t k = 0; k < loaded.faces.size(); ++k) {
-    if (loaded.sameAs[k] == k) {
-      results.push_back(MeasureLoadedFace(loaded, loaded.faces[k], request));
-    } else {
-      results.push_back(results[loaded.sameAs[k]]);
-      results.back().faceIndex = loaded.faces[k];
-    }
+FontRequest RequestForFace(int face) {
+  FontRequest request;
+  request.sets = BuiltInSets();
+  request.listMissing = true;
+  request.program = "glyphcensus";  // the reasons read as the command's
+  if (face >= 0) {
+    request.faceGiven = true;
+    request.face = static_cast<uint32_t>(face);
   }
-  if (loaded.facesLeftOut) results.push_back(loaded.leftOut);
-  return results;
+  return request;
 }
 
 // Writes the results as JSON lines (the command's --format jsonl).
@@ -53,66 +44,74 @@ void WriteJsonLines(const std::vector<FaceResult>& results) {
   writer->End();
 }
 
-MeasureRequest RequestForFace(int face) {
-  MeasureRequest request;
-  request.sets = BuiltInSets();
-  request.listMissing = true;
-  if (face >= 0) {
-    request.faceGiven = true;
-    request.face = static_cast<uint32_t>(face);
+// The SVG of the last map drawn.
+std::string lastMap;
+
+// Draws the coverage map of a measured face with its open context, as
+// `glyphcensus --map` does.
+void DrawMap(ByteView image, MeasuringContext* context, FaceResult* face) {
+  MapInput input;
+  input.familyName = FormatNameLine(face->familyName);
+  for (const MeasuredSet& set : face->sets) input.reportLines.push_back(FormatSetLine(set));
+  input.image = image;
+  input.faceIndex = face->faceIndex;
+  input.context = context;
+  if (!WriteCoverageMapSvg(input, &lastMap)) {
+    face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
   }
-  return request;
 }
 
 }  // namespace
 
 extern "C" {
 
-// Measures every face of the font file at `path` with the fifteen sets,
-// missing characters listed, and writes one JSON line per face result.
-EMSCRIPTEN_KEEPALIVE void gc_measure(const char* path, const char* name) {
-  const MeasureRequest request = RequestForFace(-1);
-  LoadedFile loaded;
-  Load(path, name, request, &loaded);
-  WriteJsonLines(MeasureLoaded(loaded, request));
+// Measures every face of the font file `bytes` with the fifteen sets, missing
+// characters listed, and writes one JSON line per face result. The bytes are
+// changed (readied for measuring).
+EMSCRIPTEN_KEEPALIVE void gc_measure(uint8_t* bytes, size_t size, const char* name) {
+  WriteJsonLines(MeasureFontFile(MutableByteView{bytes, size}, name, RequestForFace(-1)));
 }
 
-// Writes the coverage map of face `face` of the font file at `path` to
-// `svgPath`, as `glyphcensus --face F --map svgPath` does. Returns why it
-// could not ("" when the map was written); the text lives until the next call.
-EMSCRIPTEN_KEEPALIVE const char* gc_map(const char* path, const char* name, int face,
-                                        const char* svgPath) {
+// Measures face `face` of the font file `bytes` and draws its coverage map,
+// which gc_map_svg then gives. Returns why it could not ("" when it did); the
+// text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* gc_map(uint8_t* bytes, size_t size, const char* name, int face) {
   static std::string failure;
-  MeasureRequest request = RequestForFace(face);
-  request.mapFile = svgPath;
-  LoadedFile loaded;
-  Load(path, name, request, &loaded);
-  const std::vector<FaceResult> results = MeasureLoaded(loaded, request);
-  const FaceResult& result = results.front();
+  lastMap.clear();
+  const FontRequest request = RequestForFace(face);
+  PreparedFont font;
+  if (!PrepareFont(MutableByteView{bytes, size}, name, request, &font)) {
+    failure = font.file.error;
+    return failure.c_str();
+  }
+  const FaceResult result = MeasurePreparedFace(font, font.faces.front(), request, DrawMap);
+  ReleasePreparedFont(&font);
   failure = !Measured(result) ? result.error : result.mapError;
   return failure.c_str();
 }
 
-// Measures face `face` against the distinct characters of `text` (UTF-8), by
-// the rule of --chars, as one set named "text", and writes its JSON line.
-// Returns false when the text is not valid UTF-8.
-EMSCRIPTEN_KEEPALIVE int gc_chars(const char* path, const char* name, int face,
+// The SVG text of the map gc_map drew last.
+EMSCRIPTEN_KEEPALIVE const char* gc_map_svg() { return lastMap.c_str(); }
+
+// Measures face `face` of the font file `bytes` against the distinct
+// characters of `text` (UTF-8), by the rule of --chars, as one set named
+// "text", and writes its JSON line. Returns false when the text is not valid
+// UTF-8.
+EMSCRIPTEN_KEEPALIVE int gc_chars(uint8_t* bytes, size_t size, const char* name, int face,
                                   const char* text) {
   std::vector<char32_t> characters;
   std::string error;
-  const std::string bytes = text;
-  if (!ParseCharList(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &characters,
+  const std::string utf8 = text;
+  if (!ParseCharList(reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size(), &characters,
                      &error)) {
     return 0;
   }
   OwnedCharacterSet owned;
   MakeOwnedCharacterSet(u"text", characters, &owned);
   const CharacterSet view = ViewOf(owned);
-  MeasureRequest request = RequestForFace(face);
+  FontRequest request = RequestForFace(face);
   request.sets = {SetToMeasure{"text", &view}};
-  LoadedFile loaded;
-  Load(path, name, request, &loaded);
-  WriteJsonLines(MeasureLoaded(loaded, request));
+  WriteJsonLines(MeasureFontFile(MutableByteView{bytes, size}, name, request));
   return 1;
 }
 

@@ -2,23 +2,22 @@
 // module (glyphcensus.js, glyphcensus.wasm), which runs the command's own
 // measuring and writers. The messages are described in WEB_PROTOCOL.md.
 //
-// Each file's bytes stay in the module's in-memory file system, under
-// /fonts/<fileId>, until the page sends "forget": the map and the manuscript
-// check measure the file again from there.
+// Each file's bytes stay here until the page sends "forget": the map and the
+// manuscript check measure the file again from them. Every call gets its own
+// copy in the module's memory, as measuring readies the image in place.
 'use strict';
 
 let printed = [];     // the module's stdout lines since the last call
 let moduleReady = false;
 let moduleFailure = null;  // why the module stopped, once it has
 const waiting = [];   // messages that came before the module was ready
-const names = new Map();   // fileId -> the name the page shows
+const held = new Map();    // fileId -> {name, bytes (Uint8Array)}
 
 var Module = {
   print: (line) => printed.push(line),
   printErr: () => {},  // the command's diagnostics repeat what the results say
   locateFile: (name) => name,
   onRuntimeInitialized: () => {
-    Module.FS.mkdir('/fonts');
     moduleReady = true;
     self.postMessage({type: 'ready'});
     while (waiting.length > 0) handle(waiting.shift());
@@ -29,8 +28,17 @@ var Module = {
 };
 importScripts('glyphcensus.js');
 
-function fontPath(fileId) {
-  return '/fonts/' + fileId;
+// Runs `call(pointer, size)` on a copy of the file's bytes in the module's
+// memory, freed afterwards.
+function withBytes(bytes, call) {
+  const pointer = Module._malloc(Math.max(bytes.length, 1));
+  if (pointer === 0) throw new Error('out of memory for a file of ' + bytes.length + ' bytes');
+  try {
+    Module.HEAPU8.set(bytes, pointer);
+    return call(pointer, bytes.length);
+  } finally {
+    Module._free(pointer);
+  }
 }
 
 // Runs one call of the module and returns what it printed, parsed: the JSON
@@ -44,45 +52,46 @@ function callForLines(name, argTypes, args) {
 }
 
 function measure(message) {
-  const path = fontPath(message.fileId);
-  names.set(message.fileId, message.name);
-  Module.FS.writeFile(path, new Uint8Array(message.bytes));
+  const file = {name: message.name, bytes: new Uint8Array(message.bytes)};
+  held.set(message.fileId, file);
   self.postMessage({type: 'started', fileId: message.fileId});
-  const {objects} = callForLines('gc_measure', ['string', 'string'], [path, message.name]);
+  const {objects} = withBytes(file.bytes, (pointer, size) =>
+    callForLines('gc_measure', ['number', 'number', 'string'], [pointer, size, file.name]));
   self.postMessage({type: 'result', fileId: message.fileId, faces: objects});
 }
 
-// Whether the file's bytes are still here; if not, the reply says so.
+// The file's bytes and name if they are still here; if not, the reply says so.
 function stillHeld(message, reply) {
-  if (names.has(message.fileId)) return true;
+  const file = held.get(message.fileId);
+  if (file !== undefined) return file;
   reply.error = 'the file is no longer held (measure it again)';
   self.postMessage(reply);
-  return false;
+  return null;
 }
 
 function drawMap(message) {
   const reply = {type: 'map', fileId: message.fileId, face: message.face};
-  if (!stillHeld(message, reply)) return;
-  const svgPath = '/map.svg';
-  const failure = Module.ccall('gc_map', 'string', ['string', 'string', 'number', 'string'],
-                               [fontPath(message.fileId), names.get(message.fileId),
-                                message.face, svgPath]);
+  const file = stillHeld(message, reply);
+  if (file === null) return;
+  const failure = withBytes(file.bytes, (pointer, size) =>
+    Module.ccall('gc_map', 'string', ['number', 'number', 'string', 'number'],
+                 [pointer, size, file.name, message.face]));
   printed = [];
   if (failure !== '') {
     reply.error = failure;
   } else {
-    reply.svg = Module.FS.readFile(svgPath, {encoding: 'utf8'});
-    Module.FS.unlink(svgPath);
+    reply.svg = Module.ccall('gc_map_svg', 'string', [], []);
   }
   self.postMessage(reply);
 }
 
 function checkManuscript(message) {
   const reply = {type: 'chars', fileId: message.fileId, face: message.face};
-  if (!stillHeld(message, reply)) return;
-  const {objects} = callForLines('gc_chars', ['string', 'string', 'number', 'string'],
-                                 [fontPath(message.fileId), names.get(message.fileId),
-                                  message.face, message.text]);
+  const file = stillHeld(message, reply);
+  if (file === null) return;
+  const {objects} = withBytes(file.bytes, (pointer, size) =>
+    callForLines('gc_chars', ['number', 'number', 'string', 'number', 'string'],
+                 [pointer, size, file.name, message.face, message.text]));
   const face = objects[0];
   if (face === undefined || face.error) {
     reply.error = face === undefined ? 'the text cannot be read' : face.error;
@@ -93,8 +102,7 @@ function checkManuscript(message) {
 }
 
 function forget(message) {
-  if (!names.delete(message.fileId)) return;
-  Module.FS.unlink(fontPath(message.fileId));
+  held.delete(message.fileId);
 }
 
 const handlers = {measure, map: drawMap, chars: checkManuscript, forget};

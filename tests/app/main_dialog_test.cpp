@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "resources/resource_ids.h"
 #include "tests/app/test_folder.h"
 

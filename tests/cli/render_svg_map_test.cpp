@@ -42,7 +42,7 @@ std::string MapOf(const std::string& font, const std::string& family) {
   FontImage image = LoadImage(font);
   FaceName name;
   if (!ReadFaceName(ImageBytes(image), &name)) return "";
-  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+  MeasuringContext* context = OpenMeasuringContext(ImageBytes(image), name);
   if (context == nullptr) return "";
   MapInput input;
   input.familyName = family;

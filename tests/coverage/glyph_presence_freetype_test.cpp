@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "coverage/character_sets.h"
-#include "coverage/coverage_report.h"
+#include "app/coverage_report.h"
 #include "coverage/glyph_presence.h"
 #include "coverage/glyph_presence_freetype.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "coverage/missing_characters.h"
-#include "coverage/report_output.h"
-#include "coverage/report_output_console.h"
+#include "app/report_output.h"
+#include "tests/app/report_recorder.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 
@@ -35,10 +35,10 @@ std::string TestFont(const char* name) { return std::string(GLYPHCENSUS_TEST_DAT
 // One font, opened as the report opens it.
 class Measured {
  public:
-  explicit Measured(const std::string& path) {
+  explicit Measured(const std::string& path, const StopToken* stop = nullptr) {
     if (!MakeFontImage(ReadFile(path), &image_)) return;
     if (!ReadFaceName(ImageBytes(image_), &name_)) return;
-    context_ = OpenMeasuringContext(nullptr, ImageBytes(image_), name_);
+    context_ = OpenMeasuringContext(ImageBytes(image_), name_, stop);
   }
   ~Measured() { CloseMeasuringContext(context_); }
   MeasuringContext* context() const { return context_; }
@@ -53,9 +53,9 @@ class Measured {
 std::u16string Report(const std::string& path) {
   FontImage image;
   if (!MakeFontImage(ReadFile(path), &image)) return u"(refused)";
-  ConsoleReport report;
-  ConsoleProgress progress;  // not a terminal: no captions shown
-  WriteCoverageReport(&progress, &report, ImageBytes(image));
+  RecordedReport report;
+  RecordedCaptions captions;
+  WriteCoverageReport(ReportTarget{&captions, &report, nullptr}, ImageBytes(image));
   return report.text;
 }
 
@@ -72,9 +72,7 @@ std::vector<std::u16string> MissingLists(const std::string& path) {
 
 class FreeTypePresenceTest : public ::testing::Test {
  protected:
-  void SetUp() override { JobActive.store(1); }
   void TearDown() override {
-    JobActive.store(1);
     SetFreeTypeInkShortcut(true);
   }
 };
@@ -111,12 +109,13 @@ TEST_F(FreeTypePresenceTest, SupplementaryCharactersCountOnce) {
   EXPECT_EQ(font.Count(lowFirst), 0u) << "reversed halves are two unpaired surrogates";
 }
 
-TEST_F(FreeTypePresenceTest, InactiveFlagCountsNothing) {
-  Measured font(TestFont("glyphtest_edges.ttf"));
+TEST_F(FreeTypePresenceTest, RequestedStopCountsNothing) {
+  StopToken stop;
+  Measured font(TestFont("glyphtest_edges.ttf"), &stop);
   ASSERT_NE(font.context(), nullptr);
-  JobActive.store(0);
+  RequestStop(&stop);
   EXPECT_EQ(font.Count(u"AGI"), 0u);
-  JobActive.store(1);
+  ClearStop(&stop);
   EXPECT_EQ(font.Count(u"AGI"), 3u);
 }
 
@@ -139,8 +138,8 @@ TEST_F(FreeTypePresenceTest, FailedOpenLeavesTheNameLineAlone) {
   // An sfnt header without tables: the name reader takes it, FreeType does not.
   std::vector<uint8_t> bytes(12, 0);
   bytes[1] = 1;
-  ConsoleReport report;
-  WriteCoverageReport(nullptr, &report, MutableByteView{bytes.data(), bytes.size()});
+  RecordedReport report;
+  WriteCoverageReport(ReportTarget{nullptr, &report, nullptr}, MutableByteView{bytes.data(), bytes.size()});
   EXPECT_EQ(report.text, u"\r\n");
 }
 
@@ -191,27 +190,6 @@ TEST_F(FreeTypePresenceTest, ShortcutGivesTheSameVerdicts) {
     const std::vector<std::u16string> drawn = MissingLists(path);
     EXPECT_EQ(quick, drawn) << path;
   }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ConsoleOutputTest, Utf8Conversion) {
-  EXPECT_EQ(Utf16ToUtf8(u"英字：全52"), "英字：全52");
-  EXPECT_EQ(Utf16ToUtf8(u"\U00020B9F"), "\xF0\xA0\xAE\x9F");
-  const char16_t unpaired[] = {u'a', 0xD842, u'b', 0xDF9F, 0};
-  EXPECT_EQ(Utf16ToUtf8(unpaired), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
-}
-
-TEST(ConsoleOutputTest, TextGathersAndCaptionsStayOffTheTerminalWhenNotOne) {
-  ConsoleReport report;
-  ConsoleProgress progress;  // stderr is not a terminal
-  WriteResultText(&report, u"IPAゴシック");
-  WriteResultText(&report, u"\r\n");
-  WriteCaption(&progress, u"ASCII文字読み込み中...");
-  EXPECT_EQ(report.text, u"IPAゴシック\r\n");
-  EXPECT_FALSE(progress.lineShown);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "coverage/character_sets.h"
 #include "coverage/glyph_presence.h"
 #include "coverage/glyph_presence_freetype.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "coverage/missing_characters.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
@@ -39,7 +39,7 @@ std::vector<SetResult> Measure(const std::string& path, UnhintedJudging mode) {
       !ReadFaceName(ImageBytes(image), &name)) {
     return results;
   }
-  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+  MeasuringContext* context = OpenMeasuringContext(ImageBytes(image), name);
   if (context == nullptr) return results;
   for (int set = 0; set < kCharacterSetCount; ++set) {
     SetResult result;
@@ -58,7 +58,6 @@ std::string TestFont(const char* name) { return std::string(GLYPHCENSUS_TEST_DAT
 
 class UnhintedShortcutTest : public ::testing::Test {
  protected:
-  void SetUp() override { JobActive.store(1); }
   void TearDown() override { SetFreeTypeUnhintedJudging(UnhintedJudging::kWhenHintingIsDear); }
 };
 
@@ -101,7 +100,7 @@ TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
         !ReadFaceName(ImageBytes(image), &name)) {
       return uint32_t{0};
     }
-    MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+    MeasuringContext* context = OpenMeasuringContext(ImageBytes(image), name);
     if (context == nullptr) return uint32_t{0};
     for (int set = 0; set < kCharacterSetCount; ++set) {
       for (int32_t chunk = 0; chunk < kCharacterSets[set].chunkCount; ++chunk) {

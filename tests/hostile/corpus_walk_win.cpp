@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "coverage/job_active.h"
-#include "fontio/font_job.h"
+#include "coverage/stop_token.h"
+#include "app/font_job.h"
 
 namespace {
 

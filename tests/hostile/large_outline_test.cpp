@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "coverage/glyph_presence.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 
@@ -26,9 +26,8 @@ int CountDrawn(const std::string& path, const char16_t* text) {
   FontImage image;
   FaceName name;
   if (bytes.empty() || !MakeFontImage(bytes, &image) || !ReadFaceName(ImageBytes(image), &name)) return -1;
-  MeasuringContext* context = OpenMeasuringContext(nullptr, ImageBytes(image), name);
+  MeasuringContext* context = OpenMeasuringContext(ImageBytes(image), name);
   if (context == nullptr) return -1;
-  JobActive.store(1);
   const int count = static_cast<int>(CountPresentGlyphs(context, text));
   CloseMeasuringContext(context);
   return count;

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "coverage/character_sets.h"
-#include "coverage/coverage_report.h"
-#include "coverage/job_active.h"
-#include "fontio/font_job.h"
+#include "app/coverage_report.h"
+#include "coverage/stop_token.h"
+#include "app/font_job.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

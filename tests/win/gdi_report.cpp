@@ -14,8 +14,8 @@
 #include <cstring>
 #include <string>
 
-#include "coverage/job_active.h"
-#include "fontio/font_job.h"
+#include "coverage/stop_token.h"
+#include "app/font_job.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

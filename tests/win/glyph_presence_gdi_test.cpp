@@ -9,7 +9,7 @@
 
 #include "coverage/glyph_presence.h"
 #include "coverage/glyph_presence_gdi.h"
-#include "coverage/job_active.h"
+#include "coverage/stop_token.h"
 #include "fontio/face_name.h"
 #include "tests/win/win_test_support.h"
 

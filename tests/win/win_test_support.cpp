@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "fontio/font_job.h"
+#include "app/font_job.h"
 
 bool IsWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

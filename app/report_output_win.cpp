@@ -1,7 +1,7 @@
 // Where the report goes in the Windows program: the result box (a read-only
 // multi-line edit control) and the dialog's caption. Both calls are synchronous
 // calls into the dialog thread.
-#include "coverage/report_output.h"
+#include "app/report_output.h"
 
 #include <windows.h>
 

@@ -1,13 +1,12 @@
 // The worker thread of the Windows program: one font file read, recognised,
 // converted and measured into the result box.
-#include "fontio/font_job.h"
+#include "app/font_job.h"
 
 #include <new>
 #include <utility>
 #include <vector>
 
-#include "coverage/coverage_report.h"
-#include "coverage/job_active.h"
+#include "app/coverage_report.h"
 #include "fontio/font_image.h"
 
 namespace {
@@ -83,13 +82,13 @@ DWORD WINAPI RunFontJob(LPVOID fontJob) {
   if (!made) return 0;  // refused: no message, the previous report stays
 
   SetWindowTextW(job.resultBox, L"");
-  WriteCoverageReport(job.dialog, job.resultBox, ImageBytes(image));
+  WriteCoverageReport(ReportTarget{job.dialog, job.resultBox, job.stop}, ImageBytes(image));
   image = FontImage();  // freed as soon as the report returns
 
-  if (JobActive.load() != 1) return 0;
+  if (StopRequested(job.stop)) return 0;
   SendMessageW(job.resultBox, EM_LINESCROLL, 0, -20);
   SendMessageW(job.resultBox, EM_SETSEL, 0, 0);
-  if (JobActive.load() != 1) return 0;
+  if (StopRequested(job.stop)) return 0;
   SendMessageW(job.dialog, WM_JOB_DONE, 0, 0);
   return 0;
 }

@@ -1,11 +1,12 @@
 #pragma once
-// What glyphcensus knows of one face after measuring it: the record every
-// output format renders.
+// What is known of one face after measuring it: the record the entry point
+// (measure_font.h) returns and every output format renders. Plain data.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "coverage/face_measurement.h"
+#include "coverage/measure_reason.h"
 #include "fontio/face_name.h"
 
 struct FaceResult {
@@ -17,7 +18,8 @@ struct FaceResult {
   bool nameRead = false;  // familyName was read from the face's naming table
   FaceName familyName;
   std::vector<MeasuredSet> sets;  // empty unless measured
-  std::string error;      // why the face (or file) could not be measured; empty when it was
+  MeasureFault fault;     // why the face (or file) could not be measured
+  std::string error;      // the same in words; empty when it was measured
   std::string mapPath;    // the coverage map written for the face, if any
   std::string mapError;   // why the coverage map could not be written
 };

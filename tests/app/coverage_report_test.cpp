@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "coverage/character_sets.h"
-#include "coverage/coverage_report.h"
+#include "app/coverage_report.h"
 #include "coverage/glyph_presence.h"
-#include "coverage/job_active.h"
-#include "coverage/report_output.h"
+#include "coverage/report_lines.h"
+#include "coverage/stop_token.h"
+#include "app/report_output.h"
 
 // ---- The fake presence test and the recording output ----------------------
 
@@ -29,7 +30,7 @@ struct Event {
 struct FakeWorld {
   std::vector<Event> events;
   bool openFails = false;
-  // Returns what CountPresentGlyphs gives for a chunk while JobActive is set;
+  // Returns what CountPresentGlyphs gives for a chunk until a stop is requested;
   // by default every character of the chunk is present.
   std::function<uint32_t(int set, int chunk, const char16_t* text)> count;
   // Called inside CountPresentGlyphs before it counts.
@@ -40,6 +41,8 @@ struct FakeWorld {
 
 FakeWorld* world = nullptr;
 int fakeContextToken = 0;
+// The stop token the tests hand to the report, as the dialog hands it its own.
+StopToken reportStop;
 
 uint32_t CharacterCount(const char16_t* text) {
   uint32_t count = 0;
@@ -64,7 +67,8 @@ bool FindChunk(const char16_t* text, int* set, int* chunk) {
 
 }  // namespace
 
-MeasuringContext* OpenMeasuringContext(WindowHandle, MutableByteView, const FaceName&) {
+MeasuringContext* OpenMeasuringContext(MutableByteView, const FaceName&, const StopToken* stop) {
+  EXPECT_EQ(stop, &reportStop);
   world->events.push_back({Event::Open, u""});
   if (world->openFails) return nullptr;
   return reinterpret_cast<MeasuringContext*>(&fakeContextToken);
@@ -77,7 +81,7 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
   EXPECT_TRUE(FindChunk(text, &set, &chunk));
   world->events.push_back({Event::Count, u"", set, chunk});
   if (world->onCount) world->onCount(set, chunk);
-  if (JobActive.load() == 0) return 0;
+  if (StopRequested(&reportStop)) return 0;
   return world->count ? world->count(set, chunk, text) : CharacterCount(text);
 }
 
@@ -87,13 +91,13 @@ void CloseMeasuringContext(MeasuringContext* context) {
 }
 
 void WriteResultText(WindowHandle, const char16_t* text) {
-  EXPECT_NE(JobActive.load(), 0);
+  EXPECT_FALSE(StopRequested(&reportStop));
   world->events.push_back({Event::Text, text});
   if (world->onText) world->onText(text);
 }
 
 void WriteCaption(WindowHandle, const char16_t* text) {
-  EXPECT_NE(JobActive.load(), 0);
+  EXPECT_FALSE(StopRequested(&reportStop));
   world->events.push_back({Event::Caption, text});
 }
 
@@ -109,17 +113,18 @@ std::vector<uint8_t> ReadTestFont(const char* name) {
 class ReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    JobActive.store(1);
+    ClearStop(&reportStop);
     world = &fake;
   }
   void TearDown() override {
     world = nullptr;
-    JobActive.store(1);
+    ClearStop(&reportStop);
   }
 
   void Run(std::vector<uint8_t> bytes) {
     image = std::move(bytes);
-    WriteCoverageReport(nullptr, nullptr, MutableByteView{image.data(), image.size()});
+    WriteCoverageReport(ReportTarget{nullptr, nullptr, &reportStop},
+                        MutableByteView{image.data(), image.size()});
   }
   void RunEdgesFont() {
     std::vector<uint8_t> bytes = ReadTestFont("glyphtest_edges.ttf");
@@ -256,7 +261,7 @@ TEST_F(ReportTest, CaptionsComeInOrderBetweenTheRightLinesAndTests) {
 
 TEST_F(ReportTest, CancelledDuringChunk17OfLevel2) {
   fake.onCount = [](int set, int chunk) {
-    if (set == JisLevel2 && chunk == 16) JobActive.store(0);
+    if (set == JisLevel2 && chunk == 16) RequestStop(&reportStop);
   };
   RunEdgesFont();
   const std::u16string text = Text();
@@ -273,7 +278,7 @@ TEST_F(ReportTest, CancelledDuringChunk17OfLevel2) {
 
 TEST_F(ReportTest, CancelledBetweenALineAndItsEnd) {
   fake.onText = [](const std::u16string& text) {
-    if (text == u"数字：全10") JobActive.store(0);
+    if (text == u"数字：全10") RequestStop(&reportStop);
   };
   RunEdgesFont();
   const std::u16string text = Text();
@@ -283,7 +288,7 @@ TEST_F(ReportTest, CancelledBetweenALineAndItsEnd) {
 }
 
 TEST_F(ReportTest, InactiveOnEntryWritesNothingButOpensAndCloses) {
-  JobActive.store(0);
+  RequestStop(&reportStop);
   RunEdgesFont();
   EXPECT_EQ(CountOf(Event::Text), 0);
   EXPECT_EQ(CountOf(Event::Caption), 0);

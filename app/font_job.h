@@ -3,12 +3,15 @@
 // Windows only.
 #include <windows.h>
 
+#include "coverage/stop_token.h"
+
 // The one record handed to every worker. The dialog owns and writes it; the
 // worker only reads it.
 struct FontJob {
   HWND dialog;         // owner of message boxes, target of captions and WM_JOB_DONE
   HWND resultBox;      // the result box (edit control 1001)
   wchar_t path[260];   // full path of the font file, NUL-terminated
+  const StopToken* stop;  // the dialog's: the worker stops writing and measuring once it is set
 };
 
 // Sent (synchronously) by the worker to FontJob.dialog after a complete report.

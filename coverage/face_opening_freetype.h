@@ -1,0 +1,25 @@
+#pragma once
+// Opening one face of a font image with FreeType, shared by the glyph presence
+// test and the glyph outlines of the coverage map.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdint>
+
+#include "fontio/big_endian_reader.h"
+
+// A FreeType library with one face open in it. Each holds its own library, so
+// that faces open on several threads share nothing.
+struct OpenedFace {
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+};
+
+// Opens face `faceIndex` of the image (0 for an sfnt). FreeType reads the image
+// in place rather than from a copy: the image must outlive the face and stay
+// unchanged while it is open. False for an empty image, one of 2 GiB or more, a
+// face index past 0xFFFF, or a face FreeType cannot open; nothing is then held.
+bool OpenFreeTypeFace(ByteView image, uint32_t faceIndex, OpenedFace* opened);
+
+// Closes the face and its library; either may be null.
+void CloseFreeTypeFace(OpenedFace* opened);

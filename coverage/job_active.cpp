@@ -1,3 +1,0 @@
-#include "coverage/job_active.h"
-
-std::atomic<int32_t> JobActive{1};

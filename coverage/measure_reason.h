@@ -1,0 +1,33 @@
+#pragma once
+// Why a font file or one of its faces was not measured: a reason the core
+// returns next to the result, and its English words.
+#include <cstdint>
+#include <string>
+
+enum class MeasureReason : uint8_t {
+  kMeasured,              // nothing went wrong
+  kFrontEnd,              // the front end's own reason (a file it cannot read); words in the result
+  kNotAFontFile,          // no container the program reads
+  kUnreadCollection,      // a collection of another version, or with another first font
+  kWoffNotConverted,      // a WOFF whose image cannot be made
+  kWoff2NotConverted,     // a WOFF2 whose image cannot be made
+  kNoSuchFace,            // the face asked for is past the file's faces
+  kFacesLeftOut,          // a collection lists more faces than are measured
+  kNotSfntFace,           // the face's table directory is neither TrueType nor OpenType
+  kTableOutsideFile,      // a table the glyph test needs lies outside the file
+  kFaceNotOpened,         // FreeType cannot open the face; only its name was read
+};
+
+// A reason with what its words need.
+struct MeasureFault {
+  MeasureReason reason = MeasureReason::kMeasured;
+  uint32_t face = 0;      // kNoSuchFace: the face asked for; kFacesLeftOut: the first left out
+  uint32_t faceCount = 0; // kNoSuchFace, kFacesLeftOut: the file's faces
+  uint32_t mostFaces = 0; // kFacesLeftOut: the most faces measured
+  std::string table;      // kTableOutsideFile: the table's tag
+};
+
+// The reason in English, as the command prints it, naming the program
+// `program` where the words speak of it ("not a font file glyphcensus reads
+// ..."). Empty for kMeasured and kFrontEnd.
+std::string ReasonWords(const MeasureFault& fault, const std::string& program);

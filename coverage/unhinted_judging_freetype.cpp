@@ -1,0 +1,144 @@
+// The FreeType glyph presence test, stage by stage: judging a glyph from its
+// unhinted outline, for fonts whose hinting moves outlines little.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "coverage/glyph_presence_freetype_stages.h"
+#include "coverage/outline_interior.h"
+
+namespace {
+
+UnhintedJudging unhintedJudging = UnhintedJudging::kWhenHintingIsDear;
+
+// Hinting is the dearest step of loading a glyph: FreeType runs the font's
+// TrueType programs (or its CFF or automatic hinter) for every glyph, three
+// times the work of loading the glyph unhinted. In real fonts it moves outline
+// points by a pixel or so at most, vertically (FreeType keeps the horizontal
+// positions of TrueType points), and the advance by less than a pixel. So a
+// glyph with a point deep inside its ink, well inside the scanned region, has
+// ink there hinted or not; such glyphs are judged from the unhinted outline,
+// the others are loaded hinted and judged as before.
+//
+// Hinting programs could move points anywhere, so the shortcut is taken only
+// for a font whose hinting, tried on a sample of its glyphs, moves no point
+// and no advance further than the sample tolerance (and, by default, only when
+// the sampled glyphs have programs long enough for hinting to cost more than
+// the search; fonts without glyph programs, and CFF fonts, hint cheaply). A
+// glyph judged unhinted must then have a point in the scanned region that
+// stays inside the outline when every point moves by the sample tolerance plus
+// a reserve for glyphs the sample missed (FindClearInteriorPoint), with a
+// square of half a pixel around it. The pixel of that point gets at least a sixteenth of a pixel of coverage
+// (unless a contour of the opposite direction overlaps that pixel, which fonts
+// do not do).
+constexpr FT_Int32 kUnhintedLoad =
+    FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+constexpr int kSampleGlyphs = 64;
+// Bytes of TrueType instructions per sampled glyph, on average, from which
+// hinting costs more than the search for a point deep inside the glyph.
+constexpr FT_ULong kDearHintingBytes = 32;
+// 26.6 units: a sixteenth of a pixel across, a pixel up or down.
+constexpr Clearance kSampleTolerance{4, 64};
+constexpr Clearance kReserve{4, 32};
+constexpr FT_Pos kSampleAdvanceTolerance = 48;
+constexpr FT_Pos kAdvanceReserve = 48;
+constexpr FT_Pos kCoveredHalfSide = 16;
+constexpr Clearance kUnhintedClearance{kSampleTolerance.x + kReserve.x + kCoveredHalfSide,
+                                       kSampleTolerance.y + kReserve.y + kCoveredHalfSide};
+
+struct LoadedShape {
+  bool loaded = false;
+  FT_Glyph_Format format = FT_GLYPH_FORMAT_NONE;
+  FT_Pos advance = 0;
+  FT_BBox box{};
+  std::vector<FT_Vector> points;
+};
+
+LoadedShape LoadShape(FT_Face face, FT_UInt glyph, FT_Int32 flags) {
+  LoadedShape shape;
+  if (FT_Load_Glyph(face, glyph, flags) != 0) return shape;
+  const FT_GlyphSlot slot = face->glyph;
+  shape.loaded = true;
+  shape.format = slot->format;
+  shape.advance = slot->metrics.horiAdvance;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_Outline_Get_CBox(&slot->outline, &shape.box);
+    const int count = std::max<int>(slot->outline.n_points, 0);
+    shape.points.assign(slot->outline.points, slot->outline.points + count);
+  }
+  return shape;
+}
+
+bool Near(FT_Pos a, FT_Pos b, FT_Pos tolerance) { return std::abs(a - b) <= tolerance; }
+
+// Whether hinting moves the glyph's outline and advance within the sample
+// tolerance. Outlines of different point counts (the CFF hinter may split
+// curves) are compared by their boxes.
+bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes) {
+  const LoadedShape plain = LoadShape(face, glyph, kUnhintedLoad);
+  const LoadedShape hinted = LoadShape(face, glyph, kHintedLoad);
+  // The glyph's TrueType instructions, which the hinted load ran.
+  if (hinted.loaded) *programBytes += static_cast<FT_ULong>(std::max<FT_Long>(face->glyph->control_len, 0));
+  if (plain.loaded != hinted.loaded || plain.format != hinted.format) return false;
+  if (!plain.loaded) return true;
+  if (!Near(plain.advance, hinted.advance, kSampleAdvanceTolerance)) return false;
+  const FT_Pos tx = kSampleTolerance.x, ty = kSampleTolerance.y;
+  if (!Near(plain.box.xMin, hinted.box.xMin, tx) || !Near(plain.box.xMax, hinted.box.xMax, tx) ||
+      !Near(plain.box.yMin, hinted.box.yMin, ty) || !Near(plain.box.yMax, hinted.box.yMax, ty)) {
+    return false;
+  }
+  if (plain.points.size() != hinted.points.size()) return true;
+  for (size_t i = 0; i < plain.points.size(); ++i) {
+    if (!Near(plain.points[i].x, hinted.points[i].x, tx) ||
+        !Near(plain.points[i].y, hinted.points[i].y, ty)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Whether the font may be judged from unhinted outlines: scalable outlines
+// only (no bitmap strikes, which the hinted load would use), not a "tricky"
+// font (whose hinting assembles the glyphs), and hinting that moves little on
+// a sample of glyphs spread over the font.
+bool HintingLooksTame(FT_Face face) {
+  if (!FT_IS_SCALABLE(face) || FT_HAS_FIXED_SIZES(face) || FT_IS_TRICKY(face)) return false;
+  const FT_Long glyphs = face->num_glyphs;
+  if (glyphs <= 1) return false;
+  const FT_Long samples = std::min<FT_Long>(glyphs - 1, kSampleGlyphs);
+  FT_ULong programBytes = 0;
+  for (FT_Long i = 0; i < samples; ++i) {
+    const auto glyph = static_cast<FT_UInt>(1 + i * (glyphs - 1) / samples);
+    if (!HintingMovesLittle(face, glyph, &programBytes)) return false;
+  }
+  return unhintedJudging == UnhintedJudging::kAlways ||
+         programBytes >= kDearHintingBytes * static_cast<FT_ULong>(samples);
+}
+}  // namespace
+
+bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
+  if (unhintedJudging == UnhintedJudging::kOff) return false;
+  if (context->unhinted == UnhintedShortcut::kUntested) {
+    context->unhinted = HintingLooksTame(context->face) ? UnhintedShortcut::kAllowed
+                                                        : UnhintedShortcut::kRefused;
+  }
+  if (context->unhinted != UnhintedShortcut::kAllowed) return false;
+  FT_Face face = context->face;
+  if (FT_Load_Glyph(face, glyph, kUnhintedLoad) != 0) return false;
+  const FT_GlyphSlot slot = face->glyph;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
+  // The fewest whole pixels the hinted advance can round up to.
+  const FT_Pos least = std::max<FT_Pos>(slot->metrics.horiAdvance - kSampleAdvanceTolerance - kAdvanceReserve, 0);
+  const int advance = static_cast<int>(std::min<FT_Pos>((least + 63) / 64, kSurfaceSize));
+  const InkRegion region = ScannedRegion(*context, advance);
+  if (region.right <= region.left) return false;
+  return FindClearInteriorPoint(slot->outline,
+                                OutlineBox{region.left, region.right, region.bottom, region.top},
+                                kUnhintedClearance, &context->scratch);
+}
+
+void SetFreeTypeUnhintedJudging(UnhintedJudging mode) { unhintedJudging = mode; }
