@@ -6,7 +6,6 @@
 (() => {
   const logic = window.GlyphCensusLogic;
   const STRINGS = window.GlyphCensusStrings;
-  const SVG_NS = 'http://www.w3.org/2000/svg';
   // Bytes the worker may hold for later maps and manuscript checks; beyond
   // it the least recently used files are forgotten (and sent again if needed).
   const WORKER_BYTE_BUDGET = 256 * 1024 * 1024;
@@ -478,58 +477,6 @@
 
   // ---- The coverage map --------------------------------------------------------
 
-  const ALLOWED_ELEMENTS = new Set(['svg', 'g', 'defs', 'path', 'rect', 'use', 'text', 'title', 'tspan', 'desc']);
-  const ALLOWED_ATTRIBUTES = new Set(['version', 'width', 'height', 'viewBox', 'id', 'class', 'd', 'x', 'y',
-    'href', 'transform', 'fill', 'data-kuten', 'data-index']);
-
-  // Only the elements and attributes the map is made of: no script,
-  // foreignObject, event handler (on*), style or link out of the document.
-  // The family name in the map is the font's own text.
-  function cleanSvg(svg) {
-    for (const node of svg.querySelectorAll('*')) {
-      if (node.namespaceURI !== SVG_NS || !ALLOWED_ELEMENTS.has(node.localName)) node.remove();
-      else cleanAttributes(node);
-    }
-    cleanAttributes(svg);
-  }
-
-  function cleanAttributes(node) {
-    for (const name of node.getAttributeNames()) {
-      if (!ALLOWED_ATTRIBUTES.has(name) || (name === 'href' && !node.getAttribute(name).startsWith('#'))) {
-        node.removeAttribute(name);
-      }
-    }
-  }
-
-  // The map's own style rules, confined to #map. The page's policy allows no
-  // <style> element, but a constructed style sheet is allowed.
-  function mapStyleSheet(styleText) {
-    const parsed = new CSSStyleSheet();
-    parsed.replaceSync(styleText);
-    const confined = new CSSStyleSheet();
-    for (const rule of parsed.cssRules) {
-      if (!(rule instanceof CSSStyleRule) || /url\(/i.test(rule.style.cssText)) continue;
-      confined.insertRule(`#map :is(${rule.selectorText}){${rule.style.cssText}}`, confined.cssRules.length);
-    }
-    return confined;
-  }
-
-  // The map writer puts its rules in the one <style> element before <defs>.
-  // It is taken out of the text before parsing, as the policy would refuse
-  // the element even in a parsed document that is never shown.
-  const MAP_STYLE = /<style>([^<]*)<\/style>/;
-
-  function parseMap(svgText) {
-    const style = MAP_STYLE.exec(svgText);
-    const parsed = new DOMParser().parseFromString(svgText.replace(MAP_STYLE, ''), 'image/svg+xml');
-    const root = parsed.documentElement;
-    if (parsed.getElementsByTagName('parsererror').length || root.namespaceURI !== SVG_NS ||
-        root.localName !== 'svg') return null;
-    cleanSvg(root);
-    const svg = document.adoptNode(root);
-    return { svg, sheet: mapStyleSheet(style ? style[1] : '') };
-  }
-
   const mapKey = (fileId, index) => `${fileId}:${index}`;
   let mapSheet = null;
 
@@ -580,7 +527,7 @@
       showMapError(text('mapFailed', message.error || 'error'), pending.key);
       return;
     }
-    const map = parseMap(message.svg);
+    const map = logic.parseMap(message.svg, '#map');
     if (!map) {
       showMapError(text('mapFailed', 'not SVG'), pending.key);
       return;
