@@ -485,13 +485,18 @@
     $('map-status').textContent = status;
   }
 
-  // The map of the face `key` cannot be drawn; it is not asked again.
-  function showMapError(message, key) {
-    page.map.shown = key;
+  function clearMap() {
+    page.map.shown = null;
     page.map.svgText = null;
     $('map').replaceChildren();
-    setMapState('error', message);
     $('download-svg').disabled = true;
+  }
+
+  // The map of the face `key` cannot be drawn; it is not asked again.
+  function showMapError(message, key) {
+    clearMap();
+    page.map.shown = key;
+    setMapState('error', message);
   }
 
   // Whether the chosen face's map is to be drawn without being asked: only
@@ -512,6 +517,7 @@
     }
     if (!needBytes(chosen.entry.id)) return;
     page.map.pending = { key, fileId: chosen.entry.id };
+    clearMap();  // never the map of another face under this one's name
     setMapState('loading', text('mapLoading'));
     page.worker.postMessage({ type: 'map', fileId: chosen.entry.id, face: chosen.face.face });
   }
@@ -905,17 +911,10 @@
     $('map-show').hidden = !waiting;
     if (page.map.pending) return;
     if (!drawable) {
-      page.map.shown = null;
-      page.map.svgText = null;
-      $('map').replaceChildren();
-      $('download-svg').disabled = true;
+      clearMap();
       setMapState('empty', text('mapNone'));
     } else if (waiting) {
-      // Never the map of another face under this one's name.
-      page.map.shown = null;
-      page.map.svgText = null;
-      $('map').replaceChildren();
-      $('download-svg').disabled = true;
+      clearMap();
       setMapState('empty', text('mapWaiting'));
     }
   }
