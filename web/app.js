@@ -238,7 +238,7 @@
     worker.onerror = (event) => {
       event.preventDefault();
       if (page.worker !== worker) return;
-      const reason = event.message || 'error';
+      const reason = event.message || text('unknownReason');
       if (!page.workerReady) workerCannotStart(reason);
       else workerStopped(reason);
     };
@@ -373,12 +373,12 @@
     const failed = entry.faces.filter((face) => face.error);
     entry.status = entry.faces.length && failed.length < entry.faces.length ? 'done' : 'error';
     entry.message = failed.length ? failed.map((face) => face.error).join('; ') : '';
-    if (!entry.faces.length) entry.message = text('workerFailed', 'no result');
+    if (!entry.faces.length) entry.message = text('workerFailed', text('noResult'));
     if (!page.chosen) choose(entry.id, 0);
   }
 
   function takeError(message, task) {
-    const reason = String(message.message || 'error');
+    const reason = String(message.message || text('unknownReason'));
     if (!page.workerReady) {
       workerCannotStart(reason);
       return;
@@ -530,12 +530,12 @@
     if (!chosen || mapKey(chosen.entry.id, page.chosen.index) !== pending.key ||
         chosen.face.face !== message.face) return;  // the choice moved on: ask again
     if (typeof message.svg !== 'string') {
-      showMapError(text('mapFailed', message.error || 'error'), pending.key);
+      showMapError(text('mapFailed', message.error || text('unknownReason')), pending.key);
       return;
     }
     const map = logic.parseMap(message.svg, '#map');
     if (!map) {
-      showMapError(text('mapFailed', 'not SVG'), pending.key);
+      showMapError(text('mapFailed', text('notSvg')), pending.key);
       return;
     }
     if (mapSheet) document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== mapSheet);
@@ -615,7 +615,7 @@
     if (key !== pending.key) return;  // stale: pump asks again
     page.chars.shown = key;
     page.chars.set = message.set && typeof message.set === 'object' ? message.set : null;
-    page.chars.error = page.chars.set ? '' : String(message.error || 'error');
+    page.chars.error = page.chars.set ? '' : String(message.error || text('unknownReason'));
   }
 
   function renderManuscript() {
