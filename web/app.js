@@ -16,6 +16,8 @@
   const page = {
     lang: 'ja',
     files: [],         // input order: {id, name, file, status, faces, message}
+    byId: new Map(),
+    natural: [],       // the same files in natural order of their names
     nextId: 1,
     queue: [],         // tasks waiting: {fileId, reload}
     measuring: null,   // the task the worker has
@@ -25,7 +27,9 @@
     workerFailure: null,
     held: new Map(),   // fileId -> byte count the worker holds, oldest first
     chosen: null,      // {fileId, index}: the face shown
-    map: { pending: null, shown: null, svgText: null, requested: null },
+    // The map: the face being drawn, the face shown, the face asked for with
+    // #map-show, the face whose drawing Cancel stopped.
+    map: { pending: null, shown: null, svgText: null, requested: null, cancelled: null },
     chars: { pending: null, shown: null },
     sort: { column: null, descending: false },
     lastRun: { ids: new Set(), cancelled: 0 },  // the files of this run of measuring
@@ -111,17 +115,18 @@
 
   // ---- Files and their order -------------------------------------------------
 
-  const fileById = (id) => page.files.find((file) => file.id === id);
+  const fileById = (id) => page.byId.get(id);
   // The files in the order the Left and Right keys step through them.
-  const filesInNaturalOrder = () =>
-    page.files.slice().sort((a, b) => logic.compareFileNames(a.name, b.name));
+  const filesInNaturalOrder = () => page.natural;
 
   function addFiles(entries) {
     for (const { name, file } of entries) {
       const entry = { id: page.nextId++, name, file, status: 'queued', faces: [], message: '', reloadError: '' };
       page.files.push(entry);
+      page.byId.set(entry.id, entry);
       enqueue(entry);
     }
+    page.natural = page.files.slice().sort((a, b) => logic.compareFileNames(a.name, b.name));
     pump();
     renderAll();
   }
@@ -287,7 +292,8 @@
     page.measuring = null;
     page.queue = [];
     page.lastRun.cancelled = count;
-    if (page.map.pending) setMapState('empty', '');
+    // A map being drawn is stopped too, and drawn again only when asked.
+    if (page.map.pending) page.map.cancelled = page.map.pending.key;
     startWorker();
     renderAll();
   }
@@ -510,12 +516,16 @@
     if (!chosen || chosen.face.error || page.map.pending) return;
     const key = mapKey(chosen.entry.id, page.chosen.index);
     if (page.map.shown === key) return;
-    if (busyMeasuring() && page.map.requested !== key) return;
+    if ((busyMeasuring() || page.map.cancelled === key) && page.map.requested !== key) return;
     if (chosen.entry.reloadError) {
       showMapError(text('mapFailed', chosen.entry.reloadError), key);
       return;
     }
-    if (!needBytes(chosen.entry.id)) return;
+    if (!needBytes(chosen.entry.id)) {  // the file is sent to the worker again first
+      clearMap();
+      setMapState('loading', text('mapLoading'));
+      return;
+    }
     page.map.pending = { key, fileId: chosen.entry.id };
     clearMap();  // never the map of another face under this one's name
     setMapState('loading', text('mapLoading'));
@@ -547,6 +557,7 @@
     page.map.shown = pending.key;
     page.map.svgText = message.svg;
     page.map.requested = null;
+    page.map.cancelled = null;
     setMapState('shown', '');
     applyZoom();
     $('download-svg').disabled = false;
@@ -705,9 +716,9 @@
       const chosenFile = Boolean(page.chosen && page.chosen.fileId === entry.id);
       const collection = entry.faces.length > 1;
       node.item.className = `file status-${entry.status}`;
-      node.status.textContent = text(STATUS_KEYS[entry.status]);
+      setText(node.status, text(STATUS_KEYS[entry.status]));
       node.button.setAttribute('aria-current', String(chosenFile && !collection));
-      node.message.textContent = entry.message;
+      setText(node.message, entry.message);
       node.message.hidden = !entry.message;
       if (collection && node.facesLang !== page.lang) {
         const faces = faceButtons(entry);
@@ -744,7 +755,7 @@
     if ($('status').textContent !== status) $('status').textContent = status;
     $('overall').max = Math.max(total, 1);
     $('overall').value = total ? done : 0;
-    $('cancel').disabled = !(measuring || waiting);
+    $('cancel').disabled = !(measuring || waiting || page.map.pending);
     if (measuring || waiting) page.lastRun.cancelled = 0;
   }
 
@@ -907,7 +918,7 @@
     const key = chosen && mapKey(chosen.entry.id, page.chosen.index);
     const drawable = chosen && !chosen.face.error;
     const waiting = drawable && page.map.shown !== key && !page.map.pending &&
-      busyMeasuring() && page.map.requested !== key;
+      (busyMeasuring() || page.map.cancelled === key) && page.map.requested !== key;
     $('map-show').hidden = !waiting;
     if (page.map.pending) return;
     if (!drawable) {
@@ -915,7 +926,7 @@
       setMapState('empty', text('mapNone'));
     } else if (waiting) {
       clearMap();
-      setMapState('empty', text('mapWaiting'));
+      setMapState('empty', text(page.map.cancelled === key ? 'mapCancelled' : 'mapWaiting'));
     }
   }
 
