@@ -10,6 +10,7 @@
   // it the least recently used files are forgotten (and sent again if needed).
   const WORKER_BYTE_BUDGET = 256 * 1024 * 1024;
   const MANUSCRIPT_DELAY_MS = 300;
+  const SUMMARY_INTERVAL_MS = 1000;
   const MAX_FOLDER_DEPTH = 64;
   const $ = (id) => document.getElementById(id);
 
@@ -713,7 +714,12 @@
     const list = $('file-list');
     filesInNaturalOrder().forEach((entry, position) => {
       const node = fileNode(entry);
+      // Moved only when out of place: moving a node takes the focus from it.
+      if (list.children[position] !== node.item) list.insertBefore(node.item, list.children[position] || null);
       const chosenFile = Boolean(page.chosen && page.chosen.fileId === entry.id);
+      const shown = [entry.status, entry.message, chosenFile && page.chosen.index, page.lang, entry.faces.length].join('|');
+      if (node.shown === shown) return;  // nothing to change
+      node.shown = shown;
       const collection = entry.faces.length > 1;
       node.item.className = `file status-${entry.status}`;
       setText(node.status, text(STATUS_KEYS[entry.status]));
@@ -732,8 +738,6 @@
           button.setAttribute('aria-current', String(chosenFile && page.chosen.index === Number(button.dataset.face)));
         }
       }
-      // Moved only when out of place: moving a node takes the focus from it.
-      if (list.children[position] !== node.item) list.insertBefore(node.item, list.children[position] || null);
     });
   }
 
@@ -848,26 +852,45 @@
     return columns;
   }
 
-  // The table is rebuilt only when its rows, order or wording change; the
-  // chosen row is marked in place.
-  let summaryShape = '';
+  // The table is rebuilt when its columns, order or wording change. In input
+  // order, a file's rows are put in place when its result comes; sorted, the
+  // table is rebuilt, at most once a second while files are measured (its
+  // cost grows with the number of faces). The chosen row is marked in place.
+  let summaryKey = '';
+  let summaryCount = 0;          // faces in the table
+  const summaryRows = new Map(); // fileId -> its rows
+  let summaryBuiltAt = -Infinity;
+  let summaryTimer = 0;
 
-  function renderSummary() {
-    const shape = JSON.stringify([page.lang, $('summary-percent').checked, page.sort,
-      page.files.map((entry) => [entry.id, entry.faces.length])]);
-    if (shape !== summaryShape) buildSummary();
-    summaryShape = shape;
+  function renderSummary(now) {
+    const columns = summaryColumns();
+    const key = JSON.stringify([page.lang, $('summary-percent').checked, page.sort, columns.map((c) => c.id)]);
+    const count = measuredFaces().length;
+    if (key === summaryKey && !page.sort.column) {
+      addSummaryRows(columns);
+      summaryCount = count;
+    } else if (key !== summaryKey || count !== summaryCount) {
+      const wait = SUMMARY_INTERVAL_MS - (performance.now() - summaryBuiltAt);
+      if (!now && key === summaryKey && busyMeasuring() && wait > 0) {
+        if (!summaryTimer) summaryTimer = setTimeout(() => { summaryTimer = 0; renderAll(); }, wait);
+      } else {
+        buildSummary(columns);
+        summaryKey = key;
+        summaryCount = count;
+        summaryBuiltAt = performance.now();
+      }
+    }
     const chosen = page.chosen ? `${page.chosen.fileId}:${page.chosen.index}` : '';
     for (const row of $('summary').tBodies[0].rows) {
-      row.setAttribute('aria-current', String(row.dataset.face === chosen));
+      const current = String(row.dataset.face === chosen);
+      if (row.getAttribute('aria-current') !== current) row.setAttribute('aria-current', current);
     }
     const unmeasured = page.files.filter((entry) => !entry.faces.length).length;
-    $('downloads-note').textContent = unmeasured ? text('downloadsNote', unmeasured) : '';
-    $('download-json').disabled = $('download-csv').disabled = !measuredFaces().length;
+    setText($('downloads-note'), unmeasured ? text('downloadsNote', unmeasured) : '');
+    $('download-json').disabled = $('download-csv').disabled = !count;
   }
 
-  function buildSummary() {
-    const columns = summaryColumns();
+  function buildSummary(columns) {
     const headRow = element('tr');
     for (const column of columns) {
       const sorted = page.sort.column === column.id;
@@ -879,7 +902,7 @@
         onclick: () => {
           page.sort.descending = sorted ? !page.sort.descending : false;
           page.sort.column = column.id;
-          renderSummary();
+          renderSummary(true);
           $('summary').querySelector(`th:nth-child(${columns.indexOf(column) + 1}) button`).focus();
         },
       }, [column.heading, element('span', { className: 'sort-mark', 'aria-hidden': 'true',
@@ -890,27 +913,48 @@
     const sortColumn = columns.find((column) => column.id === page.sort.column);
     if (sortColumn) rows = logic.sortRows(rows, sortColumn.key, page.sort.descending);
     const body = element('tbody');
+    summaryRows.clear();
     for (const row of rows) {
-      const tr = element('tr', { className: row.face.error ? 'failed' : '', 'data-face': `${row.entry.id}:${row.index}` });
-      tr.append(element('td', { className: 'file-cell', text: row.entry.name }),
-        element('td', { className: 'number', text: row.face.face === null ? '' : String(row.face.face) }));
-      const family = element('td', {}, [element('button', {
-        type: 'button', className: 'link', onclick: () => choose(row.entry.id, row.index),
-      }, [familyText(row.face)])]);
-      tr.append(family);
-      const setColumns = columns.filter((each) => each.set);
-      if (row.face.error) {
-        if (setColumns.length) {
-          tr.append(element('td', { className: 'error-text', colspan: setColumns.length, text: row.face.error }));
-        }
-      } else {
-        for (const column of setColumns) tr.append(element('td', { className: 'number', text: column.cell(row) }));
-      }
+      const tr = summaryRow(row, columns);
       body.append(tr);
+      if (!summaryRows.has(row.entry.id)) summaryRows.set(row.entry.id, []);
+      summaryRows.get(row.entry.id).push(tr);
     }
     const table = $('summary');
     table.tHead.replaceChildren(headRow);
     table.tBodies[0].replaceWith(body);
+  }
+
+  // The rows of files measured since, each before the rows of the next file
+  // in input order.
+  function addSummaryRows(columns) {
+    const body = $('summary').tBodies[0];
+    let following = null;  // the first row of a later file
+    for (let i = page.files.length - 1; i >= 0; i--) {
+      const entry = page.files[i];
+      if (!summaryRows.has(entry.id) && entry.faces.length) {
+        const rows = entry.faces.map((face, index) => summaryRow({ entry, face, index }, columns));
+        for (const tr of rows) body.insertBefore(tr, following);
+        summaryRows.set(entry.id, rows);
+      }
+      if (summaryRows.has(entry.id)) following = summaryRows.get(entry.id)[0];
+    }
+  }
+
+  function summaryRow(row, columns) {
+    const tr = element('tr', { className: row.face.error ? 'failed' : '', 'data-face': `${row.entry.id}:${row.index}` });
+    tr.append(element('td', { className: 'file-cell', text: row.entry.name }),
+      element('td', { className: 'number', text: row.face.face === null ? '' : String(row.face.face) }),
+      element('td', {}, [element('button', {
+        type: 'button', className: 'link', onclick: () => choose(row.entry.id, row.index),
+      }, [familyText(row.face)])]));
+    const setColumns = columns.filter((each) => each.set);
+    if (!row.face.error) {
+      for (const column of setColumns) tr.append(element('td', { className: 'number', text: column.cell(row) }));
+    } else if (setColumns.length) {
+      tr.append(element('td', { className: 'error-text', colspan: setColumns.length, text: row.face.error }));
+    }
+    return tr;
   }
 
   function renderMapControls() {
@@ -930,13 +974,25 @@
     }
   }
 
+  // Renders are gathered into one a frame, so that a run of worker messages
+  // costs one.
+  let renderQueued = false;
+
   function renderAll() {
-    renderStatus();
-    renderFiles();
-    renderReport();
-    renderManuscript();
-    renderMapControls();
-    renderSummary();
+    if (renderQueued) return;
+    renderQueued = true;
+    const run = () => {
+      if (!renderQueued) return;
+      renderQueued = false;
+      renderStatus();
+      renderFiles();
+      renderReport();
+      renderManuscript();
+      renderMapControls();
+      renderSummary(false);
+    };
+    requestAnimationFrame(run);
+    setTimeout(run, 200);  // frames pause in a hidden tab
   }
 
   // ---- Hooks for scripts and tests ----------------------------------------------
@@ -987,7 +1043,7 @@
     $('map-zoom').addEventListener('change', applyZoom);
     $('download-svg').addEventListener('click', downloadMap);
     $('map').addEventListener('pointerover', onMapPointer);
-    $('summary-percent').addEventListener('change', renderSummary);
+    $('summary-percent').addEventListener('change', () => renderSummary(true));
     $('download-json').addEventListener('click', () => {
       // The command's layout: one face to a line.
       const faces = measuredFaces().map((face) => JSON.stringify(face));
