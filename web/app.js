@@ -6,17 +6,19 @@
 (() => {
   const logic = window.GlyphCensusLogic;
   const STRINGS = window.GlyphCensusStrings;
-  const SVG_NS = 'http://www.w3.org/2000/svg';
   // Bytes the worker may hold for later maps and manuscript checks; beyond
   // it the least recently used files are forgotten (and sent again if needed).
   const WORKER_BYTE_BUDGET = 256 * 1024 * 1024;
   const MANUSCRIPT_DELAY_MS = 300;
+  const SUMMARY_INTERVAL_MS = 1000;
   const MAX_FOLDER_DEPTH = 64;
   const $ = (id) => document.getElementById(id);
 
   const page = {
     lang: 'ja',
     files: [],         // input order: {id, name, file, status, faces, message}
+    byId: new Map(),
+    natural: [],       // the same files in natural order of their names
     nextId: 1,
     queue: [],         // tasks waiting: {fileId, reload}
     measuring: null,   // the task the worker has
@@ -26,7 +28,9 @@
     workerFailure: null,
     held: new Map(),   // fileId -> byte count the worker holds, oldest first
     chosen: null,      // {fileId, index}: the face shown
-    map: { pending: null, shown: null, svgText: null, requested: null },
+    // The map: the face being drawn, the face shown, the face asked for with
+    // #map-show, the face whose drawing Cancel stopped.
+    map: { pending: null, shown: null, svgText: null, requested: null, cancelled: null },
     chars: { pending: null, shown: null },
     sort: { column: null, descending: false },
     lastRun: { ids: new Set(), cancelled: 0 },  // the files of this run of measuring
@@ -112,17 +116,18 @@
 
   // ---- Files and their order -------------------------------------------------
 
-  const fileById = (id) => page.files.find((file) => file.id === id);
+  const fileById = (id) => page.byId.get(id);
   // The files in the order the Left and Right keys step through them.
-  const filesInNaturalOrder = () =>
-    page.files.slice().sort((a, b) => logic.compareFileNames(a.name, b.name));
+  const filesInNaturalOrder = () => page.natural;
 
   function addFiles(entries) {
     for (const { name, file } of entries) {
       const entry = { id: page.nextId++, name, file, status: 'queued', faces: [], message: '', reloadError: '' };
       page.files.push(entry);
+      page.byId.set(entry.id, entry);
       enqueue(entry);
     }
+    page.natural = page.files.slice().sort((a, b) => logic.compareFileNames(a.name, b.name));
     pump();
     renderAll();
   }
@@ -239,7 +244,7 @@
     worker.onerror = (event) => {
       event.preventDefault();
       if (page.worker !== worker) return;
-      const reason = event.message || 'error';
+      const reason = event.message || text('unknownReason');
       if (!page.workerReady) workerCannotStart(reason);
       else workerStopped(reason);
     };
@@ -288,7 +293,8 @@
     page.measuring = null;
     page.queue = [];
     page.lastRun.cancelled = count;
-    if (page.map.pending) setMapState('empty', '');
+    // A map being drawn is stopped too, and drawn again only when asked.
+    if (page.map.pending) page.map.cancelled = page.map.pending.key;
     startWorker();
     renderAll();
   }
@@ -374,12 +380,12 @@
     const failed = entry.faces.filter((face) => face.error);
     entry.status = entry.faces.length && failed.length < entry.faces.length ? 'done' : 'error';
     entry.message = failed.length ? failed.map((face) => face.error).join('; ') : '';
-    if (!entry.faces.length) entry.message = text('workerFailed', 'no result');
+    if (!entry.faces.length) entry.message = text('workerFailed', text('noResult'));
     if (!page.chosen) choose(entry.id, 0);
   }
 
   function takeError(message, task) {
-    const reason = String(message.message || 'error');
+    const reason = String(message.message || text('unknownReason'));
     if (!page.workerReady) {
       workerCannotStart(reason);
       return;
@@ -478,58 +484,6 @@
 
   // ---- The coverage map --------------------------------------------------------
 
-  const ALLOWED_ELEMENTS = new Set(['svg', 'g', 'defs', 'path', 'rect', 'use', 'text', 'title', 'tspan', 'desc']);
-  const ALLOWED_ATTRIBUTES = new Set(['version', 'width', 'height', 'viewBox', 'id', 'class', 'd', 'x', 'y',
-    'href', 'transform', 'fill', 'data-kuten', 'data-index']);
-
-  // Only the elements and attributes the map is made of: no script,
-  // foreignObject, event handler (on*), style or link out of the document.
-  // The family name in the map is the font's own text.
-  function cleanSvg(svg) {
-    for (const node of svg.querySelectorAll('*')) {
-      if (node.namespaceURI !== SVG_NS || !ALLOWED_ELEMENTS.has(node.localName)) node.remove();
-      else cleanAttributes(node);
-    }
-    cleanAttributes(svg);
-  }
-
-  function cleanAttributes(node) {
-    for (const name of node.getAttributeNames()) {
-      if (!ALLOWED_ATTRIBUTES.has(name) || (name === 'href' && !node.getAttribute(name).startsWith('#'))) {
-        node.removeAttribute(name);
-      }
-    }
-  }
-
-  // The map's own style rules, confined to #map. The page's policy allows no
-  // <style> element, but a constructed style sheet is allowed.
-  function mapStyleSheet(styleText) {
-    const parsed = new CSSStyleSheet();
-    parsed.replaceSync(styleText);
-    const confined = new CSSStyleSheet();
-    for (const rule of parsed.cssRules) {
-      if (!(rule instanceof CSSStyleRule) || /url\(/i.test(rule.style.cssText)) continue;
-      confined.insertRule(`#map :is(${rule.selectorText}){${rule.style.cssText}}`, confined.cssRules.length);
-    }
-    return confined;
-  }
-
-  // The map writer puts its rules in the one <style> element before <defs>.
-  // It is taken out of the text before parsing, as the policy would refuse
-  // the element even in a parsed document that is never shown.
-  const MAP_STYLE = /<style>([^<]*)<\/style>/;
-
-  function parseMap(svgText) {
-    const style = MAP_STYLE.exec(svgText);
-    const parsed = new DOMParser().parseFromString(svgText.replace(MAP_STYLE, ''), 'image/svg+xml');
-    const root = parsed.documentElement;
-    if (parsed.getElementsByTagName('parsererror').length || root.namespaceURI !== SVG_NS ||
-        root.localName !== 'svg') return null;
-    cleanSvg(root);
-    const svg = document.adoptNode(root);
-    return { svg, sheet: mapStyleSheet(style ? style[1] : '') };
-  }
-
   const mapKey = (fileId, index) => `${fileId}:${index}`;
   let mapSheet = null;
 
@@ -538,13 +492,18 @@
     $('map-status').textContent = status;
   }
 
-  // The map of the face `key` cannot be drawn; it is not asked again.
-  function showMapError(message, key) {
-    page.map.shown = key;
+  function clearMap() {
+    page.map.shown = null;
     page.map.svgText = null;
     $('map').replaceChildren();
-    setMapState('error', message);
     $('download-svg').disabled = true;
+  }
+
+  // The map of the face `key` cannot be drawn; it is not asked again.
+  function showMapError(message, key) {
+    clearMap();
+    page.map.shown = key;
+    setMapState('error', message);
   }
 
   // Whether the chosen face's map is to be drawn without being asked: only
@@ -558,13 +517,18 @@
     if (!chosen || chosen.face.error || page.map.pending) return;
     const key = mapKey(chosen.entry.id, page.chosen.index);
     if (page.map.shown === key) return;
-    if (busyMeasuring() && page.map.requested !== key) return;
+    if ((busyMeasuring() || page.map.cancelled === key) && page.map.requested !== key) return;
     if (chosen.entry.reloadError) {
       showMapError(text('mapFailed', chosen.entry.reloadError), key);
       return;
     }
-    if (!needBytes(chosen.entry.id)) return;
+    if (!needBytes(chosen.entry.id)) {  // the file is sent to the worker again first
+      clearMap();
+      setMapState('loading', text('mapLoading'));
+      return;
+    }
     page.map.pending = { key, fileId: chosen.entry.id };
+    clearMap();  // never the map of another face under this one's name
     setMapState('loading', text('mapLoading'));
     page.worker.postMessage({ type: 'map', fileId: chosen.entry.id, face: chosen.face.face });
   }
@@ -577,12 +541,12 @@
     if (!chosen || mapKey(chosen.entry.id, page.chosen.index) !== pending.key ||
         chosen.face.face !== message.face) return;  // the choice moved on: ask again
     if (typeof message.svg !== 'string') {
-      showMapError(text('mapFailed', message.error || 'error'), pending.key);
+      showMapError(text('mapFailed', message.error || text('unknownReason')), pending.key);
       return;
     }
-    const map = parseMap(message.svg);
+    const map = logic.parseMap(message.svg, '#map');
     if (!map) {
-      showMapError(text('mapFailed', 'not SVG'), pending.key);
+      showMapError(text('mapFailed', text('notSvg')), pending.key);
       return;
     }
     if (mapSheet) document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== mapSheet);
@@ -594,6 +558,7 @@
     page.map.shown = pending.key;
     page.map.svgText = message.svg;
     page.map.requested = null;
+    page.map.cancelled = null;
     setMapState('shown', '');
     applyZoom();
     $('download-svg').disabled = false;
@@ -662,7 +627,7 @@
     if (key !== pending.key) return;  // stale: pump asks again
     page.chars.shown = key;
     page.chars.set = message.set && typeof message.set === 'object' ? message.set : null;
-    page.chars.error = page.chars.set ? '' : String(message.error || 'error');
+    page.chars.error = page.chars.set ? '' : String(message.error || text('unknownReason'));
   }
 
   function renderManuscript() {
@@ -749,12 +714,17 @@
     const list = $('file-list');
     filesInNaturalOrder().forEach((entry, position) => {
       const node = fileNode(entry);
+      // Moved only when out of place: moving a node takes the focus from it.
+      if (list.children[position] !== node.item) list.insertBefore(node.item, list.children[position] || null);
       const chosenFile = Boolean(page.chosen && page.chosen.fileId === entry.id);
+      const shown = [entry.status, entry.message, chosenFile && page.chosen.index, page.lang, entry.faces.length].join('|');
+      if (node.shown === shown) return;  // nothing to change
+      node.shown = shown;
       const collection = entry.faces.length > 1;
       node.item.className = `file status-${entry.status}`;
-      node.status.textContent = text(STATUS_KEYS[entry.status]);
+      setText(node.status, text(STATUS_KEYS[entry.status]));
       node.button.setAttribute('aria-current', String(chosenFile && !collection));
-      node.message.textContent = entry.message;
+      setText(node.message, entry.message);
       node.message.hidden = !entry.message;
       if (collection && node.facesLang !== page.lang) {
         const faces = faceButtons(entry);
@@ -768,8 +738,6 @@
           button.setAttribute('aria-current', String(chosenFile && page.chosen.index === Number(button.dataset.face)));
         }
       }
-      // Moved only when out of place: moving a node takes the focus from it.
-      if (list.children[position] !== node.item) list.insertBefore(node.item, list.children[position] || null);
     });
   }
 
@@ -791,7 +759,7 @@
     if ($('status').textContent !== status) $('status').textContent = status;
     $('overall').max = Math.max(total, 1);
     $('overall').value = total ? done : 0;
-    $('cancel').disabled = !(measuring || waiting);
+    $('cancel').disabled = !(measuring || waiting || page.map.pending);
     if (measuring || waiting) page.lastRun.cancelled = 0;
   }
 
@@ -884,26 +852,45 @@
     return columns;
   }
 
-  // The table is rebuilt only when its rows, order or wording change; the
-  // chosen row is marked in place.
-  let summaryShape = '';
+  // The table is rebuilt when its columns, order or wording change. In input
+  // order, a file's rows are put in place when its result comes; sorted, the
+  // table is rebuilt, at most once a second while files are measured (its
+  // cost grows with the number of faces). The chosen row is marked in place.
+  let summaryKey = '';
+  let summaryCount = 0;          // faces in the table
+  const summaryRows = new Map(); // fileId -> its rows
+  let summaryBuiltAt = -Infinity;
+  let summaryTimer = 0;
 
-  function renderSummary() {
-    const shape = JSON.stringify([page.lang, $('summary-percent').checked, page.sort,
-      page.files.map((entry) => [entry.id, entry.faces.length])]);
-    if (shape !== summaryShape) buildSummary();
-    summaryShape = shape;
+  function renderSummary(now) {
+    const columns = summaryColumns();
+    const key = JSON.stringify([page.lang, $('summary-percent').checked, page.sort, columns.map((c) => c.id)]);
+    const count = measuredFaces().length;
+    if (key === summaryKey && !page.sort.column) {
+      addSummaryRows(columns);
+      summaryCount = count;
+    } else if (key !== summaryKey || count !== summaryCount) {
+      const wait = SUMMARY_INTERVAL_MS - (performance.now() - summaryBuiltAt);
+      if (!now && key === summaryKey && busyMeasuring() && wait > 0) {
+        if (!summaryTimer) summaryTimer = setTimeout(() => { summaryTimer = 0; renderAll(); }, wait);
+      } else {
+        buildSummary(columns);
+        summaryKey = key;
+        summaryCount = count;
+        summaryBuiltAt = performance.now();
+      }
+    }
     const chosen = page.chosen ? `${page.chosen.fileId}:${page.chosen.index}` : '';
     for (const row of $('summary').tBodies[0].rows) {
-      row.setAttribute('aria-current', String(row.dataset.face === chosen));
+      const current = String(row.dataset.face === chosen);
+      if (row.getAttribute('aria-current') !== current) row.setAttribute('aria-current', current);
     }
     const unmeasured = page.files.filter((entry) => !entry.faces.length).length;
-    $('downloads-note').textContent = unmeasured ? text('downloadsNote', unmeasured) : '';
-    $('download-json').disabled = $('download-csv').disabled = !measuredFaces().length;
+    setText($('downloads-note'), unmeasured ? text('downloadsNote', unmeasured) : '');
+    $('download-json').disabled = $('download-csv').disabled = !count;
   }
 
-  function buildSummary() {
-    const columns = summaryColumns();
+  function buildSummary(columns) {
     const headRow = element('tr');
     for (const column of columns) {
       const sorted = page.sort.column === column.id;
@@ -915,7 +902,7 @@
         onclick: () => {
           page.sort.descending = sorted ? !page.sort.descending : false;
           page.sort.column = column.id;
-          renderSummary();
+          renderSummary(true);
           $('summary').querySelector(`th:nth-child(${columns.indexOf(column) + 1}) button`).focus();
         },
       }, [column.heading, element('span', { className: 'sort-mark', 'aria-hidden': 'true',
@@ -926,27 +913,48 @@
     const sortColumn = columns.find((column) => column.id === page.sort.column);
     if (sortColumn) rows = logic.sortRows(rows, sortColumn.key, page.sort.descending);
     const body = element('tbody');
+    summaryRows.clear();
     for (const row of rows) {
-      const tr = element('tr', { className: row.face.error ? 'failed' : '', 'data-face': `${row.entry.id}:${row.index}` });
-      tr.append(element('td', { className: 'file-cell', text: row.entry.name }),
-        element('td', { className: 'number', text: row.face.face === null ? '' : String(row.face.face) }));
-      const family = element('td', {}, [element('button', {
-        type: 'button', className: 'link', onclick: () => choose(row.entry.id, row.index),
-      }, [familyText(row.face)])]);
-      tr.append(family);
-      const setColumns = columns.filter((each) => each.set);
-      if (row.face.error) {
-        if (setColumns.length) {
-          tr.append(element('td', { className: 'error-text', colspan: setColumns.length, text: row.face.error }));
-        }
-      } else {
-        for (const column of setColumns) tr.append(element('td', { className: 'number', text: column.cell(row) }));
-      }
+      const tr = summaryRow(row, columns);
       body.append(tr);
+      if (!summaryRows.has(row.entry.id)) summaryRows.set(row.entry.id, []);
+      summaryRows.get(row.entry.id).push(tr);
     }
     const table = $('summary');
     table.tHead.replaceChildren(headRow);
     table.tBodies[0].replaceWith(body);
+  }
+
+  // The rows of files measured since, each before the rows of the next file
+  // in input order.
+  function addSummaryRows(columns) {
+    const body = $('summary').tBodies[0];
+    let following = null;  // the first row of a later file
+    for (let i = page.files.length - 1; i >= 0; i--) {
+      const entry = page.files[i];
+      if (!summaryRows.has(entry.id) && entry.faces.length) {
+        const rows = entry.faces.map((face, index) => summaryRow({ entry, face, index }, columns));
+        for (const tr of rows) body.insertBefore(tr, following);
+        summaryRows.set(entry.id, rows);
+      }
+      if (summaryRows.has(entry.id)) following = summaryRows.get(entry.id)[0];
+    }
+  }
+
+  function summaryRow(row, columns) {
+    const tr = element('tr', { className: row.face.error ? 'failed' : '', 'data-face': `${row.entry.id}:${row.index}` });
+    tr.append(element('td', { className: 'file-cell', text: row.entry.name }),
+      element('td', { className: 'number', text: row.face.face === null ? '' : String(row.face.face) }),
+      element('td', {}, [element('button', {
+        type: 'button', className: 'link', onclick: () => choose(row.entry.id, row.index),
+      }, [familyText(row.face)])]));
+    const setColumns = columns.filter((each) => each.set);
+    if (!row.face.error) {
+      for (const column of setColumns) tr.append(element('td', { className: 'number', text: column.cell(row) }));
+    } else if (setColumns.length) {
+      tr.append(element('td', { className: 'error-text', colspan: setColumns.length, text: row.face.error }));
+    }
+    return tr;
   }
 
   function renderMapControls() {
@@ -954,32 +962,37 @@
     const key = chosen && mapKey(chosen.entry.id, page.chosen.index);
     const drawable = chosen && !chosen.face.error;
     const waiting = drawable && page.map.shown !== key && !page.map.pending &&
-      busyMeasuring() && page.map.requested !== key;
+      (busyMeasuring() || page.map.cancelled === key) && page.map.requested !== key;
     $('map-show').hidden = !waiting;
     if (page.map.pending) return;
     if (!drawable) {
-      page.map.shown = null;
-      page.map.svgText = null;
-      $('map').replaceChildren();
-      $('download-svg').disabled = true;
+      clearMap();
       setMapState('empty', text('mapNone'));
     } else if (waiting) {
-      // Never the map of another face under this one's name.
-      page.map.shown = null;
-      page.map.svgText = null;
-      $('map').replaceChildren();
-      $('download-svg').disabled = true;
-      setMapState('empty', text('mapWaiting'));
+      clearMap();
+      setMapState('empty', text(page.map.cancelled === key ? 'mapCancelled' : 'mapWaiting'));
     }
   }
 
+  // Renders are gathered into one a frame, so that a run of worker messages
+  // costs one.
+  let renderQueued = false;
+
   function renderAll() {
-    renderStatus();
-    renderFiles();
-    renderReport();
-    renderManuscript();
-    renderMapControls();
-    renderSummary();
+    if (renderQueued) return;
+    renderQueued = true;
+    const run = () => {
+      if (!renderQueued) return;
+      renderQueued = false;
+      renderStatus();
+      renderFiles();
+      renderReport();
+      renderManuscript();
+      renderMapControls();
+      renderSummary(false);
+    };
+    requestAnimationFrame(run);
+    setTimeout(run, 200);  // frames pause in a hidden tab
   }
 
   // ---- Hooks for scripts and tests ----------------------------------------------
@@ -1030,7 +1043,7 @@
     $('map-zoom').addEventListener('change', applyZoom);
     $('download-svg').addEventListener('click', downloadMap);
     $('map').addEventListener('pointerover', onMapPointer);
-    $('summary-percent').addEventListener('change', renderSummary);
+    $('summary-percent').addEventListener('change', () => renderSummary(true));
     $('download-json').addEventListener('click', () => {
       // The command's layout: one face to a line.
       const faces = measuredFaces().map((face) => JSON.stringify(face));

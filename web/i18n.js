@@ -2,14 +2,13 @@
 // or a function of the values it shows. The set labels are not here: they
 // come from the results (the report's own Japanese labels).
 'use strict';
-window.GlyphCensusStrings = {
+const GlyphCensusStrings = {
   ja: {
     pageTitle: 'GlyphCensus — フォントの文字集合カバレッジ',
     tagline: 'フォントが日本語の各文字集合をどれだけ実際に描くか（インクのある字形）を数えます。フォントはこのブラウザの中だけで測り、どこにも送りません。',
     language: '表示言語',
     inputTitle: 'フォント',
     dropHint: 'フォントファイルやフォルダーをここにドロップするか、選んでください（TTF・OTF・TTC・OTC・WOFF・WOFF2、コレクションは全フェイス）。',
-    dropHere: 'ここにドロップ',
     chooseFiles: 'フォントファイル',
     chooseFolder: 'フォルダー',
     cancel: '中止',
@@ -34,6 +33,9 @@ window.GlyphCensusStrings = {
     readFailed: (reason) => `ファイルを読めません：${reason}`,
     workerFailed: (reason) => `測定モジュールが止まりました：${reason}`,
     workerNotStarted: (reason) => `測定モジュールを起動できません：${reason}。このページは Web サーバー経由で開いてください（例：make serve-web）。`,
+    unknownReason: '理由不明',
+    noResult: '結果がありません',
+    notSvg: 'SVG ではありません',
     folderTooDeep: (name) => `${name}：フォルダーの階層が深すぎるため、その先は読みません。`,
     folderUnreadable: (name) => `${name}：フォルダーを読めません。`,
     countAll: (total) => `全${total}`,
@@ -54,6 +56,7 @@ window.GlyphCensusStrings = {
     mapShow: 'マップを描く',
     mapWaiting: '測定が終わると、選んだフォントのマップを描きます。',
     mapLoading: 'マップを描いています…',
+    mapCancelled: 'マップを描くのを中止しました。',
     mapFailed: (reason) => `マップを描けません：${reason}`,
     mapNone: '測定できたフォントを選ぶと、マップを描けます。',
     mapZoom: '倍率',
@@ -80,7 +83,6 @@ window.GlyphCensusStrings = {
     language: 'Language',
     inputTitle: 'Fonts',
     dropHint: 'Drop font files or a folder here, or choose them (TTF, OTF, TTC, OTC, WOFF, WOFF2; every face of a collection).',
-    dropHere: 'Drop here',
     chooseFiles: 'Font files',
     chooseFolder: 'A folder',
     cancel: 'Cancel',
@@ -105,6 +107,9 @@ window.GlyphCensusStrings = {
     readFailed: (reason) => `Cannot read the file: ${reason}`,
     workerFailed: (reason) => `The measuring module stopped: ${reason}`,
     workerNotStarted: (reason) => `The measuring module cannot start: ${reason}. Open this page through a web server (for example make serve-web).`,
+    unknownReason: 'unknown reason',
+    noResult: 'no result',
+    notSvg: 'not SVG',
     folderTooDeep: (name) => `${name}: the folders nest too deep; the deeper ones are not read.`,
     folderUnreadable: (name) => `${name}: the folder cannot be read.`,
     countAll: (total) => `all ${total}`,
@@ -125,6 +130,7 @@ window.GlyphCensusStrings = {
     mapShow: 'Draw the map',
     mapWaiting: 'The chosen font\'s map is drawn when measuring is done.',
     mapLoading: 'Drawing the map…',
+    mapCancelled: 'Drawing the map was cancelled.',
     mapFailed: (reason) => `The map cannot be drawn: ${reason}`,
     mapNone: 'Choose a font that was measured to draw its map.',
     mapZoom: 'Zoom',
@@ -146,3 +152,5 @@ window.GlyphCensusStrings = {
     downloadsNote: (count) => `${count} ${count === 1 ? 'file that was' : 'files that were'} not measured ${count === 1 ? 'is' : 'are'} not in the downloads.`,
   },
 };
+if (typeof module === 'object' && module.exports) module.exports = GlyphCensusStrings;
+else window.GlyphCensusStrings = GlyphCensusStrings;

@@ -1,6 +1,6 @@
 // The page's rules that would break silently: the natural order of file
 // names (it must agree with fontio/font_file_names.cpp), the folder walk, the
-// count wording, the CSV writer and the summary sort.
+// count wording, the CSV writer, the summary sort and the string table.
 // Run: node --test web/test/
 'use strict';
 const test = require('node:test');
@@ -116,4 +116,20 @@ test('summary rows sort stably, rows without a value last', () => {
   // Numbers compare as numbers, not as text.
   assert.equal(names(logic.sortRows([{ name: 'x', n: 10 }, { name: 'y', n: 9 }], (row) => row.n, false)), 'yx');
   assert.equal(names(rows), 'abcde');
+});
+
+test('every string the page asks for exists in both languages', () => {
+  const fs = require('node:fs');
+  const path = require('node:path');
+  const strings = require('../i18n.js');
+  const read = (name) => fs.readFileSync(path.join(__dirname, '..', name), 'utf8');
+  assert.deepEqual(Object.keys(strings.en).sort(), Object.keys(strings.ja).sort());
+  for (const key of Object.keys(strings.ja)) assert.equal(typeof strings.en[key], typeof strings.ja[key], key);
+  const asked = [
+    ...[...read('app.js').matchAll(/text\('([A-Za-z]+)'/g)],
+    ...[...read('app.js').matchAll(/: '(status[A-Z][a-z]+)'/g)],
+    ...[...read('index.html').matchAll(/data-text="([A-Za-z]+)"/g)],
+  ].map((match) => match[1]);
+  assert.ok(asked.length > 40);
+  for (const key of asked) assert.ok(key in strings.ja, `no string "${key}"`);
 });
