@@ -100,9 +100,11 @@ def compare_results(page_document, expected):
                 if field == 'sets' and got.get('sets') and want.get('sets'):
                     for a, b in zip(got['sets'], want['sets']):
                         if a != b:
-                            detail.append('%s: page %s/%s, command %s/%s' % (
+                            detail.append('%s: page %s/%s, command %s/%s%s' % (
                                 b['id'], a.get('present'), a.get('total'),
-                                b.get('present'), b.get('total')))
+                                b.get('present'), b.get('total'),
+                                '' if a.get('missing_code_points') == b.get('missing_code_points')
+                                else ', other missing characters'))
                 else:
                     detail.append('%s: page %r, command %r' % (field, got.get(field),
                                                                want.get(field)))
