@@ -211,13 +211,13 @@ map-picture: packages configure-linux
 # FreeType, brotli and woff2 from Debian's source packages (fetched and built
 # once into WEB_DEPS_DIR by tools/fetch_web_deps.sh; the CMake tree is
 # $(WEB_BUILD_DIR)-cmake). `make serve-web` serves it on 127.0.0.1:WEB_PORT.
-# `make test` compares the page's results in headless Chromium with
-# glyphcensus (tests/web/); `make web-screenshot` writes docs/web.png; `make
+# `make test` runs the page's own tests (web/test/, node) and compares its
+# results in headless Chromium with glyphcensus (tests/web/); `make web-screenshot` writes docs/web.png; `make
 # bench` measures it (below).
 WEB_BUILD_DIR ?= build-web
 WEB_DEPS_DIR ?= $(CURDIR)/.deps-web
 WEB_PORT ?= 8719
-PACKAGES_WEB := cmake make dpkg-dev emscripten nlohmann-json3-dev python3
+PACKAGES_WEB := cmake make dpkg-dev emscripten nodejs nlohmann-json3-dev python3
 PACKAGES += $(PACKAGES_WEB) chromium chromium-driver python3-selenium
 TEST_STEPS += test-web
 # The optimizer of Debian's emscripten needs Debian's node modules (acorn),
@@ -242,6 +242,7 @@ serve-web: web
 # Debian's python3, which has python3-selenium (another python3 may come first in PATH).
 WEB_PYTHON ?= /usr/bin/python3
 test-web: web build-linux
+	node --test web/test/
 	$(WEB_PYTHON) tests/web/web_test.py --page $(WEB_BUILD_DIR) \
 	  --glyphcensus $(BUILD_DIR)/cli/glyphcensus --test-fonts $(BUILD_DIR)/testdata
 
