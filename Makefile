@@ -13,7 +13,7 @@
 #   make package         build a Debian package of them in build/
 #
 # Other useful targets: packages, build-linux, build-win, test-linux,
-# test-wine, check-windows-imports, clean.
+# test-wine, check-windows-imports, check-layering, clean.
 # Add a step to `make test` from here with  TEST_STEPS += your-target
 # and a package with  PACKAGES += name.
 
@@ -58,7 +58,7 @@ PACKAGES := $(PACKAGES_CLI) \
 
 # The steps of `make test`, in order. Each runs even when an earlier one
 # failed; `make test` fails if any did.
-TEST_STEPS := test-linux test-wine check-windows-imports
+TEST_STEPS := check-layering test-linux test-wine check-windows-imports
 
 CMAKE_CONFIGURE := cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 WIN_TOOLCHAIN := $(CURDIR)/cmake/mingw-w64-x86_64.cmake
@@ -66,7 +66,7 @@ WINEPREFIX_DIR := $(abspath $(WIN_BUILD_DIR))/wineprefix
 
 .PHONY: test run prepare packages packages-cli locale windows-deps \
         configure-linux configure-win build-linux build-win \
-        test-linux test-wine wine-prefix check-windows-imports clean
+        test-linux test-wine wine-prefix check-windows-imports check-layering clean
 
 test: prepare
 	@failed=""; \
@@ -110,6 +110,12 @@ build-linux: configure-linux
 
 build-win: configure-win
 	cmake --build $(WIN_BUILD_DIR) -j$(JOBS)
+
+# Who may include whom (docs/architecture.md): the core includes no front
+# end's header, windows.h only in Windows files, and no include circle.
+check-layering:
+	python3 tools/check_layering.py
+	python3 tools/check_layering_test.py
 
 test-linux: build-linux
 	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error -j$(CTEST_JOBS)

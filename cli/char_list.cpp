@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <unordered_set>
 
+#include "fontio/unicode_text.h"
+
 namespace {
 
 bool IsWhiteSpace(char32_t c) {
@@ -15,57 +17,24 @@ bool IsWhiteSpace(char32_t c) {
 
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
-std::string Hex(char32_t c) {
-  char text[16];
-  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
-  return text;
-}
-
 // Decodes one character at `at`; false (with `error`) when the bytes there are
 // not valid UTF-8.
 bool DecodeUtf8(const uint8_t* text, size_t size, size_t at, char32_t* c, size_t* length,
                 std::string* error) {
-  const uint8_t lead = text[at];
-  size_t count = 0;
-  char32_t value = 0;
-  char32_t smallest = 0;
-  if (lead < 0x80) {
-    *c = lead;
-    *length = 1;
-    return true;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    count = 1, value = lead & 0x1F, smallest = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    count = 2, value = lead & 0x0F, smallest = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    count = 3, value = lead & 0x07, smallest = 0x10000;
-  } else {
-    *error = "not valid UTF-8 at byte offset " + std::to_string(at);
-    return false;
-  }
-  if (size - at - 1 < count) {
-    *error = "not valid UTF-8 at byte offset " + std::to_string(at) + " (truncated)";
-    return false;
-  }
-  for (size_t k = 1; k <= count; ++k) {
-    const uint8_t next = text[at + k];
-    if ((next & 0xC0) != 0x80) {
-      *error = "not valid UTF-8 at byte offset " + std::to_string(at);
+  switch (DecodeUtf8At(text, size, at, c, length)) {
+    case Utf8Decoding::kCharacter:
+      return true;
+    case Utf8Decoding::kTruncated:
+      *error = "not valid UTF-8 at byte offset " + std::to_string(at) + " (truncated)";
       return false;
-    }
-    value = (value << 6) | (next & 0x3F);
+    case Utf8Decoding::kSurrogate:
+      *error = "surrogate code point " + CodePointName(*c) + " at byte offset " + std::to_string(at);
+      return false;
+    case Utf8Decoding::kInvalid:
+      break;
   }
-  if (value < smallest || value > 0x10FFFF) {
-    *error = "not valid UTF-8 at byte offset " + std::to_string(at);
-    return false;
-  }
-  if (value >= 0xD800 && value <= 0xDFFF) {
-    *error = "surrogate code point " + Hex(value) + " at byte offset " + std::to_string(at);
-    return false;
-  }
-  *c = value;
-  *length = count + 1;
-  return true;
+  *error = "not valid UTF-8 at byte offset " + std::to_string(at);
+  return false;
 }
 
 }  // namespace
@@ -118,12 +87,7 @@ std::u16string Utf8ToUtf16(const std::string& text) {
     std::string ignored;
     if (!DecodeUtf8(bytes, text.size(), at, &c, &length, &ignored)) c = 0xFFFD, length = 1;
     at += length;
-    if (c < 0x10000) {
-      converted.push_back(static_cast<char16_t>(c));
-    } else {
-      converted.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      converted.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    }
+    AppendUtf16(&converted, c);
   }
   return converted;
 }

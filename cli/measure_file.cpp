@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "cli/font_file.h"
-#include "cli/render_svg_map.h"
+#include "coverage/map_svg.h"
 #include "coverage/report_lines.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include "coverage/set_counting.h"
+#include "coverage/character_set_ids.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "coverage/face_result.h"
 #include "cli/options.h"
+#include "coverage/machine_formats.h"
 
-// The version of the JSON, JSON Lines, CSV and TSV layouts. Fields and columns
-// may be added without raising it; it is raised when one is renamed or removed.
-constexpr int kSchemaVersion = 1;
+// kSchemaVersion, the version of the machine-readable layouts, is in
+// coverage/machine_formats.h.
 
 class OutputWriter {
  public:

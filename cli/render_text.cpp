@@ -17,7 +17,7 @@ void PrintMissingList(const std::u16string& missing) {
   size_t characters = 0;
   for (size_t i = 0; i < missing.size(); ++i) {
     line.push_back(missing[i]);
-    const bool pairStart = missing[i] >= 0xD800 && missing[i] <= 0xDBFF && i + 1 < missing.size();
+    const bool pairStart = IsHighSurrogate(missing[i]) && i + 1 < missing.size();
     if (pairStart) line.push_back(missing[++i]);
     if (++characters == kMissingPerLine || i + 1 == missing.size()) {
       std::printf("  %s\n", Utf16ToUtf8(line).c_str());

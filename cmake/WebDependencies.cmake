@@ -26,3 +26,21 @@ target_link_libraries(glyphcensus_freetype INTERFACE
 set(GLYPHCENSUS_DECODER_SOURCES "${GLYPHCENSUS_WEB_DEPS_DIR}/src")
 set(GLYPHCENSUS_DECODER_SOURCES_HINT "Run tools/fetch_web_deps.sh.")
 include(${CMAKE_CURRENT_LIST_DIR}/DecoderSources.cmake)
+
+# nlohmann/json is header-only: Debian's headers are used as they are, through
+# a folder that holds nothing else (the emscripten system root has its own
+# libc, which /usr/include must not shadow), and a package configuration that
+# find_package(nlohmann_json) finds there.
+set(_gc_json "${CMAKE_BINARY_DIR}/nlohmann_json")
+file(MAKE_DIRECTORY "${_gc_json}/include")
+file(CREATE_LINK /usr/include/nlohmann "${_gc_json}/include/nlohmann" SYMBOLIC)
+file(WRITE "${_gc_json}/nlohmann_jsonConfig.cmake"
+"if(NOT TARGET nlohmann_json::nlohmann_json)
+  add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
+  set_target_properties(nlohmann_json::nlohmann_json PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES \"${_gc_json}/include\")
+endif()
+")
+file(WRITE "${_gc_json}/nlohmann_jsonConfigVersion.cmake"
+     "set(PACKAGE_VERSION 3)\nset(PACKAGE_VERSION_COMPATIBLE TRUE)\n")
+set(nlohmann_json_DIR "${_gc_json}" CACHE PATH "nlohmann/json for the WebAssembly build" FORCE)

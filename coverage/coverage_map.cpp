@@ -26,22 +26,13 @@ char32_t NextCharacter(SetReader* reader) {
       continue;
     }
     ++reader->at;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      const char16_t low = text[reader->at++];
-      return 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (low - 0xDC00);
-    }
+    if (IsHighSurrogate(unit)) return CombineSurrogates(unit, text[reader->at++]);
     return unit;
   }
   return 0;  // the set is used up
 }
 
 SetReader Reader(int set) { return SetReader{&kCharacterSets[set]}; }
-
-std::string Utf16ToUtf8Label(const char16_t* text) {
-  std::string out;
-  for (; *text != u'\0'; ++text) AppendCodePointUtf8(&out, *text);  // labels hold no surrogates
-  return out;
-}
 
 MapCell Assigned(int32_t row, int32_t cell, char32_t codePoint, int set) {
   MapCell out;
@@ -179,7 +170,7 @@ MapPanel StripPanel(const char* id, const char* title, std::initializer_list<int
     SetReader reader = Reader(set);
     int32_t place = 0;
     AppendStripLines(&panel, &reader, set, kCharacterSets[set].total,
-                     Utf16ToUtf8Label(kCharacterSets[set].label), &place);
+                     Utf16ToUtf8(kCharacterSets[set].label), &place);
   }
   return panel;
 }
@@ -220,13 +211,10 @@ void MeasureMap(MeasuringContext* context, std::vector<MapPanel>* panels) {
     for (MapLine& line : panel.lines) {
       for (MapCell& cell : line.cells) {
         if (cell.codePoint == 0 || cell.mark != 0) continue;
-        char16_t one[3] = {static_cast<char16_t>(cell.codePoint), u'\0', u'\0'};
-        if (cell.codePoint > 0xFFFF) {
-          one[0] = static_cast<char16_t>(0xD800 + ((cell.codePoint - 0x10000) >> 10));
-          one[1] = static_cast<char16_t>(0xDC00 + ((cell.codePoint - 0x10000) & 0x3FF));
-        }
-        cell.state = CountPresentGlyphs(context, one) != 0 ? CellState::Present
-                                                            : CellState::Missing;
+        std::u16string one;
+        AppendUtf16(&one, cell.codePoint);
+        cell.state = CountPresentGlyphs(context, one.c_str()) != 0 ? CellState::Present
+                                                                    : CellState::Missing;
       }
     }
   }

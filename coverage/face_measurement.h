@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "coverage/character_sets.h"
+#include "coverage/custom_character_sets.h"  // the sets --chars makes, measured alike
 #include "coverage/set_counting.h"
 
 // A set to measure: one of the fifteen, or one made at run time.
@@ -28,19 +29,3 @@ std::vector<SetToMeasure> BuiltInSets();
 // Measures each set in order with CountCharacterSet.
 std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
                                      const std::vector<SetToMeasure>& sets, bool listMissing);
-
-// A character set made at run time from distinct code points: the storage
-// behind a CharacterSet, cut into chunks of 100 characters like the kanji sets.
-struct OwnedCharacterSet {
-  std::u16string label;
-  std::vector<std::u16string> chunkTexts;
-  std::vector<const char16_t*> chunkPointers;
-  int32_t total = 0;
-};
-
-// Fills `owned` from `characters` (distinct Unicode scalar values).
-void MakeOwnedCharacterSet(const std::u16string& label, const std::vector<char32_t>& characters,
-                           OwnedCharacterSet* owned);
-
-// A view of `owned`, valid while `owned` is neither changed nor destroyed.
-CharacterSet ViewOf(const OwnedCharacterSet& owned);

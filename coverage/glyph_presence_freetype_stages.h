@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "coverage/glyph_presence_freetype.h"
 #include "coverage/outline_interior.h"
 #include "coverage/stop_token.h"
 

@@ -1,12 +1,14 @@
 #include "coverage/missing_characters.h"
 
+#include "fontio/unicode_text.h"
+
 int32_t ListMissingInText(MeasuringContext* context, const char16_t* text,
                           std::u16string* missing) {
   int32_t present = 0;
   for (size_t i = 0; text[i] != u'\0';) {
     // One character: a surrogate pair stays whole.
-    const size_t units = (text[i] >= 0xD800 && text[i] <= 0xDBFF && text[i + 1] >= 0xDC00 &&
-                          text[i + 1] <= 0xDFFF) ? 2 : 1;
+    size_t units = 1;
+    CodePointAt(text + i, &units);
     const char16_t one[3] = {text[i], units == 2 ? text[i + 1] : u'\0', u'\0'};
     if (CountPresentGlyphs(context, one) != 0) {
       ++present;

@@ -4,12 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "coverage/character_set_ids.h"  // the sets' identifiers, for callers of the counting
 #include "coverage/character_sets.h"
 #include "coverage/glyph_presence.h"
-
-// Stable identifiers of the fifteen sets for machines, in measuring order
-// ("ascii-letters", "digits", ..., "cyrillic").
-extern const char* const kCharacterSetIds[kCharacterSetCount];
 
 // Called before each chunk of a set is tested, with the chunk's index.
 using ChunkHook = void (*)(void* user, const CharacterSet& set, int32_t chunk);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "coverage/glyph_presence_freetype.h"
 #include "coverage/glyph_presence_freetype_stages.h"
 #include "coverage/outline_interior.h"
 

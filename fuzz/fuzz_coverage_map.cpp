@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/render_svg_map.h"
+#include "coverage/map_svg.h"
 #include "coverage/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"

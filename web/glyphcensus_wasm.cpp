@@ -1,21 +1,21 @@
 // The WebAssembly module of the browser page: the core's entry point for front
-// ends (coverage/measure_font.h) and the command's writers, called from the
-// worker (web/worker.js) with a C interface.
+// ends (coverage/measure_font.h) and its writers, called from the worker
+// (web/worker.js) with a C interface.
 //
 // The worker copies a file's bytes into the module's memory for each call
 // (measuring readies the image in place) and passes the name to show.
-// Results are the command's JSON objects (`--format jsonl --missing`),
-// written to stdout line by line, which the worker collects; the coverage
-// map is the command's SVG.
+// Results are the command's JSON face objects (coverage/machine_formats.h, as
+// `glyphcensus --format json --missing` writes them) in one JSON array; the
+// coverage map is the command's SVG (coverage/map_svg.h).
 #include <emscripten/emscripten.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/char_list.h"
-#include "cli/output_writer.h"
-#include "cli/render_svg_map.h"
+#include "coverage/custom_character_sets.h"
+#include "coverage/machine_formats.h"
+#include "coverage/map_svg.h"
 #include "coverage/measure_font.h"
 #include "coverage/report_lines.h"
 
@@ -33,15 +33,17 @@ FontRequest RequestForFace(int face) {
   return request;
 }
 
-// Writes the results as JSON lines (the command's --format jsonl).
-void WriteJsonLines(const std::vector<FaceResult>& results) {
-  OutputSettings settings;
-  settings.format = OutputFormat::Jsonl;
-  settings.listMissing = true;
-  const std::unique_ptr<OutputWriter> writer = MakeOutputWriter(settings);
-  writer->Begin({});
-  for (const FaceResult& face : results) writer->Write(face);
-  writer->End();
+// The results as a JSON array of face objects; the text lives until the next
+// call.
+const char* JsonArray(const std::vector<FaceResult>& results) {
+  static std::string json;
+  json = "[";
+  for (const FaceResult& face : results) {
+    if (json.size() > 1) json += ",\n";
+    json += FaceJson(face, true);
+  }
+  json += "]";
+  return json.c_str();
 }
 
 // The SVG of the last map drawn.
@@ -66,10 +68,10 @@ void DrawMap(ByteView image, MeasuringContext* context, FaceResult* face) {
 extern "C" {
 
 // Measures every face of the font file `bytes` with the fifteen sets, missing
-// characters listed, and writes one JSON line per face result. The bytes are
+// characters listed: the JSON array of the face results. The bytes are
 // changed (readied for measuring).
-EMSCRIPTEN_KEEPALIVE void gc_measure(uint8_t* bytes, size_t size, const char* name) {
-  WriteJsonLines(MeasureFontFile(MutableByteView{bytes, size}, name, RequestForFace(-1)));
+EMSCRIPTEN_KEEPALIVE const char* gc_measure(uint8_t* bytes, size_t size, const char* name) {
+  return JsonArray(MeasureFontFile(MutableByteView{bytes, size}, name, RequestForFace(-1)));
 }
 
 // Measures face `face` of the font file `bytes` and draws its coverage map,
@@ -95,24 +97,23 @@ EMSCRIPTEN_KEEPALIVE const char* gc_map_svg() { return lastMap.c_str(); }
 
 // Measures face `face` of the font file `bytes` against the distinct
 // characters of `text` (UTF-8), by the rule of --chars, as one set named
-// "text", and writes its JSON line. Returns false when the text is not valid
-// UTF-8.
-EMSCRIPTEN_KEEPALIVE int gc_chars(uint8_t* bytes, size_t size, const char* name, int face,
-                                  const char* text) {
+// "text": the JSON array of the face result. An empty array when the text is
+// not valid UTF-8.
+EMSCRIPTEN_KEEPALIVE const char* gc_chars(uint8_t* bytes, size_t size, const char* name,
+                                          int face, const char* text) {
   std::vector<char32_t> characters;
   std::string error;
   const std::string utf8 = text;
   if (!ParseCharList(reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size(), &characters,
                      &error)) {
-    return 0;
+    return JsonArray({});
   }
   OwnedCharacterSet owned;
   MakeOwnedCharacterSet(u"text", characters, &owned);
   const CharacterSet view = ViewOf(owned);
   FontRequest request = RequestForFace(face);
   request.sets = {SetToMeasure{"text", &view}};
-  WriteJsonLines(MeasureFontFile(MutableByteView{bytes, size}, name, request));
-  return 1;
+  return JsonArray(MeasureFontFile(MutableByteView{bytes, size}, name, request));
 }
 
 }  // extern "C"

@@ -7,15 +7,14 @@
 // copy in the module's memory, as measuring readies the image in place.
 'use strict';
 
-let printed = [];     // the module's stdout lines since the last call
 let moduleReady = false;
 let moduleFailure = null;  // why the module stopped, once it has
 const waiting = [];   // messages that came before the module was ready
 const held = new Map();    // fileId -> {name, bytes (Uint8Array)}
 
 var Module = {
-  print: (line) => printed.push(line),
-  printErr: () => {},  // the command's diagnostics repeat what the results say
+  print: () => {},     // the module writes nothing; results are returned
+  printErr: () => {},
   locateFile: (name) => name,
   onRuntimeInitialized: () => {
     moduleReady = true;
@@ -41,23 +40,19 @@ function withBytes(bytes, call) {
   }
 }
 
-// Runs one call of the module and returns what it printed, parsed: the JSON
-// objects of the command's --format jsonl.
-function callForLines(name, argTypes, args) {
-  printed = [];
-  const returned = Module.ccall(name, 'number', argTypes, args);
-  const objects = printed.filter((line) => line.length > 0).map((line) => JSON.parse(line));
-  printed = [];
-  return {returned, objects};
+// Runs a call of the module that gives a JSON array of face objects (the
+// command's, coverage/machine_formats.h) and returns it parsed.
+function callForFaces(name, argTypes, args) {
+  return JSON.parse(Module.ccall(name, 'string', argTypes, args));
 }
 
 function measure(message) {
   const file = {name: message.name, bytes: new Uint8Array(message.bytes)};
   held.set(message.fileId, file);
   self.postMessage({type: 'started', fileId: message.fileId});
-  const {objects} = withBytes(file.bytes, (pointer, size) =>
-    callForLines('gc_measure', ['number', 'number', 'string'], [pointer, size, file.name]));
-  self.postMessage({type: 'result', fileId: message.fileId, faces: objects});
+  const faces = withBytes(file.bytes, (pointer, size) =>
+    callForFaces('gc_measure', ['number', 'number', 'string'], [pointer, size, file.name]));
+  self.postMessage({type: 'result', fileId: message.fileId, faces});
 }
 
 // The file's bytes and name if they are still here; if not, the reply says so.
@@ -76,7 +71,6 @@ function drawMap(message) {
   const failure = withBytes(file.bytes, (pointer, size) =>
     Module.ccall('gc_map', 'string', ['number', 'number', 'string', 'number'],
                  [pointer, size, file.name, message.face]));
-  printed = [];
   if (failure !== '') {
     reply.error = failure;
   } else {
@@ -89,10 +83,10 @@ function checkManuscript(message) {
   const reply = {type: 'chars', fileId: message.fileId, face: message.face};
   const file = stillHeld(message, reply);
   if (file === null) return;
-  const {objects} = withBytes(file.bytes, (pointer, size) =>
-    callForLines('gc_chars', ['number', 'number', 'string', 'number', 'string'],
+  const faces = withBytes(file.bytes, (pointer, size) =>
+    callForFaces('gc_chars', ['number', 'number', 'string', 'number', 'string'],
                  [pointer, size, file.name, message.face, message.text]));
-  const face = objects[0];
+  const face = faces[0];
   if (face === undefined || face.error) {
     reply.error = face === undefined ? 'the text cannot be read' : face.error;
   } else {
@@ -118,7 +112,6 @@ function handle(message) {
     handler(message);
   } catch (error) {
     // Out of memory, or the module stopped: the page shows it and goes on.
-    printed = [];
     self.postMessage({type: 'error', fileId: message.fileId,
                       message: moduleFailure || String(error && error.message || error)});
   }

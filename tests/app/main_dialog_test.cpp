@@ -11,7 +11,6 @@
 #include <cstring>
 #include <string>
 
-#include "coverage/stop_token.h"
 #include "resources/resource_ids.h"
 #include "tests/app/test_folder.h"
 
@@ -238,7 +237,6 @@ class Dialog : public ::testing::Test {
  protected:
   void SetUp() override {
     DeleteFileA(SettingsPathOfThisProgram().c_str());
-    JobActive = 1;
     dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr,
                                 MainDialogProc, 0);
     ASSERT_NE(dialog, nullptr);

@@ -162,14 +162,4 @@ TEST(MapPositionTest, NamesPlaneRowAndCell) {
   EXPECT_EQ(CellPosition(plane, cell), "115-94");
 }
 
-TEST(MapUtf8Test, EncodesEveryLengthAndReplacesSurrogates) {
-  std::string out;
-  for (char32_t c : {U'A', U'\u00E9', U'\u4E9C', U'\U00020B9F'}) AppendCodePointUtf8(&out, c);
-  EXPECT_EQ(out, "A\xC3\xA9\xE4\xBA\x9C\xF0\xA0\xAE\x9F");
-  out.clear();
-  AppendCodePointUtf8(&out, 0xD800);
-  AppendCodePointUtf8(&out, 0x110000);
-  EXPECT_EQ(out, "\xEF\xBF\xBD\xEF\xBF\xBD");
-}
-
 }  // namespace

@@ -132,3 +132,82 @@ TEST(MakeFontImage, WoffSizeLimits) {
 }
 
 }  // namespace
+
+namespace {
+
+ContainerRefusal WhyRefused(const Bytes& file, CollectionRule rule = CollectionRule::FirstFontTrueType) {
+  ContainerRefusal refusal = ContainerRefusal::kNone;
+  DetectFontContainer(View(file), rule, &refusal);
+  return refusal;
+}
+
+TEST(ContainerRefusal, EveryRefusalOfTheSignatureRulesHasItsReason) {
+  EXPECT_EQ(WhyRefused(Header("OTTO", 0)), ContainerRefusal::kNone);
+  EXPECT_EQ(WhyRefused(Header("OTTO", 0, 3)), ContainerRefusal::kTooShort);
+  EXPECT_EQ(WhyRefused(Header("true", 0)), ContainerRefusal::kUnknownSignature);
+  EXPECT_EQ(WhyRefused(Header("ttcf", 0x00010000, 7)), ContainerRefusal::kTooShort);
+  EXPECT_EQ(WhyRefused(Header("ttcf", 0x00010000, 15)), ContainerRefusal::kTooShort);
+  EXPECT_EQ(WhyRefused(Collection("ttcf", 0x00030000, 16, 0x00010000)),
+            ContainerRefusal::kCollectionVersion);
+  EXPECT_EQ(WhyRefused(Collection("ttcf", 0x00010000, 16, 0x4F54544F)),
+            ContainerRefusal::kCollectionFirstFont);
+  EXPECT_EQ(WhyRefused(Collection("ttcf", 0x00010000, 16, 0x4F54544F), CollectionRule::AnyOutlines),
+            ContainerRefusal::kNone);
+  Bytes outside = Collection("ttcf", 0x00010000, 16, 0x00010000);
+  WriteU32(MutableView(outside), 12, 0xFFFFFFFFu);
+  EXPECT_EQ(WhyRefused(outside), ContainerRefusal::kCollectionFirstFont);
+  EXPECT_EQ(WhyRefused(Header("wOFF", 0x74746366)), ContainerRefusal::kWebFontFlavour);
+  EXPECT_EQ(WhyRefused(Header("wOF2", 0x00020000)), ContainerRefusal::kWebFontFlavour);
+  EXPECT_EQ(WhyRefused(Header("wOFF", 0x00010000, 7)), ContainerRefusal::kTooShort);
+}
+
+TEST(ContainerRefusal, ImagesThatCannotBeMadeSayWhy) {
+  FontImage image;
+  ContainerRefusal refusal = ContainerRefusal::kNone;
+  Bytes notFont = Header("true", 0);
+  EXPECT_FALSE(MakeFontImage(FontBytes(notFont.begin(), notFont.end()), &image,
+                             CollectionRule::FirstFontTrueType, &refusal));
+  EXPECT_EQ(refusal, ContainerRefusal::kUnknownSignature);
+  // A WOFF whose totalSfntSize is above the limit.
+  Bytes woff = Header("wOFF", 0x00010000);
+  WriteU32(MutableView(woff), 16, kMaxConvertedImageSize + 1);
+  EXPECT_FALSE(ConvertWebFont(View(woff), FontContainer::Woff, &image, &refusal));
+  EXPECT_EQ(refusal, ContainerRefusal::kConvertedTooLarge);
+  EXPECT_FALSE(ConvertWebFont(View(woff), FontContainer::Sfnt, &image, &refusal));
+  EXPECT_EQ(refusal, ContainerRefusal::kNotWebFont);
+  Bytes sfnt = Header("OTTO", 0);
+  EXPECT_TRUE(MakeFontImage(FontBytes(sfnt.begin(), sfnt.end()), &image,
+                            CollectionRule::FirstFontTrueType, &refusal));
+  EXPECT_EQ(refusal, ContainerRefusal::kNone);
+}
+
+TEST(ContainerName, ShortNamesOfEachContainer) {
+  EXPECT_STREQ(ContainerName(FontContainer::Sfnt, View(Header("OTTO", 0))), "otf");
+  EXPECT_STREQ(ContainerName(FontContainer::Sfnt, View(Header(std::string("\0\1\0\0", 4), 0))), "ttf");
+  EXPECT_STREQ(ContainerName(FontContainer::Collection, View(Header("ttcf", 0))), "ttc");
+  EXPECT_STREQ(ContainerName(FontContainer::Woff, View(Header("wOFF", 0))), "woff");
+  EXPECT_STREQ(ContainerName(FontContainer::Woff2, View(Header("wOF2", 0))), "woff2");
+  EXPECT_STREQ(ContainerName(FontContainer::Refused, View(Header("true", 0))), "");
+}
+
+TEST(FaceDirectoryOffset, CollectionEntriesAndTheSfntsOnlyFace) {
+  Bytes collection = Collection("TTCF", 0x00010000, 24, 0x00010000);
+  WriteU32(MutableView(collection), 8, 2);
+  WriteU32(MutableView(collection), 16, 40);
+  uint32_t offset = 7;
+  EXPECT_TRUE(FaceDirectoryOffset(View(collection), 0, &offset));
+  EXPECT_EQ(offset, 24u);
+  EXPECT_TRUE(FaceDirectoryOffset(View(collection), 1, &offset));
+  EXPECT_EQ(offset, 40u);
+  // The count is not looked at; an entry past the image's end cannot say.
+  EXPECT_TRUE(FaceDirectoryOffset(View(collection), 2, &offset));
+  EXPECT_FALSE(FaceDirectoryOffset(View(collection), 13, &offset));
+  EXPECT_EQ(offset, 0u);
+  EXPECT_FALSE(FaceDirectoryOffset(View(collection), 0xFFFFFFFFu, &offset));
+  const Bytes sfnt = Header("OTTO", 0);
+  EXPECT_TRUE(FaceDirectoryOffset(View(sfnt), 0, &offset));
+  EXPECT_EQ(offset, 0u);
+  EXPECT_FALSE(FaceDirectoryOffset(View(sfnt), 1, &offset));
+}
+
+}  // namespace

@@ -70,7 +70,6 @@ std::wstring WindowsPath(const std::string& path) {
 // Runs one job; false when it did not end in time.
 bool RunJob(FontJob* job, DWORD limitMs) {
   jobDone = false;
-  JobActive.store(1);
   HANDLE worker = CreateThread(nullptr, 0, RunFontJob, job, 0, nullptr);
   const DWORD start = GetTickCount();
   for (;;) {

@@ -10,6 +10,7 @@
 
 #include "coverage/character_sets.h"
 #include "app/coverage_report.h"
+#include "coverage/report_lines.h"
 #include "coverage/stop_token.h"
 #include "app/font_job.h"
 #include "tests/win/win_test_support.h"
@@ -56,10 +57,14 @@ struct JobRun {
   BoxWatch watch;
 };
 
+// The stop token the tests hand to the job, as the dialog hands it its own.
+StopToken jobStop;
+
 JobRun RunJob(TestDialog& windows, const std::string& path) {
   FontJob job = {};
   job.dialog = windows.dialog;
   job.resultBox = windows.resultBox;
+  job.stop = &jobStop;
   const std::wstring widePath = Widen(path);
   EXPECT_LT(widePath.size(), 260u);
   widePath.copy(job.path, 259);
@@ -92,8 +97,8 @@ std::wstring TestSansReport() {
 
 class FontJobTest : public ::testing::Test {
  protected:
-  void SetUp() override { JobActive.store(1); }
-  void TearDown() override { JobActive.store(1); }
+  void SetUp() override { ClearStop(&jobStop); }
+  void TearDown() override { ClearStop(&jobStop); }
 };
 
 TEST_F(FontJobTest, FileThatCannotBeOpenedShowsTheMessageBoxOnce) {
@@ -178,7 +183,7 @@ TEST_F(FontJobTest, TheResultBoxIsReallyScrolledDownBeforeTheJobScrollsBack) {
 }
 
 void StopAtKanaCaption(DialogLog* log, const std::wstring& caption) {
-  if (caption == L"仮名読み込み中...") JobActive.store(0);
+  if (caption == L"仮名読み込み中...") RequestStop(&jobStop);
   (void)log;
 }
 
@@ -207,7 +212,7 @@ TEST_F(FontJobTest, StoppedBeforeItStartsTheJobOnlyClearsTheResultBox) {
   TestDialog windows;
   SetWindowTextW(windows.resultBox, L"previous report");
   windows.log.captions.clear();
-  JobActive.store(0);
+  RequestStop(&jobStop);
   JobRun run = RunJob(windows, TestDataPath("tt.ttf"));
 
   EXPECT_EQ(run.exitCode, 0u);

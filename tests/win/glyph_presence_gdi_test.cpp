@@ -20,12 +20,12 @@ constexpr UINT kProbeMessage = WM_APP + 7;
 // One font registered and opened for measuring, closed at the end of scope.
 class OpenFont {
  public:
-  OpenFont(HWND dialog, const std::string& path) {
+  OpenFont(HWND /*dialog*/, const std::string& path, const StopToken* stop = nullptr) {
     if (!ReadWholeFile(path, &bytes_)) return;
     MutableByteView image{bytes_.data(), bytes_.size()};
     FaceName face;
     if (!ReadFaceName(image, &face)) return;
-    context_ = OpenMeasuringContext(dialog, image, face);
+    context_ = OpenMeasuringContext(image, face, stop);
   }
   ~OpenFont() { Close(); }
   void Close() {
@@ -42,11 +42,7 @@ class OpenFont {
 
 class GlyphPresenceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    JobActive.store(1);
-    PumpMessages();
-  }
-  void TearDown() override { JobActive.store(1); }
+  void SetUp() override { PumpMessages(); }
   TestDialog windows_;
 };
 
@@ -104,8 +100,8 @@ TEST_F(GlyphPresenceTest, AFaceGdiDoesNotKnowByTheNameIsNotMeasured) {
   FaceName face, request;
   ASSERT_TRUE(ReadFaceName(image, &face, &request));
   EXPECT_EQ(request, u"Mac Gothic");
-  EXPECT_EQ(OpenMeasuringContext(windows_.dialog, image, u"No Such Family Anywhere"), nullptr);
-  MeasuringContext* context = OpenMeasuringContext(windows_.dialog, image, request);
+  EXPECT_EQ(OpenMeasuringContext(image, u"No Such Family Anywhere"), nullptr);
+  MeasuringContext* context = OpenMeasuringContext(image, request);
   ASSERT_NE(context, nullptr);
   EXPECT_EQ(CountPresentGlyphs(context, u"ABCD\u3042\u30A2\u4E9C\u4E00"), 6u);
   CloseMeasuringContext(context);
@@ -137,13 +133,14 @@ TEST_F(GlyphPresenceTest, EmptyStringCountsNothingButStillDrainsTheQueue) {
   EXPECT_FALSE(PeekMessageW(&message, nullptr, kProbeMessage, kProbeMessage, PM_REMOVE));
 }
 
-TEST_F(GlyphPresenceTest, ClearedJobActiveCountsNothingAndHandlesNoMessage) {
-  OpenFont font(windows_.dialog, TestDataPath("gdi_edge.ttf"));
+TEST_F(GlyphPresenceTest, RequestedStopCountsNothingAndHandlesNoMessage) {
+  StopToken stop;
+  OpenFont font(windows_.dialog, TestDataPath("gdi_edge.ttf"), &stop);
   ASSERT_TRUE(font.ok());
   ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), kProbeMessage, 0, 0));
-  JobActive.store(0);
+  RequestStop(&stop);
   EXPECT_EQ(font.Count(u"AF\U00020B9F"), 0u);
-  JobActive.store(1);
+  ClearStop(&stop);
   MSG message;
   EXPECT_TRUE(PeekMessageW(&message, nullptr, kProbeMessage, kProbeMessage, PM_REMOVE));
   EXPECT_EQ(font.Count(u"AF\U00020B9F"), 3u) << "the context still works afterwards";
@@ -200,9 +197,9 @@ TEST_F(GlyphPresenceTest, AnImageThatCannotBeRegisteredOpensNothing) {
   ASSERT_TRUE(ReadFaceName(image, &face));
   // A table directory that promises tables the image does not hold.
   std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + 64);
-  EXPECT_EQ(OpenMeasuringContext(windows_.dialog, MutableByteView{cut.data(), cut.size()}, face),
+  EXPECT_EQ(OpenMeasuringContext(MutableByteView{cut.data(), cut.size()}, face),
             nullptr);
-  EXPECT_EQ(OpenMeasuringContext(windows_.dialog, MutableByteView{}, face), nullptr);
+  EXPECT_EQ(OpenMeasuringContext(MutableByteView{}, face), nullptr);
 }
 
 TEST_F(GlyphPresenceTest, RepeatedReportsHoldNoGdiObjects) {

@@ -4,7 +4,7 @@
 // left. Glyph outlines are written once each in <defs> and every present cell
 // refers to its glyph with <use>; missing cells show the character in a
 // generic font on a strong colour.
-#include "cli/render_svg_map.h"
+#include "coverage/map_svg.h"
 
 #include <cstdio>
 #include <unordered_map>
@@ -12,6 +12,7 @@
 #include "coverage/coverage_map.h"
 #include "coverage/report_lines.h"
 #include "coverage/glyph_outline.h"
+#include "fontio/unicode_text.h"
 
 namespace {
 
@@ -33,24 +34,6 @@ const char kStyle[] =
     ".n{font-size:22px;text-anchor:end;fill:#555}.h{font-size:18px;fill:#555}"
     ".t{font-size:34px;font-weight:bold}.s{font-size:24px}"
     "</style>";
-
-std::string Utf8Of(const char16_t* text) {
-  std::string out;
-  for (; *text != u'\0'; ++text) {
-    char32_t unit = *text;
-    if (unit >= 0xD800 && unit <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF) {
-      unit = 0x10000 + ((unit - 0xD800) << 10) + (*++text - 0xDC00);
-    }
-    AppendCodePointUtf8(&out, unit);
-  }
-  return out;
-}
-
-std::string CodePointName(char32_t codePoint) {
-  char text[16];
-  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(codePoint));
-  return text;
-}
 
 std::string CellCharacters(const MapCell& cell) {
   std::string out;
@@ -132,7 +115,7 @@ std::string PanelCounts(const MapPanel& panel) {
   char16_t line[kReportLineCapacity];
   for (int set : panel.sets) {
     FormatCoverageLine(kCharacterSets[set], CountCells(panel, set, CellState::Present), line);
-    out += (out.empty() ? "" : "　") + Utf8Of(line);
+    out += (out.empty() ? "" : "　") + Utf16ToUtf8(line);
   }
   const int32_t present = CountCells(panel, -1, CellState::Present);
   const int32_t measured = present + CountCells(panel, -1, CellState::Missing);
@@ -210,20 +193,10 @@ std::string EscapeXml(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    // The sequence's length and its shortest-form lower bound.
-    const size_t length = byte < 0x80 ? 1 : byte >= 0xF0 && byte < 0xF5 ? 4 : byte >= 0xE0 ? 3
-                          : byte >= 0xC2 && byte < 0xE0 ? 2 : 0;
-    char32_t value = length == 1 ? byte : length == 2 ? byte & 0x1F : length == 3 ? byte & 0x0F : byte & 0x07;
-    bool valid = length != 0 && i + length <= text.size() && (length != 3 || byte < 0xF0);
-    for (size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      value = (value << 6) | (next & 0x3F);
-    }
-    static const char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    valid = valid && value >= kLeast[length] && value <= 0x10FFFF &&
-            !(value >= 0xD800 && value <= 0xDFFF);
+    char32_t value = 0;
+    size_t length = 1;
+    const bool valid = DecodeUtf8At(reinterpret_cast<const uint8_t*>(text.data()), text.size(), i,
+                                    &value, &length) == Utf8Decoding::kCharacter;
     i += valid ? length : 1;
     // Well-formed but not allowed in XML: one replacement for the character.
     const bool allowed = value >= 0x20 ? value != 0xFFFE && value != 0xFFFF

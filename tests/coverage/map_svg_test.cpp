@@ -1,6 +1,6 @@
 // The coverage map's SVG writer and glyph outlines: escaping of the font's
 // text, paths of known glyphs, and bounded output for hostile fonts.
-#include "cli/render_svg_map.h"
+#include "coverage/map_svg.h"
 
 #include <gtest/gtest.h>
 
