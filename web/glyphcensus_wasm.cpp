@@ -17,7 +17,6 @@
 #include "coverage/machine_formats.h"
 #include "coverage/map_svg.h"
 #include "coverage/measure_font.h"
-#include "coverage/report_lines.h"
 
 namespace {
 
@@ -49,18 +48,9 @@ const char* JsonArray(const std::vector<FaceResult>& results) {
 // The SVG of the last map drawn.
 std::string lastMap;
 
-// Draws the coverage map of a measured face with its open context, as
-// `glyphcensus --map` does.
+// Draws the coverage map of a measured face, as `glyphcensus --map` does.
 void DrawMap(ByteView image, MeasuringContext* context, FaceResult* face) {
-  MapInput input;
-  input.familyName = FormatNameLine(face->familyName);
-  for (const MeasuredSet& set : face->sets) input.reportLines.push_back(FormatSetLine(set));
-  input.image = image;
-  input.faceIndex = face->faceIndex;
-  input.context = context;
-  if (!WriteCoverageMapSvg(input, &lastMap)) {
-    face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
-  }
+  DrawFaceMap(image, context, face, &lastMap);
 }
 
 }  // namespace
