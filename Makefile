@@ -251,3 +251,58 @@ fuzz-coverage: packages
 	tools/fuzz_coverage.sh $(FUZZ_COVERAGE_DIR)
 
 coverage: fuzz-coverage
+
+# The browser page (web/): `make web` builds it into $(WEB_BUILD_DIR) (index.html,
+# scripts, one glyphcensus.wasm; any static file server serves the folder),
+# compiling the core and FreeType with Debian's emscripten, and zlib, libpng,
+# FreeType, brotli and woff2 from Debian's source packages (fetched and built
+# once into WEB_DEPS_DIR by tools/fetch_web_deps.sh; the CMake tree is
+# $(WEB_BUILD_DIR)-cmake). `make serve-web` serves it on 127.0.0.1:WEB_PORT.
+# `make test` runs the page's own tests (web/test/, node) and compares its
+# results in headless Chromium with glyphcensus (tests/web/); `make web-screenshot` writes docs/web.png; `make
+# bench` measures it (below).
+WEB_BUILD_DIR ?= build-web
+WEB_DEPS_DIR ?= $(CURDIR)/.deps-web
+WEB_PORT ?= 8719
+PACKAGES_WEB := cmake make dpkg-dev emscripten nodejs nlohmann-json3-dev python3
+PACKAGES += $(PACKAGES_WEB) chromium chromium-driver python3-selenium
+TEST_STEPS += test-web
+# The optimizer of Debian's emscripten needs Debian's node modules (acorn),
+# also when another node comes first in PATH.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+.PHONY: web web-deps serve-web test-web web-screenshot clean-web
+web-deps:
+	@tools/install_packages.sh --no-recommends $(PACKAGES_WEB)
+	@$(WEB_ENV) JOBS=$(JOBS) nice -n 10 tools/fetch_web_deps.sh "$(WEB_DEPS_DIR)"
+
+web: web-deps
+	@$(WEB_ENV) emcmake cmake -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF \
+	  -DGLYPHCENSUS_WEB_DEPS_DIR=$(WEB_DEPS_DIR) \
+	  -DGLYPHCENSUS_WEB_OUTPUT_DIR=$(abspath $(WEB_BUILD_DIR)) \
+	  -S . -B $(WEB_BUILD_DIR)-cmake >/dev/null
+	$(WEB_ENV) nice -n 10 cmake --build $(WEB_BUILD_DIR)-cmake -j$(JOBS)
+
+serve-web: web
+	@echo "GlyphCensus in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C ends)"
+	cd $(WEB_BUILD_DIR) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# Debian's python3, which has python3-selenium (another python3 may come first in PATH).
+WEB_PYTHON ?= /usr/bin/python3
+test-web: web build-linux
+	node --test web/test/
+	$(WEB_PYTHON) tests/web/web_test.py --page $(WEB_BUILD_DIR) \
+	  --glyphcensus $(BUILD_DIR)/cli/glyphcensus --test-fonts $(BUILD_DIR)/testdata
+
+web-screenshot: web
+	$(WEB_PYTHON) tests/web/web_screenshot.py --page $(WEB_BUILD_DIR) --output docs/web.png
+
+clean-web:
+	rm -rf $(WEB_BUILD_DIR) $(WEB_BUILD_DIR)-cmake
+
+# `make bench` also measures the page beside glyphcensus -j1 (bench/web_bench.py):
+# IPAGothic's report with and without the worker's start, its map, the bytes
+# the page loads, and the main thread's long tasks.
+.PHONY: bench-web
+bench: bench-web
+bench-web: web build-linux-cli
+	$(WEB_PYTHON) bench/web_bench.py --page $(WEB_BUILD_DIR) --glyphcensus $(BUILD_DIR)/cli/glyphcensus

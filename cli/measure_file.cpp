@@ -6,7 +6,6 @@
 
 #include "cli/font_file.h"
 #include "coverage/map_svg.h"
-#include "coverage/report_lines.h"
 
 namespace {
 
@@ -33,19 +32,10 @@ std::string MapPathInFolder(const std::string& folder, const FaceResult& face) {
 // Writes the coverage map of a measured face, measured with its own context.
 void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequest& request,
                     FaceResult* face) {
-  MapInput input;
-  input.familyName = FormatNameLine(face->familyName);
-  for (const MeasuredSet& set : face->sets) input.reportLines.push_back(FormatSetLine(set));
-  input.image = image;
-  input.faceIndex = face->faceIndex;
-  input.context = context;
   std::string svg;
   const std::string path =
       request.mapFile.empty() ? MapPathInFolder(request.mapDir, *face) : request.mapFile;
-  if (!WriteCoverageMapSvg(input, &svg)) {
-    face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
-    return;
-  }
+  if (!DrawFaceMap(image, context, face, &svg)) return;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   const bool written = file != nullptr && std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
   const int error = errno;

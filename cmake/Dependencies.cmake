@@ -1,7 +1,10 @@
 # Third-party libraries. Linux links Debian's packages; the Windows build links
-# zlib statically and builds the brotli and woff2 decoders from source.
+# zlib statically and builds the brotli and woff2 decoders from source; the
+# WebAssembly build (web/) builds all of them from Debian's source packages.
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+elseif(EMSCRIPTEN)
+  include(${CMAKE_CURRENT_LIST_DIR}/WebDependencies.cmake)
 else()
   find_package(ZLIB REQUIRED)
   find_package(PkgConfig REQUIRED)

@@ -238,3 +238,15 @@ bool WriteCoverageMapSvg(const MapInput& input, std::string* svg) {
   *svg += "</svg>\n";
   return true;
 }
+
+bool DrawFaceMap(ByteView image, MeasuringContext* context, FaceResult* face, std::string* svg) {
+  MapInput input;
+  input.familyName = FormatNameLine(face->familyName);
+  for (const MeasuredSet& set : face->sets) input.reportLines.push_back(FormatSetLine(set));
+  input.image = image;
+  input.faceIndex = face->faceIndex;
+  input.context = context;
+  if (WriteCoverageMapSvg(input, svg)) return true;
+  face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
+  return false;
+}

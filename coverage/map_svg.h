@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "coverage/face_result.h"
 #include "coverage/glyph_presence.h"
 #include "fontio/big_endian_reader.h"
 
@@ -20,6 +21,11 @@ struct MapInput {
 // Measures every cell with `input.context` and writes the SVG. False (and
 // `svg` empty) when the image's outlines cannot be opened.
 bool WriteCoverageMapSvg(const MapInput& input, std::string* svg);
+
+// The map of a measured face, with its report lines, drawn with the face's
+// open context (from MeasurePreparedFace's hook). False (`svg` empty) with
+// `face->mapError` saying why when it cannot be drawn.
+bool DrawFaceMap(ByteView image, MeasuringContext* context, FaceResult* face, std::string* svg);
 
 // Text for XML content and attribute values: & < > " ' escaped, bytes that are
 // not UTF-8 and characters XML forbids replaced by U+FFFD.

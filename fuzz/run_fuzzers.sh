@@ -25,7 +25,8 @@ seconds=${1:-${FUZZ_SECONDS:-60}}
 [[ $# -gt 0 ]] && shift
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
-  targets=(fuzz_font_image fuzz_woff2 fuzz_face_name fuzz_pipeline fuzz_char_list fuzz_coverage_map)
+  targets=(fuzz_font_image fuzz_woff2 fuzz_face_name fuzz_pipeline fuzz_char_list fuzz_coverage_map
+           fuzz_windows31j)
 fi
 
 if [[ ! -f $build/CMakeCache.txt ]]; then

@@ -1,0 +1,260 @@
+#!/usr/bin/python3
+"""The browser page against glyphcensus: serves the built page (make web) on
+127.0.0.1, drives headless Chromium, feeds fonts in through <input id="fonts">
+and checks that
+
+- every face the page reports equals `glyphcensus --format json --missing` on
+  the same file (family, container, faces, every set's counts and missing
+  characters, or the same error), for the test fonts, IPAGothic, WOFF and
+  WOFF2 files, a CFF collection and a few damaged files;
+- damaged files get a message in the page, which answers while it measures;
+- after loading, nothing is asked of any other origin (the browser's network
+  log and performance entries, and the server's log of requests), and the
+  page's Content-Security-Policy allows its own origin only and refuses
+  nothing the page and its worker do;
+- the coverage map of one font has the same cells, in the same classes, as
+  `glyphcensus --map`;
+- the manuscript check finds what `glyphcensus --chars` finds.
+
+Usage: web_test.py --page build-web --glyphcensus build/cli/glyphcensus
+                   --test-fonts build/testdata
+"""
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ElementTree
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from browser import Browser, PageServer, page_policy  # noqa: E402
+
+IPAGOTHIC = '/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf'
+CFF_COLLECTION = '/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc'
+# A few of the hostile corpus: cut, wrong signature, references to itself,
+# huge counts; all must give a result or a message.
+HOSTILE = ['truncated_dejavu_0000000.ttf', 'truncated_dejavu_0000028.ttf', 'bad_sfnt_version.ttf',
+           'composite_self.ttf', 'cmap12_groups_huge.ttf', 'head_upem_0.ttf', 'huge_metrics.ttf']
+MAP_FONT = 'map_subset.ttf'
+MANUSCRIPT = '吾輩は猫である。名前はまだ無い。𠮷野家　ｶﾀｶﾅ 鷗外\n\t😀'
+FONT_SUFFIXES = ('.ttf', '.otf', '.ttc', '.otc', '.woff', '.woff2')
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print('FAIL: ' + message)
+
+
+def gather_fonts(test_fonts, folder):
+    """Copies the fonts to feed into one folder, each under a distinct name."""
+    chosen = [os.path.join(test_fonts, name) for name in sorted(os.listdir(test_fonts))
+              if name.endswith(FONT_SUFFIXES)]
+    chosen += [os.path.join(test_fonts, 'hostile', name) for name in HOSTILE]
+    chosen += [IPAGOTHIC, CFF_COLLECTION]
+    paths = []
+    for source in chosen:
+        target = os.path.join(folder, os.path.basename(source))
+        if os.path.exists(target):
+            target = os.path.join(folder, 'hostile_' + os.path.basename(source))
+        shutil.copyfile(source, target)
+        paths.append(target)
+    # A file that is not a font at all.
+    not_font = os.path.join(folder, 'notes.ttf')
+    with open(not_font, 'w') as out:
+        out.write('not a font\n')
+    paths.append(not_font)
+    return paths
+
+
+def command_faces(glyphcensus, paths):
+    run = subprocess.run([glyphcensus, '--format', 'json', '--missing', '-j2'] + paths,
+                         capture_output=True, text=True)
+    faces = {}
+    for face in json.loads(run.stdout)['faces']:
+        face['path'] = os.path.basename(face['path'])
+        faces[(face['path'], face['face'])] = face
+    return faces
+
+
+def compare_results(page_document, expected):
+    check(page_document.get('schema') == 1, 'the page document has schema 1')
+    page_faces = {(face['path'], face['face']): face for face in page_document['faces']}
+    check(len(page_faces) == len(page_document['faces']), 'each face once in the page document')
+    check(sorted(map(str, page_faces)) == sorted(map(str, expected)),
+          'the page reports the faces the command reports: page-only %s, command-only %s' %
+          (sorted(map(str, set(page_faces) - set(expected))),
+           sorted(map(str, set(expected) - set(page_faces)))))
+    for key, want in expected.items():
+        got = page_faces.get(key)
+        if got is None:
+            continue
+        if got != want:
+            fields = sorted(k for k in set(got) | set(want) if got.get(k) != want.get(k))
+            detail = []
+            for field in fields:
+                if field == 'sets' and got.get('sets') and want.get('sets'):
+                    for a, b in zip(got['sets'], want['sets']):
+                        if a != b:
+                            detail.append('%s: page %s/%s, command %s/%s%s' % (
+                                b['id'], a.get('present'), a.get('total'),
+                                b.get('present'), b.get('total'),
+                                '' if a.get('missing_code_points') == b.get('missing_code_points')
+                                else ', other missing characters'))
+                else:
+                    detail.append('%s: page %r, command %r' % (field, got.get(field),
+                                                               want.get(field)))
+            check(False, '%s face %s differs: %s' % (key[0], key[1], '; '.join(detail)[:600]))
+    return page_faces
+
+
+def check_messages(browser, expected):
+    """Each file the command could not read gets a message in the page."""
+    texts = browser.driver.execute_script(
+        'return Array.from(document.querySelectorAll("#file-list li.file")).map('
+        '(item) => item.textContent)')
+    for (name, face), want in expected.items():
+        if face is None and want.get('error'):
+            shown = [t for t in texts if name in t]
+            check(shown and any(len(t) > len(name) + 8 for t in shown),
+                  '%s: the page shows a message for the unreadable file' % name)
+
+
+def check_responsive(browser):
+    """While the worker measures, the page switches its language at once."""
+    before = browser.driver.execute_script('return document.getElementById("language").value')
+    after = 'en' if before == 'ja' else 'ja'
+    busy = browser.driver.execute_script(
+        'const select = document.getElementById("language");'
+        'select.value = arguments[0]; select.dispatchEvent(new Event("change"));'
+        'return !window.glyphcensusIdle() && document.documentElement.lang', after)
+    check(busy == after, 'the page switches language while measuring (got %r)' % busy)
+
+
+def check_network(browser, server, origin):
+    entries = browser.driver.execute_script(
+        'return performance.getEntriesByType("resource").map((e) => e.name)')
+    foreign = [u for u in entries if not u.startswith(origin)]
+    check(not foreign, 'the page asks nothing of other origins (performance entries): %s' % foreign)
+    # Every request from the navigation to the page on (before it, the
+    # browser shows its own start page from chrome:// resources).
+    asked = []
+    for entry in browser.driver.get_log('performance'):
+        message = json.loads(entry['message'])['message']
+        if message['method'] == 'Network.requestWillBeSent':
+            url = message['params']['request']['url']
+            if asked or url.startswith(origin):
+                asked.append(url)
+    check(asked, 'the network log shows the page\'s requests')
+    foreign = [u for u in asked if not u.startswith((origin, 'data:', 'blob:'))]
+    check(not foreign, 'the page asks nothing of other origins (network log): %s' % foreign)
+    page_files = set(os.listdir(args.page))
+    unknown = [p for p in server.requests if p.lstrip('/').split('?')[0] not in page_files | {''}]
+    check(not unknown, 'the server was asked only for the page\'s files: %s' % unknown)
+
+
+def check_policy(browser):
+    """The page's own origin only, and the browser refused nothing it does
+    (the test server sends the policy as a header too, binding the worker)."""
+    policy = page_policy(args.page) or ''
+    directives = [d.split() for d in policy.split(';') if d.strip()]
+    allowed = {"'self'", "'none'", "'wasm-unsafe-eval'", 'data:', 'blob:'}
+    foreign = [v for d in directives for v in d[1:] if v not in allowed]
+    check(any(d[0] == 'default-src' for d in directives) and not foreign,
+          'the page\'s Content-Security-Policy allows its own origin only: %r' % policy)
+    refused = [e['message'] for e in browser.driver.get_log('browser')
+               if 'Content Security Policy' in e['message'] or 'Refused' in e['message']]
+    check(not refused, 'the browser refused nothing under the policy: %s' % refused)
+
+
+def cell_classes_of_svg_text(svg_text):
+    root = ElementTree.fromstring(svg_text)
+    cells = []
+    for element in root.iter():
+        position = element.get('data-kuten') or element.get('data-index')
+        if position is not None:
+            cells.append((element.get('class'), position))
+    return cells
+
+
+def check_map(browser, folder):
+    path = os.path.join(folder, MAP_FONT)
+    svg_path = os.path.join(folder, 'map.svg')
+    subprocess.run([args.glyphcensus, '--map', svg_path, path], check=True, capture_output=True)
+    with open(svg_path, encoding='utf-8') as svg:
+        expected = cell_classes_of_svg_text(svg.read())
+    browser.driver.execute_script(
+        'const button = Array.from(document.querySelectorAll("#file-list .file-button"))'
+        '.find((b) => b.querySelector(".file-name").textContent === arguments[0]);'
+        'button.click();', MAP_FONT)
+    browser.driver.execute_script('const show = document.getElementById("map-show");'
+                                  'if (show && !show.disabled && !show.hidden) show.click();')
+    browser.wait_for('return document.querySelector("#map svg")', 120)
+    shown = browser.driver.execute_script(
+        'return Array.from(document.querySelectorAll("#map [data-kuten], #map [data-index]"))'
+        '.map((e) => [e.getAttribute("class"), e.getAttribute("data-kuten") || '
+        'e.getAttribute("data-index")])')
+    shown = [tuple(cell) for cell in shown]
+    check(len(expected) > 1000, 'the command\'s map has its cells (%d)' % len(expected))
+    check(shown == expected, 'the page\'s map has the command\'s cells and classes '
+          '(%d cells in the page, %d in the command\'s map; first difference %s)' % (
+              len(shown), len(expected),
+              next(((a, b) for a, b in zip(shown, expected) if a != b), None)))
+
+
+def check_manuscript(browser, folder):
+    """The chosen face (the map's font) checked against a manuscript."""
+    text_path = os.path.join(folder, 'manuscript.txt')
+    with open(text_path, 'w', encoding='utf-8') as out:
+        out.write(MANUSCRIPT)
+    run = subprocess.run([args.glyphcensus, '--format', 'json', '--missing', '--sets', 'none',
+                          '--chars', text_path, os.path.join(folder, MAP_FONT)],
+                         capture_output=True, text=True, check=True)
+    want = json.loads(run.stdout)['faces'][0]['sets'][0]
+    browser.driver.execute_script(
+        'const box = document.getElementById("manuscript"); box.value = arguments[0];'
+        'box.dispatchEvent(new Event("input"));', MANUSCRIPT)
+    missing = browser.wait_for(
+        'const shown = document.getElementById("manuscript-missing");'
+        'return shown && shown.textContent.length > 0 && shown.textContent', 60)
+    check(sorted(missing.replace(' ', '')) == sorted(want['missing']),
+          'the manuscript check finds what --chars finds: page %r, command %r' %
+          (missing, want['missing']))
+
+
+def main():
+    with tempfile.TemporaryDirectory(prefix='glyphcensus-web-test-') as folder:
+        paths = gather_fonts(args.test_fonts, folder)
+        expected = command_faces(args.glyphcensus, paths)
+        print('web test: %d files, %d faces from glyphcensus' % (len(paths), len(expected)))
+        with PageServer(args.page) as server, Browser() as browser:
+            browser.open(server.url)
+            origin = server.url.rstrip('/')
+            browser.feed(paths)
+            check_responsive(browser)
+            browser.wait_idle(900)
+            page_document = browser.results()
+            compare_results(page_document, expected)
+            check_messages(browser, expected)
+            check_map(browser, folder)
+            check_manuscript(browser, folder)
+            check_network(browser, server, origin)
+            check_policy(browser)
+    if failures:
+        print('web test: %d failures' % len(failures))
+        return 1
+    print('web test: the page reports what glyphcensus reports')
+    return 0
+
+
+if __name__ == '__main__':
+    parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
+    parser.add_argument('--page', required=True)
+    parser.add_argument('--glyphcensus', required=True)
+    parser.add_argument('--test-fonts', required=True)
+    args = parser.parse_args()
+    sys.exit(main())

@@ -1,0 +1,109 @@
+// The WebAssembly module of the browser page: the core's entry point for front
+// ends (coverage/measure_font.h) and its writers, called from the worker
+// (web/worker.js) with a C interface.
+//
+// The worker copies a file's bytes into the module's memory for each call
+// (measuring readies the image in place) and passes the name to show.
+// Results are the command's JSON face objects (coverage/machine_formats.h, as
+// `glyphcensus --format json --missing` writes them) in one JSON array; the
+// coverage map is the command's SVG (coverage/map_svg.h).
+#include <emscripten/emscripten.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/char_list.h"
+#include "coverage/custom_character_sets.h"
+#include "coverage/machine_formats.h"
+#include "coverage/map_svg.h"
+#include "coverage/measure_font.h"
+
+namespace {
+
+FontRequest RequestForFace(int face) {
+  FontRequest request;
+  request.sets = BuiltInSets();
+  request.listMissing = true;
+  request.program = "glyphcensus";  // the reasons read as the command's
+  if (face >= 0) {
+    request.faceGiven = true;
+    request.face = static_cast<uint32_t>(face);
+  }
+  return request;
+}
+
+// The results as a JSON array of face objects; the text lives until the next
+// call.
+const char* JsonArray(const std::vector<FaceResult>& results) {
+  static std::string json;
+  json = "[";
+  for (const FaceResult& face : results) {
+    if (json.size() > 1) json += ",\n";
+    json += FaceJson(face, true);
+  }
+  json += "]";
+  return json.c_str();
+}
+
+// The SVG of the last map drawn.
+std::string lastMap;
+
+// Draws the coverage map of a measured face, as `glyphcensus --map` does.
+void DrawMap(ByteView image, MeasuringContext* context, FaceResult* face) {
+  DrawFaceMap(image, context, face, &lastMap);
+}
+
+}  // namespace
+
+extern "C" {
+
+// Measures every face of the font file `bytes` with the fifteen sets, missing
+// characters listed: the JSON array of the face results. The bytes are
+// changed (readied for measuring).
+EMSCRIPTEN_KEEPALIVE const char* gc_measure(uint8_t* bytes, size_t size, const char* name) {
+  return JsonArray(MeasureFontFile(MutableByteView{bytes, size}, name, RequestForFace(-1)));
+}
+
+// Measures face `face` of the font file `bytes` and draws its coverage map,
+// which gc_map_svg then gives. Returns why it could not ("" when it did); the
+// text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* gc_map(uint8_t* bytes, size_t size, const char* name, int face) {
+  static std::string failure;
+  lastMap.clear();
+  const FontRequest request = RequestForFace(face);
+  PreparedFont font;
+  if (!PrepareFont(MutableByteView{bytes, size}, name, request, &font)) {
+    failure = font.file.error;
+    return failure.c_str();
+  }
+  const FaceResult result = MeasurePreparedFace(font, font.faces.front(), request, DrawMap);
+  ReleasePreparedFont(&font);
+  failure = !Measured(result) ? result.error : result.mapError;
+  return failure.c_str();
+}
+
+// The SVG text of the map gc_map drew last.
+EMSCRIPTEN_KEEPALIVE const char* gc_map_svg() { return lastMap.c_str(); }
+
+// Measures face `face` of the font file `bytes` against the distinct
+// characters of `text` (UTF-8), by the rule of --chars, as one set named
+// "text": the JSON array of the face result. An empty array when the text is
+// not valid UTF-8.
+EMSCRIPTEN_KEEPALIVE const char* gc_chars(uint8_t* bytes, size_t size, const char* name,
+                                          int face, const char* text) {
+  std::vector<char32_t> characters;
+  std::string error;
+  const std::string utf8 = text;
+  if (!ParseCharList(reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size(), &characters,
+                     &error)) {
+    return JsonArray({});
+  }
+  OwnedCharacterSet owned;
+  MakeOwnedCharacterSet(u"text", characters, &owned);
+  const CharacterSet view = ViewOf(owned);
+  FontRequest request = RequestForFace(face);
+  request.sets = {SetToMeasure{"text", &view}};
+  return JsonArray(MeasureFontFile(MutableByteView{bytes, size}, name, request));
+}
+
+}  // extern "C"
