@@ -5,7 +5,7 @@
 #include <cstring>
 #include <map>
 
-#include "cli/font_file.h"
+#include "cli/mapped_file.h"
 #include "cli/render_svg_map.h"
 #include "cli/text_lines.h"
 #include "coverage/glyph_presence_freetype.h"

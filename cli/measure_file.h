@@ -7,7 +7,7 @@
 
 #include "cli/face_result.h"
 #include "coverage/face_measurement.h"
-#include "cli/font_file.h"
+#include "cli/mapped_file.h"
 #include "fontio/font_image.h"
 
 struct MeasureRequest {
