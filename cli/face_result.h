@@ -20,6 +20,8 @@ struct FaceResult {
   std::string error;      // why the face (or file) could not be measured; empty when it was
   std::string mapPath;    // the coverage map written for the face, if any
   std::string mapError;   // why the coverage map could not be written
+  size_t inputIndex = 0;  // the position of the file among the inputs
+  std::string mapTemp;    // the map drawn, in a temporary file until handed on
 };
 
 inline bool Measured(const FaceResult& result) { return result.error.empty(); }

@@ -1,10 +1,8 @@
 #include "cli/measure_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <map>
 
+#include "cli/map_files.h"
 #include "cli/mapped_file.h"
 #include "cli/render_svg_map.h"
 #include "cli/text_lines.h"
@@ -53,15 +51,8 @@ uint32_t DirectoryOffset(ByteView image, uint32_t index) {
   return offset;
 }
 
-// "<font file name>.svg", or "<font file name>.<face>.svg" for a face of a
-// collection, in the map folder.
-std::string MapPathInFolder(const std::string& folder, const FaceResult& face) {
-  std::string name = face.path.substr(face.path.find_last_of('/') + 1);
-  if (face.faceCount > 1) name += "." + std::to_string(face.faceIndex);
-  return folder + (folder.back() == '/' ? "" : "/") + name + ".svg";
-}
-
-// Writes the coverage map of a measured face, measured with its own context.
+// Draws the coverage map of a measured face, measured with its own context,
+// into a temporary file that is put into place when the face is handed on.
 void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequest& request,
                     FaceResult* face) {
   MapInput input;
@@ -72,23 +63,12 @@ void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequ
   input.context = context;
   std::string svg;
   const std::string path =
-      request.mapFile.empty() ? MapPathInFolder(request.mapDir, *face) : request.mapFile;
+      MapPathOf(request.maps, face->inputIndex, face->faceIndex, face->faceCount);
   if (!WriteCoverageMapSvg(input, &svg)) {
     face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
     return;
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  const bool written = file != nullptr && std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
-  const int error = errno;
-  if (file != nullptr && std::fclose(file) != 0 && written) {
-    face->mapError = path + ": " + std::strerror(errno);
-    return;
-  }
-  if (!written) {
-    face->mapError = "cannot write the coverage map " + path + ": " + std::strerror(error);
-    return;
-  }
-  face->mapPath = path;
+  WriteMapBeside(path, svg, &face->mapTemp, &face->mapError);
 }
 
 }  // namespace
@@ -134,7 +114,7 @@ void LoadFontFile(const std::string& path, const MeasureRequest& request, Loaded
     ReleaseImage(loaded);
     return;
   }
-  if (!request.mapFile.empty() && !request.faceGiven && file.faceCount > 1) {
+  if (!request.maps.file.empty() && !request.faceGiven && file.faceCount > 1) {
     file.error = "--map draws one face, and the collection has " +
                  std::to_string(file.faceCount) + " faces (choose one with --face, or use --map-dir)";
     ReleaseImage(loaded);
@@ -190,7 +170,7 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
     PrejudgeGlyphs(context, image, faceIndex, texts, request.faceThreads);
   }
   face.sets = MeasureSets(context, request.sets, request.listMissing);
-  if (!request.mapFile.empty() || !request.mapDir.empty()) {
+  if (WantsMaps(request.maps)) {
     WriteMapOfFace(image, context, request, &face);
   }
   CloseMeasuringContext(context);

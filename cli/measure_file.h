@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/face_result.h"
+#include "cli/map_files.h"
 #include "coverage/face_measurement.h"
 #include "cli/mapped_file.h"
 #include "fontio/font_image.h"
@@ -15,8 +16,7 @@ struct MeasureRequest {
   bool listMissing = false;
   bool faceGiven = false;   // measure only `face`
   uint32_t face = 0;
-  std::string mapFile;      // write the coverage map of the (one) face here
-  std::string mapDir;       // or one map per face into this folder
+  MapTarget maps;           // where coverage maps go, if anywhere
   // Threads for the glyphs of a file's only face (the sets of one face are
   // then judged in parallel; the counts stay the same).
   unsigned faceThreads = 1;

@@ -30,11 +30,17 @@ FontContainer DetectCollection(ByteView file, CollectionRule rule) {
   return FontContainer::Collection;
 }
 
-// WOFF and WOFF2 accept a TrueType or CFF flavour; collection flavours are refused.
-FontContainer DetectWebFont(ByteView file, FontContainer container) {
+// WOFF and WOFF2 accept a TrueType or CFF flavour. A collection flavour is
+// refused, except a WOFF2 collection for the command line, which measures every
+// face of a collection (the decoder checks what the collection holds).
+FontContainer DetectWebFont(ByteView file, FontContainer container, CollectionRule rule) {
   uint32_t flavor = 0;
-  if (!ReadU32(file, 4, &flavor) || !IsSfntVersion(flavor)) return FontContainer::Refused;
-  return container;
+  if (!ReadU32(file, 4, &flavor)) return FontContainer::Refused;
+  const bool collection = flavor == 0x74746366;  // "ttcf"
+  if (collection && container == FontContainer::Woff2 && rule == CollectionRule::AnyOutlines) {
+    return container;
+  }
+  return IsSfntVersion(flavor) ? container : FontContainer::Refused;
 }
 
 }  // namespace
@@ -50,8 +56,8 @@ bool IsFontSignature(ByteView file, const char* signature) {
 FontContainer DetectFontContainer(ByteView file, CollectionRule rule) {
   if (file.size < 4) return FontContainer::Refused;
   if (IsFontSignature(file, "ttcf")) return DetectCollection(file, rule);
-  if (IsFontSignature(file, "wOFF")) return DetectWebFont(file, FontContainer::Woff);
-  if (IsFontSignature(file, "wOF2")) return DetectWebFont(file, FontContainer::Woff2);
+  if (IsFontSignature(file, "wOFF")) return DetectWebFont(file, FontContainer::Woff, rule);
+  if (IsFontSignature(file, "wOF2")) return DetectWebFont(file, FontContainer::Woff2, rule);
   uint32_t version = 0;
   ReadU32(file, 0, &version);
   return IsSfntVersion(version) ? FontContainer::Sfnt : FontContainer::Refused;
