@@ -92,9 +92,11 @@ void LoadFontFile(const std::string& path, const MeasureRequest& request, Loaded
     return;
   }
   file.container = ContainerName(container, view);
+  bool woff2Decoded = true;
   if (container == FontContainer::Sfnt || container == FontContainer::Collection) {
     loaded->image = loaded->mapped->bytes();
-  } else if (ConvertWebFont(view, container, &loaded->converted)) {
+  } else if (ConvertWebFont(view, container, &loaded->converted, &woff2Decoded)) {
+    loaded->woff2Damaged = !woff2Decoded;
     loaded->mapped.reset();
     loaded->image = ImageBytes(loaded->converted);
   } else {
@@ -146,9 +148,13 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
   face.faceKnown = true;
   face.faceIndex = faceIndex;
   const ByteView image = AsConst(loaded.image);
+  // A WOFF2 file the decoder refused is measured as far as its image allows,
+  // as the dialog does; when that is not far, the decoder's refusal is the reason.
+  const char* damaged = "the WOFF2 file cannot be converted (the decoder refused its data)";
   if (!ReadFamilyName(image, faceIndex, &face.familyName)) {
-    face.error = "not a font glyphcensus measures (its table directory is neither TrueType "
-                 "nor OpenType)";
+    face.error = loaded.woff2Damaged ? damaged
+                                     : "not a font glyphcensus measures (its table directory "
+                                       "is neither TrueType nor OpenType)";
     return face;
   }
   face.nameRead = true;
@@ -159,7 +165,8 @@ FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
   }
   MeasuringContext* context = OpenFaceForMeasuring(image, faceIndex);
   if (context == nullptr) {
-    face.error = "FreeType cannot open the font; only its name was read";
+    face.error = loaded.woff2Damaged ? std::string(damaged) + "; only its name was read"
+                                     : "FreeType cannot open the font; only its name was read";
     return face;
   }
   if (request.faceThreads > 1 && loaded.faces.size() == 1) {

@@ -30,6 +30,7 @@ struct LoadedFile {
   std::unique_ptr<MappedFile> mapped;
   FontImage converted;
   MutableByteView image;
+  bool woff2Damaged = false;      // the WOFF2 decoder refused the file (see MeasureLoadedFace)
   std::vector<uint32_t> faces;    // the face indexes to measure, in order
   // For each entry of `faces`: the position in `faces` of an earlier face with
   // the same table directory (whose result it shares), or its own position.

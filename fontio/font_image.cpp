@@ -42,12 +42,13 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image, CollectionRule rule) {
   return false;
 }
 
-bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image) {
+bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
+                    bool* woff2Decoded) {
   image->bytes.clear();
   try {
     if (container == FontContainer::Woff) return MakeWoffImage(file, image);
     if (container == FontContainer::Woff2) {
-      image->bytes = ConvertWoff2File(file);
+      image->bytes = ConvertWoff2File(file, woff2Decoded);
       return true;
     }
   } catch (const std::bad_alloc&) {

@@ -97,5 +97,8 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image,
 
 // The conversion half of MakeFontImage, for a WOFF or WOFF2 file that stays
 // where it is: false for any other container, a WOFF totalSfntSize above
-// kMaxConvertedImageSize, or memory that cannot be had.
-bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image);
+// kMaxConvertedImageSize, or memory that cannot be had. `woff2Decoded`, when
+// given, is cleared when the WOFF2 decoder refused the file (the image is then
+// its buffer as the decoder left it).
+bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
+                    bool* woff2Decoded = nullptr);
