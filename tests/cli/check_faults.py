@@ -209,7 +209,8 @@ def check_set_names(work):
     for fmt in FORMATS:
         for chars in ((l1, l2), (builtin,)):
             args = [a for c in chars for a in ("--chars", c)]
-            status, out, err = run("--format", fmt, *args, "--require", "list.txt", font)
+            status, out, err = run("--format", fmt, *args, "--require",
+                                   os.path.basename(chars[-1]), font)
             check(status == 2 and out == "" and chars[-1] in err, f"{fmt} {chars}: {status} {err!r}")
     status, out, err = run("--chars", l1, "--chars", l2, font)
     check(l1 in err and l2 in err, f"both files named: {err!r}")
