@@ -28,12 +28,14 @@ std::string FileNameOf(const std::string& path) {
   return path.substr(path.find_last_of('/') + 1);
 }
 
-// Makes the folders of `path` that are missing (the map folder itself exists).
+// Makes the folders of `path` that are missing.
 bool MakeFoldersOf(const std::string& path, std::string* error) {
   const std::string folder = FolderOf(path);
   for (size_t slash = folder.find('/', 1); slash != std::string::npos;
        slash = folder.find('/', slash + 1)) {
     const std::string part = folder.substr(0, slash);
+    struct stat info;
+    if (stat(part.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) continue;
     if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
       *error = "cannot make the folder " + part + ": " + SystemError(errno);
       return false;
@@ -104,9 +106,9 @@ std::string MapPathOf(const MapTarget& target, size_t input, uint32_t faceIndex,
   return target.folder + (target.folder.back() == '/' ? "" : "/") + name + ".svg";
 }
 
-bool WriteMapBeside(const std::string& mapPath, const std::string& content,
+bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::string& content,
                     std::string* temporaryPath, std::string* error) {
-  if (!MakeFoldersOf(mapPath, error)) return false;
+  if (makeFolders && !MakeFoldersOf(mapPath, error)) return false;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
     *temporaryPath = FolderOf(mapPath) + "." + FileNameOf(mapPath) + "." +
@@ -166,7 +168,7 @@ void CommitMap(MapCommits* commits, FaceResult* face) {
       face->mapError = "cannot read the coverage map " + placed->second;
       return;
     }
-    if (!WriteMapBeside(mapPath, content, &temporaryPath, &face->mapError) ||
+    if (!WriteMapBeside(mapPath, false, content, &temporaryPath, &face->mapError) ||
         !Place(temporaryPath, mapPath, &face->mapError)) {
       return;
     }

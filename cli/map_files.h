@@ -37,9 +37,9 @@ std::string MapPathOf(const MapTarget& target, size_t input, uint32_t faceIndex,
                       uint32_t faceCount);
 
 // Writes `content` to a new temporary file in the folder of `mapPath` (making
-// the folders below the map folder as needed). False with `error` when it
-// cannot; a temporary file is then not left.
-bool WriteMapBeside(const std::string& mapPath, const std::string& content,
+// that folder first when `makeFolders`: the mirrored folders of --map-dir).
+// False with `error` when it cannot; a temporary file is then not left.
+bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::string& content,
                     std::string* temporaryPath, std::string* error);
 
 // A file's identity (device and inode, links followed).

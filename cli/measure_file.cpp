@@ -68,7 +68,7 @@ void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequ
     face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
     return;
   }
-  WriteMapBeside(path, svg, &face->mapTemp, &face->mapError);
+  WriteMapBeside(path, !request.maps.folder.empty(), svg, &face->mapTemp, &face->mapError);
 }
 
 }  // namespace
