@@ -124,6 +124,16 @@ def check_map_names(work):
           f"map clash: {status} {out} {err!r}")
     check(os.listdir(clash) == ["x.ttf.svg"], f"clash leaves {os.listdir(clash)}")
 
+    # A map that cannot be written: its record says why, and the status is 1.
+    blocked = os.path.join(work, "blocked")
+    os.makedirs(blocked)
+    open(os.path.join(blocked, "a"), "w").close()  # a file where the folder a/ belongs
+    status, out, err = run("-r", "--format", "jsonl", "--sets", "digits", "--map-dir", blocked, fonts)
+    first, second = records(out)
+    check(status == 1 and "map" not in first and "cannot" in first.get("map_error", "")
+          and second["map"] == os.path.join(blocked, "b", "x.ttf.svg") and "sets" in first
+          and first["map_error"] in err, f"failed map write: {status} {out} {err!r}")
+
     # A collection whose two faces share one table directory.
     with open(os.path.join(DATA, "collection.ttc"), "rb") as f:
         data = bytearray(f.read())
