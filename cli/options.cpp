@@ -132,6 +132,10 @@ class HelpFormatter : public CLI::Formatter {
     if (comma != std::string::npos) name.insert(comma + 1, " ");
     return name;
   }
+  // The operands as the usage line shows them: "FONT...".
+  std::string make_option_opts(const CLI::Option* option) const override {
+    return option->get_positional() ? "..." : CLI::Formatter::make_option_opts(option);
+  }
   std::string make_option_desc(const CLI::Option* option) const override {
     return WrapWords(option->get_description(), 80 - get_column_width());
   }
@@ -151,8 +155,7 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   app.add_option("FONT", options->files,
                  "Font files, or folders: their font files (.ttc .ttf .otf .woff .woff2, any "
                  "case) in natural file-name order")
-      ->required()
-      ->option_text("...");
+      ->required();
   app.add_flag("-r,--recursive", options->recursive,
                "Also measure the font files of the subfolders of each folder (symbolic links to "
                "folders inside it are not followed)");

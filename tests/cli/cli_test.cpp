@@ -218,7 +218,7 @@ TEST(CliTest, CommandLineErrors) {
 TEST(CliTest, HelpNamesTheValues) {
   const Outcome help = RunCommand("--help");
   ASSERT_EQ(help.status, 0);
-  for (const char* shown : {"\n  FONT ...  ", "\n  --face N  ", "\n  --chars FILE  ",
+  for (const char* shown : {"\n  FONT...  ", "\n  --face N  ", "\n  --chars FILE  ",
                             "\n  --map FILE.svg  ", "\n  --map-dir DIR  ", "\n  --format FORMAT  ",
                             "\n  -j, --jobs N  ", "\n  --require ID[=N]  ", "\n  --sets ID,...  ",
                             "\n  130  interrupted", "\n  4  the output could not be written"}) {
