@@ -32,10 +32,11 @@ FONT ?= /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf
 ARGS ?=
 
 # The Debian packages the glyphcensus command needs to build and run, and the
-# font `make run` measures by default: all that `make run` installs.
+# font `make run` measures by default: all that `make run` installs (dpkg-dev
+# fetches the woff2 source package the build compiles the decoder from).
 PACKAGES_CLI := \
-  cmake make pkg-config g++ \
-  libwoff-dev libbrotli-dev libfreetype-dev zlib1g-dev libcli11-dev nlohmann-json3-dev \
+  cmake make pkg-config g++ dpkg-dev \
+  libbrotli-dev libfreetype-dev zlib1g-dev libcli11-dev nlohmann-json3-dev \
   fonts-ipafont-gothic
 
 # Also needed for `make install` (the manual page) and `make package`.
@@ -95,8 +96,9 @@ locale:
 windows-deps:
 	@tools/fetch_windows_deps.sh "$(DEPS_DIR)"
 
-configure-linux:
-	@$(CMAKE_CONFIGURE) -S . -B $(BUILD_DIR) >/dev/null
+# The Linux build compiles the woff2 decoder from its source package too.
+configure-linux: windows-deps
+	@$(CMAKE_CONFIGURE) -S . -B $(BUILD_DIR) -DGLYPHCENSUS_DEPS_DIR=$(DEPS_DIR) >/dev/null
 
 # The Windows build also compares its GDI reports with the Linux glyphcensus.
 configure-win:

@@ -29,7 +29,8 @@ if [ -z "${GLYPHCENSUS_BENCH_WINE:-}" ] && [ -f "$root/build-win/tests/win/gdi_r
   export GLYPHCENSUS_BENCH_WINE
 fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF >/dev/null
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPHCENSUS_TESTS=OFF \
+    -DGLYPHCENSUS_DEPS_DIR="${DEPS_DIR:-$root/.deps}" >/dev/null
 fi
 cmake --build "$build" --target glyphcensus ink_floor -j2 >/dev/null
 runs=${1:-11}

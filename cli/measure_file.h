@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/font_file.h"
+#include "cli/map_files.h"
+#include "cli/mapped_file.h"
 #include "coverage/face_measurement.h"
 #include "coverage/face_result.h"
 #include "coverage/measure_font.h"
@@ -16,8 +17,7 @@ struct MeasureRequest {
   bool listMissing = false;
   bool faceGiven = false;   // measure only `face`
   uint32_t face = 0;
-  std::string mapFile;      // write the coverage map of the (one) face here
-  std::string mapDir;       // or one map per face into this folder
+  MapTarget maps;           // where coverage maps go, if anywhere
   // Threads for the glyphs of a file's only face (the sets of one face are
   // then judged in parallel; the counts stay the same).
   unsigned faceThreads = 1;

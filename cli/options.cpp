@@ -4,17 +4,43 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 
 #include "coverage/character_set_ids.h"
 
 namespace {
 
 const char kDescription[] =
-    "Prints how much of each Japanese character repertoire a font draws: ASCII letters,\n"
-    "digits and symbols, hiragana, katakana, education and regular-use kanji, JIS X 0208\n"
-    "levels 1-2, JIS X 0213 levels 3-4, IBM and NEC extensions, Greek, Cyrillic. A\n"
-    "character counts when the font draws it with ink, not merely when its cmap lists it.\n"
-    "FILE is a TrueType or OpenType font, a font collection (every face), WOFF or WOFF2.";
+    "Prints how much of each Japanese character repertoire a font draws: ASCII\n"
+    "letters, digits and symbols, hiragana, katakana, education and regular-use\n"
+    "kanji, JIS X 0208 levels 1-2, JIS X 0213 levels 3-4, IBM and NEC extensions,\n"
+    "Greek, Cyrillic. A character counts when the font draws it with ink, not merely\n"
+    "when its cmap lists it.\n"
+    "FONT is a TrueType or OpenType font, a font collection (every face), WOFF or\n"
+    "WOFF2 (also a WOFF2 collection), or a folder of them.";
+
+// Words joined by spaces into lines of at most `width` characters.
+std::string WrapWords(const std::string& text, size_t width) {
+  std::string wrapped;
+  size_t lineLength = 0;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+      wrapped += '\n';
+      lineLength = 0;
+    } else if (lineLength > 0) {
+      wrapped += ' ';
+      ++lineLength;
+    }
+    wrapped += word;
+    lineLength += word.size();
+    start = end + 1;
+  }
+  return wrapped;
+}
 
 std::string SetIdList() {
   std::string ids;
@@ -23,16 +49,36 @@ std::string SetIdList() {
 }
 
 std::string Footer() {
-  return "Set identifiers (--sets, --require): " + SetIdList() +
-         "; a --chars set is named by its file name.\n"
+  return WrapWords("Set identifiers (--sets, --require): " + SetIdList() +
+                       "; a --chars set is named by its file name.",
+                   80) +
+         "\n"
+         "\n"
+         "Two sets may not share a name: a --chars file named like a built-in set or like\n"
+         "another --chars file is refused (exit 2).\n"
+         "\n"
+         "Coverage maps are written whole or not at all: each goes to a temporary file\n"
+         "beside its place and replaces the old map only once its face's results are\n"
+         "written. --map-dir mirrors each font's folder, below the folder named on the\n"
+         "command line, under DIR. No map replaces an input file (refused, exit 2) or a\n"
+         "map written earlier in the same run (an error naming both, exit 1).\n"
+         "\n"
+         "In the text report, the progress line and messages, control characters (C0,\n"
+         "DEL, C1) and bidirectional overrides in names and paths are shown as <U+XXXX>\n"
+         "(<U+001B> for ESC); a line break in a family name is shown as a space. JSON,\n"
+         "CSV and TSV keep the exact text, escaped by their own rules.\n"
          "\n"
          "Exit status:\n"
-         "  0  every face was measured and every requirement is met\n"
-         "  1  a file or face could not be measured, or a folder could not be read (this wins\n"
-         "     over 3)\n"
-         "  2  wrong command line, or a --chars file that cannot be read or is not valid UTF-8\n"
-         "  3  a face falls short of a --require requirement\n"
          "  130  interrupted (Ctrl-C); the results written before stay whole\n"
+         "  4  the output could not be written (a full disk, say): the run stops there;\n"
+         "     a reader that has gone (a closed pipe) ends it quietly, also with 4\n"
+         "  1  a file or face could not be measured, a map not written, a folder not\n"
+         "     read, or no font file was found\n"
+         "  3  a face falls short of a --require requirement\n"
+         "  0  every face was measured and every requirement is met\n"
+         "  2  wrong command line, or a --chars file that cannot be read or is not\n"
+         "     valid UTF-8: nothing is measured\n"
+         "When several apply, the status listed first is given.\n"
          "\n"
          "Examples:\n"
          "  glyphcensus font.otf\n"
@@ -73,8 +119,27 @@ int UsageError(const CLI::App& app, const std::string& message) {
   std::fprintf(stderr, "glyphcensus: %s\nRun 'glyphcensus --help' for the options.\n",
                message.c_str());
   (void)app;
-  return kExitUsage;
+  return static_cast<int>(ExitStatus::Usage);
 }
+
+// The help as ripgrep and fd show it: each option with a named value
+// ("--face N"), no type or range notation, descriptions wrapped to 80 columns.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_name(const CLI::Option* option, bool positional) const override {
+    std::string name = CLI::Formatter::make_option_name(option, positional);
+    const size_t comma = name.find(',');
+    if (comma != std::string::npos) name.insert(comma + 1, " ");
+    return name;
+  }
+  // The operands as the usage line shows them: "FONT...".
+  std::string make_option_opts(const CLI::Option* option) const override {
+    return option->get_positional() ? "..." : CLI::Formatter::make_option_opts(option);
+  }
+  std::string make_option_desc(const CLI::Option* option) const override {
+    return WrapWords(option->get_description(), 80 - get_column_width());
+  }
+};
 
 }  // namespace
 
@@ -83,10 +148,11 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   app.footer(Footer());
   app.set_version_flag("--version", std::string("glyphcensus ") + GLYPHCENSUS_VERSION,
                        "Print the version and exit");
-  app.get_formatter()->column_width(26);
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.get_formatter()->column_width(24);
   std::string format = "text";
   std::string sets;
-  app.add_option("FILE", options->files,
+  app.add_option("FONT", options->files,
                  "Font files, or folders: their font files (.ttc .ttf .otf .woff .woff2, any "
                  "case) in natural file-name order")
       ->required();
@@ -96,30 +162,42 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   app.add_flag("--missing", options->listMissing,
                "Also list the characters each set lacks (text: under the set's line)");
   app.add_option("--format", format, "Output format: text (default), json, jsonl, csv, tsv")
-      ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "tsv"}));
+      ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "tsv"}))
+      ->option_text("FORMAT");
   app.add_option("--face", options->face,
-                 "Measure only face N of a collection (from 0); default: every face")
-      ->check(CLI::Range(0u, 0xFFFFu));
+                 "Measure only face N of a collection (0 to 65535); default: every face")
+      ->check(CLI::Range(0u, 0xFFFFu))
+      ->option_text("N");
   app.add_option("--chars", options->charFiles,
                  "One more set: the distinct characters of this UTF-8 text file (may be "
-                 "repeated; white space and control characters are left out; at most 16 MiB)")
+                 "repeated; white space and control characters are left out; at most 16 MiB); the "
+                 "set is named by the file name")
       ->allow_extra_args(false)
-      ->take_all();
-  app.add_option("--sets", sets, "Report only these built-in sets (comma-separated ids, or none)");
+      ->take_all()
+      ->option_text("FILE");
+  app.add_option("--sets", sets, "Report only these built-in sets (comma-separated ids, or none)")
+      ->option_text("ID,...");
   app.add_option("--require", options->requirements,
                  "Fail (exit 3) when a face has fewer than N characters of set ID (default N: "
-                 "all of them); may be repeated")
+                 "all of them; N may not exceed the set's total); may be repeated")
       ->allow_extra_args(false)
-      ->take_all();
-  app.add_option("--map", options->mapFile,
-                 "Write the coverage map of the one face measured as an SVG file");
+      ->take_all()
+      ->option_text("ID[=N]");
+  CLI::Option* map = app.add_option("--map", options->mapFile,
+                 "Write the coverage map of the one face measured as an SVG file")
+      ->option_text("FILE.svg");
   app.add_option("--map-dir", options->mapDir,
-                 "Write a coverage map per face into this folder: <font file name>.svg, or "
-                 "<font file name>.<face>.svg for the faces of a collection")
-      ->excludes("--map");
+                 "Write a coverage map per face into folder DIR (made when missing): "
+                 "DIR/<font>.svg, or DIR/<font>.<face>.svg for the faces of a collection, "
+                 "<font> being the font's path below the folder named on the command line "
+                 "(not with --map)")
+      ->excludes(map)
+      ->option_text("DIR");
   app.add_option("-j,--jobs", options->jobs,
-                 "Measure N files (or faces) at once; default: the number of processors")
-      ->check(CLI::Range(1u, 1024u));
+                 "Measure N files (or faces) at once, 1 to 1024; default: the processors "
+                 "glyphcensus may use (its CPU affinity, capped by a cgroup CPU quota)")
+      ->check(CLI::Range(1u, 1024u))
+      ->option_text("N");
   app.add_option("--ink-test", options->inkTest)  // hidden
       ->check(CLI::IsMember({"default", "exact", "unhinted"}))
       ->group("");
@@ -127,16 +205,23 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
-    return kExitOk;
+    return static_cast<int>(ExitStatus::Ok);
   } catch (const CLI::CallForVersion&) {
     std::printf("glyphcensus %s\n", GLYPHCENSUS_VERSION);
-    return kExitOk;
+    return static_cast<int>(ExitStatus::Ok);
   } catch (const CLI::ParseError& error) {
     return UsageError(app, error.what());
   }
   options->format = kFormats.at(format);
   options->faceGiven = app.count("--face") > 0;
   options->setsGiven = app.count("--sets") > 0;
+  // An empty value is an unset variable, not a place to write to.
+  if (app.count("--map") > 0 && options->mapFile.empty()) {
+    return UsageError(app, "--map: the file name is empty");
+  }
+  if (app.count("--map-dir") > 0 && options->mapDir.empty()) {
+    return UsageError(app, "--map-dir: the folder name is empty");
+  }
   std::string unknown;
   if (options->setsGiven && !ParseSetIds(sets, &options->setIds, &unknown)) {
     return UsageError(app, "--sets: unknown set '" + unknown + "' (known: " + SetIdList() +

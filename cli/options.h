@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/exit_status.h"
+
 enum class OutputFormat { Text, Json, Jsonl, Csv, Tsv };
 
 struct Options {
@@ -16,7 +18,7 @@ struct Options {
   bool setsGiven = false;
   std::vector<std::string> setIds;        // --sets; empty with "none"
   std::vector<std::string> requirements;  // --require, as written
-  unsigned jobs = 0;                      // -j; 0: the number of online processors
+  unsigned jobs = 0;                      // -j; 0: the processors this process may use
   bool recursive = false;                 // -r
   std::string mapFile;                    // --map: the coverage map of the one face measured
   std::string mapDir;                     // --map-dir: one coverage map per face
@@ -27,13 +29,6 @@ struct Options {
   // must be the same with each.
   std::string inkTest = "default";
 };
-
-// Exit statuses.
-constexpr int kExitOk = 0;
-constexpr int kExitNotMeasured = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitRequirementNotMet = 3;
-constexpr int kExitInterrupted = 130;  // 128 + SIGINT, as shells report it
 
 // Parses the command line. Returns -1 to go on, or the exit status when the
 // command ends here (after --help or --version: 0; a wrong command line: 2,

@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
+#include "cli/terminal_text.h"
+
 void ReportError(const std::string& path, const std::string& reason) {
-  std::fprintf(stderr, "glyphcensus: %s: %s\n", path.c_str(), reason.c_str());
+  std::fprintf(stderr, "glyphcensus: %s: %s\n", TerminalSafe(path).c_str(),
+               TerminalSafe(reason).c_str());
 }
 
 std::unique_ptr<OutputWriter> MakeOutputWriter(const OutputSettings& settings) {

@@ -2,13 +2,15 @@
 
 #include <cstdio>
 
+#include "cli/terminal_text.h"
+
 void ShowProgress(Progress* progress, size_t done, size_t total, const std::string& next) {
   if (!progress->onTerminal) return;
   if (next.empty()) {
     ClearProgress(progress);
     return;
   }
-  std::fprintf(stderr, "\r[%zu/%zu] %s\x1b[K", done, total, next.c_str());
+  std::fprintf(stderr, "\r[%zu/%zu] %s\x1b[K", done, total, TerminalSafe(next).c_str());
   std::fflush(stderr);
   progress->lineShown = true;
 }

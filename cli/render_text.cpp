@@ -1,9 +1,11 @@
 // The text report: the family name, then one line per set ("常用漢字：2,135/2,136"),
 // as the Windows program shows it; with --missing each set's missing
-// characters follow its line, 40 to a line.
+// characters follow its line, 40 to a line. Control characters in names and
+// paths are shown escaped (see terminal_text.h).
 #include <cstdio>
 
 #include "cli/output_writer.h"
+#include "cli/terminal_text.h"
 #include "coverage/report_lines.h"
 #include "fontio/unicode_text.h"
 
@@ -42,13 +44,14 @@ class TextWriter : public OutputWriter {
     if (printedBefore_) std::printf("\n");
     printedBefore_ = true;
     if (face.faceCount > 1 && settings_.introduceFaces) {
-      std::printf("%s (face %u of %u)\n", face.path.c_str(), face.faceIndex, face.faceCount);
+      std::printf("%s (face %u of %u)\n", TerminalSafe(face.path).c_str(), face.faceIndex,
+                  face.faceCount);
     } else if (settings_.introduceFiles) {
-      std::printf("%s\n", face.path.c_str());
+      std::printf("%s\n", TerminalSafe(face.path).c_str());
     }
-    std::printf("%s\n", FormatNameLine(face.familyName).c_str());
+    std::printf("%s\n", TerminalSafe(FormatNameLine(face.familyName)).c_str());
     for (const MeasuredSet& set : face.sets) {
-      std::printf("%s\n", FormatSetLine(set).c_str());
+      std::printf("%s\n", TerminalSafe(FormatSetLine(set)).c_str());
       if (settings_.listMissing) PrintMissingList(set.missing);
     }
     std::fflush(stdout);

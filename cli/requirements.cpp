@@ -1,24 +1,44 @@
 #include "cli/requirements.h"
 
 #include <algorithm>
+#include <cstdint>
 
-bool ParseRequirement(const std::string& text, const std::vector<std::string>& setIds,
+namespace {
+
+const SetToMeasure* FindSet(const std::vector<SetToMeasure>& sets, const std::string& id) {
+  for (const SetToMeasure& set : sets) {
+    if (set.id == id) return &set;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool ParseRequirement(const std::string& text, const std::vector<SetToMeasure>& sets,
                       Requirement* requirement, std::string* error) {
   const size_t equals = text.rfind('=');
-  requirement->setId = text.substr(0, equals);
-  requirement->all = equals == std::string::npos;
-  if (!requirement->all) {
-    const std::string count = text.substr(equals + 1);
-    if (count.empty() || count.size() > 9 ||
-        !std::all_of(count.begin(), count.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-      *error = "--require " + text + ": the count must be a whole number";
-      return false;
-    }
-    requirement->count = std::stoll(count);
-  }
-  if (std::find(setIds.begin(), setIds.end(), requirement->setId) == setIds.end()) {
+  const bool whole = FindSet(sets, text) != nullptr;
+  requirement->setId = whole ? text : text.substr(0, equals);
+  requirement->all = whole || equals == std::string::npos;
+  const SetToMeasure* set = FindSet(sets, requirement->setId);
+  if (set == nullptr) {
     *error = "--require " + text + ": no set '" + requirement->setId +
              "' is measured (see --sets and --chars)";
+    return false;
+  }
+  if (requirement->all) return true;
+  const std::string count = text.substr(equals + 1);
+  if (count.empty() ||
+      !std::all_of(count.begin(), count.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    *error = "--require " + text + ": the count must be a whole number";
+    return false;
+  }
+  // Any count of more digits than a total can have is too large as well.
+  const std::string digits = count.substr(std::min(count.find_first_not_of('0'), count.size()));
+  requirement->count = digits.size() > 10 ? INT64_MAX : std::stoll("0" + digits);
+  if (requirement->count > set->set->total) {
+    *error = "--require " + text + ": the count is too large: the set '" + set->id + "' has " +
+             std::to_string(set->set->total) + " characters";
     return false;
   }
   return true;

@@ -12,9 +12,12 @@ struct Requirement {
   int64_t count = 0;
 };
 
-// Parses "ID" or "ID=N" against the identifiers of the sets being measured.
-// False with `error` for an unknown set or a count that is not a whole number.
-bool ParseRequirement(const std::string& text, const std::vector<std::string>& setIds,
+// Parses "ID" or "ID=N" against the sets being measured: the whole text is
+// first matched against the set ids (a --chars set's name may hold "="), then
+// it is split at its last "=". False with `error` for an unknown set, a count
+// that is not a whole number, or one above the set's total (which no face
+// could meet).
+bool ParseRequirement(const std::string& text, const std::vector<SetToMeasure>& sets,
                       Requirement* requirement, std::string* error);
 
 // One line per requirement the measured face does not meet ("path: face N:

@@ -94,6 +94,7 @@ void Work(Schedule* schedule) {
       const size_t index = schedule->nextFile++;
       schedule->slots[index] = std::make_unique<FileSlot>();
       schedule->slots[index]->path = schedule->paths[index];
+      schedule->slots[index]->file.file.inputIndex = index;
       LoadFile(schedule, index, &lock);
       continue;
     }

@@ -1,6 +1,10 @@
-# Third-party libraries. Linux links Debian's packages; the Windows build links
-# zlib statically and builds the brotli and woff2 decoders from source; the
-# WebAssembly build (web/) builds all of them from Debian's source packages.
+# Third-party libraries. Linux links Debian's packages, but compiles the woff2
+# decoder from its source package; the Windows build links zlib statically and
+# compiles the brotli and woff2 decoders from source; the WebAssembly build
+# (web/) builds all of them from Debian's source packages. The decoders are
+# compiled by cmake/DecoderSources.cmake for all three.
+set(GLYPHCENSUS_DEPS_DIR "${PROJECT_SOURCE_DIR}/.deps" CACHE PATH
+    "Folder holding the unpacked brotli and woff2 source packages")
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
 elseif(EMSCRIPTEN)
@@ -8,10 +12,17 @@ elseif(EMSCRIPTEN)
 else()
   find_package(ZLIB REQUIRED)
   find_package(PkgConfig REQUIRED)
-  pkg_check_modules(WOFF2DEC REQUIRED IMPORTED_TARGET libwoff2dec)
+  pkg_check_modules(BROTLIDEC REQUIRED IMPORTED_TARGET libbrotlidec)
   pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
-  add_library(glyphcensus_woff2 INTERFACE)
-  target_link_libraries(glyphcensus_woff2 INTERFACE PkgConfig::WOFF2DEC)
+  add_library(glyphcensus_brotlidec INTERFACE)
+  target_link_libraries(glyphcensus_brotlidec INTERFACE PkgConfig::BROTLIDEC)
+  # tools/fetch_windows_deps.sh unpacks the woff2 source package (`make
+  # build-linux`, `make run` and `make test` run it).
+  set(GLYPHCENSUS_DECODER_SOURCES "${GLYPHCENSUS_DEPS_DIR}")
+  set(GLYPHCENSUS_DECODER_SOURCES_HINT
+      "Run tools/fetch_windows_deps.sh (or set GLYPHCENSUS_DEPS_DIR to the folder it fills).")
+  set(GLYPHCENSUS_BROTLI_FROM_SOURCE OFF)
+  include(${CMAKE_CURRENT_LIST_DIR}/DecoderSources.cmake)
   add_library(glyphcensus_freetype INTERFACE)
   target_link_libraries(glyphcensus_freetype INTERFACE PkgConfig::FREETYPE)
 endif()

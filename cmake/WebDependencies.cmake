@@ -25,6 +25,7 @@ target_link_libraries(glyphcensus_freetype INTERFACE
 
 set(GLYPHCENSUS_DECODER_SOURCES "${GLYPHCENSUS_WEB_DEPS_DIR}/src")
 set(GLYPHCENSUS_DECODER_SOURCES_HINT "Run tools/fetch_web_deps.sh.")
+set(GLYPHCENSUS_BROTLI_FROM_SOURCE ON)
 include(${CMAKE_CURRENT_LIST_DIR}/DecoderSources.cmake)
 
 # nlohmann/json is header-only: Debian's headers are used as they are, through

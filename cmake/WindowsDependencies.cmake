@@ -5,13 +5,11 @@
 # tools/fetch_windows_deps.sh unpacks both source packages into
 # GLYPHCENSUS_DEPS_DIR (`make test` runs it); cmake/DecoderSources.cmake
 # compiles the decoders.
-set(GLYPHCENSUS_DEPS_DIR "${PROJECT_SOURCE_DIR}/.deps" CACHE PATH
-    "Folder holding the unpacked brotli and woff2 source packages")
-
 set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 
 set(GLYPHCENSUS_DECODER_SOURCES "${GLYPHCENSUS_DEPS_DIR}")
 set(GLYPHCENSUS_DECODER_SOURCES_HINT
     "Run tools/fetch_windows_deps.sh (or set GLYPHCENSUS_DEPS_DIR to the folder it fills).")
+set(GLYPHCENSUS_BROTLI_FROM_SOURCE ON)
 include(${CMAKE_CURRENT_LIST_DIR}/DecoderSources.cmake)

@@ -22,6 +22,8 @@ struct FaceResult {
   std::string error;      // the same in words; empty when it was measured
   std::string mapPath;    // the coverage map written for the face, if any
   std::string mapError;   // why the coverage map could not be written
+  size_t inputIndex = 0;  // the position of the file among the inputs
+  std::string mapTemp;    // the map drawn, in a temporary file until handed on
 };
 
 inline bool Measured(const FaceResult& result) { return result.error.empty(); }

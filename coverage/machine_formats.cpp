@@ -47,6 +47,7 @@ Json FaceObject(const FaceResult& face, bool listMissing) {
     object["error"] = face.error;
   }
   if (!face.mapPath.empty()) object["map"] = face.mapPath;
+  if (!face.mapError.empty()) object["map_error"] = face.mapError;
   return object;
 }
 

@@ -43,13 +43,15 @@ bool MakeImage(MutableByteView file, const FontRequest& request, PreparedFont* f
     font->image = file;
     return true;
   }
-  if (!ConvertWebFont(view, container, &font->converted)) {
+  bool woff2Decoded = true;
+  if (!ConvertWebFont(view, container, &font->converted, nullptr, &woff2Decoded)) {
     SetFault(&font->file,
              container == FontContainer::Woff ? MeasureReason::kWoffNotConverted
                                               : MeasureReason::kWoff2NotConverted,
              request);
     return false;
   }
+  font->woff2Refused = !woff2Decoded;
   font->image = ImageBytes(font->converted);
   return true;
 }
@@ -118,6 +120,7 @@ void ReleasePreparedFont(PreparedFont* font) {
   font->faces.clear();
   font->sameAs.clear();
   font->facesLeftOut = false;
+  font->woff2Refused = false;
 }
 
 FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
@@ -127,7 +130,8 @@ FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
   face.faceIndex = faceIndex;
   const ByteView image = AsConst(font.image);
   if (!ReadFamilyName(image, faceIndex, &face.familyName)) {
-    SetFault(&face, MeasureReason::kNotSfntFace, request);
+    SetFault(&face, font.woff2Refused ? MeasureReason::kWoff2Refused : MeasureReason::kNotSfntFace,
+             request);
     return face;
   }
   face.nameRead = true;
@@ -142,7 +146,10 @@ FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
   MeasuringContext* context = OpenFaceForMeasuring(image, faceIndex, request.stop,
                                                     font.sharedVerdicts.get());
   if (context == nullptr) {
-    SetFault(&face, MeasureReason::kFaceNotOpened, request);
+    SetFault(&face,
+             font.woff2Refused ? MeasureReason::kWoff2RefusedNameRead
+                               : MeasureReason::kFaceNotOpened,
+             request);
     return face;
   }
   if (request.faceThreads > 1 && font.faces.size() == 1) {

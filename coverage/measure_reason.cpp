@@ -36,6 +36,11 @@ std::string ReasonWords(const MeasureFault& fault, const std::string& program) {
       return "the table '" + fault.table + "' lies outside the file";
     case MeasureReason::kFaceNotOpened:
       return "FreeType cannot open the font; only its name was read";
+    case MeasureReason::kWoff2Refused:
+      return "the WOFF2 file cannot be converted (the decoder refused its data)";
+    case MeasureReason::kWoff2RefusedNameRead:
+      return "the WOFF2 file cannot be converted (the decoder refused its data); only its "
+             "name was read";
   }
   return "";
 }

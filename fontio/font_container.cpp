@@ -19,10 +19,16 @@ ContainerRefusal CheckCollection(ByteView file, CollectionRule rule) {
   return accepted ? ContainerRefusal::kNone : ContainerRefusal::kCollectionFirstFont;
 }
 
-// WOFF and WOFF2 accept a TrueType or CFF flavour; collection flavours are refused.
-ContainerRefusal CheckWebFont(ByteView file) {
+// WOFF and WOFF2 accept a TrueType or CFF flavour. A collection flavour is
+// refused, except a WOFF2 collection for the command line, which measures every
+// face of a collection (the decoder checks what the collection holds).
+ContainerRefusal CheckWebFont(ByteView file, FontContainer container, CollectionRule rule) {
   uint32_t flavor = 0;
   if (!ReadU32(file, 4, &flavor)) return ContainerRefusal::kTooShort;
+  const bool collection = flavor == 0x74746366;  // "ttcf"
+  if (collection && container == FontContainer::Woff2 && rule == CollectionRule::AnyOutlines) {
+    return ContainerRefusal::kNone;
+  }
   return IsSfntVersion(flavor) ? ContainerRefusal::kNone : ContainerRefusal::kWebFontFlavour;
 }
 
@@ -39,10 +45,10 @@ FontContainer Detect(ByteView file, CollectionRule rule, ContainerRefusal* refus
     *refusal = CheckCollection(file, rule);
   } else if (IsFontSignature(file, "wOFF")) {
     container = FontContainer::Woff;
-    *refusal = CheckWebFont(file);
+    *refusal = CheckWebFont(file, container, rule);
   } else if (IsFontSignature(file, "wOF2")) {
     container = FontContainer::Woff2;
-    *refusal = CheckWebFont(file);
+    *refusal = CheckWebFont(file, container, rule);
   } else {
     uint32_t version = 0;
     ReadU32(file, 0, &version);

@@ -30,8 +30,10 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image,
                    ContainerRefusal* refusal = nullptr);
 
 // The conversion half of MakeFontImage, for a WOFF or WOFF2 file that stays
-// where it is: false for any other container (kNotConvertible), a WOFF
+// where it is: false for any other container (kNotWebFont), a WOFF
 // totalSfntSize above kMaxConvertedImageSize (kConvertedTooLarge), or memory
 // that cannot be had (kNoMemory). `refusal`, when given, receives why.
+// `woff2Decoded`, when given, is cleared when the WOFF2 decoder refused the
+// file (the image is then its buffer as the decoder left it).
 bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
-                    ContainerRefusal* refusal = nullptr);
+                    ContainerRefusal* refusal = nullptr, bool* woff2Decoded = nullptr);

@@ -98,3 +98,19 @@ bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
   }
   return true;
 }
+
+std::u16string Utf8ToUtf16(const std::string& text) {
+  std::u16string converted;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  for (size_t at = 0; at < text.size();) {
+    char32_t c = 0;
+    size_t length = 0;
+    if (DecodeUtf8At(bytes, text.size(), at, &c, &length) != Utf8Decoding::kCharacter) {
+      c = 0xFFFD;
+      length = 1;
+    }
+    at += length;
+    AppendUtf16(&converted, c);
+  }
+  return converted;
+}

@@ -44,6 +44,10 @@ enum class Utf8Decoding {
 Utf8Decoding DecodeUtf8At(const uint8_t* text, size_t size, size_t at, char32_t* codePoint,
                           size_t* length);
 
+// UTF-8 to UTF-16, each byte that is not part of valid UTF-8 as U+FFFD (for
+// labels made of file names).
+std::u16string Utf8ToUtf16(const std::string& text);
+
 // "U+" and at least four upper-case hexadecimal digits: "U+0041", "U+20B9F".
 std::string CodePointName(char32_t codePoint);
 

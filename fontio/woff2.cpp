@@ -14,11 +14,12 @@ uint32_t Woff2FinalSize(ByteView woff2) {
   return std::min(total, kWoff2MaxImageSize);
 }
 
-FontBytes ConvertWoff2File(ByteView woff2) {
+FontBytes ConvertWoff2File(ByteView woff2, bool* decoded) {
   std::string buffer(Woff2FinalSize(woff2), '\0');
   woff2::WOFF2StringOut out(&buffer);  // default maximum: kWoff2MaxImageSize
   // The outcome is not examined: a failed conversion still yields the buffer as
   // the decoder left it. The image length is the buffer's, not out.Size().
-  woff2::ConvertWOFF2ToTTF(woff2.data, woff2.size, &out);
+  const bool took = woff2::ConvertWOFF2ToTTF(woff2.data, woff2.size, &out);
+  if (decoded != nullptr) *decoded = took;
   return FontBytes(buffer.begin(), buffer.end());
 }

@@ -14,5 +14,6 @@ uint32_t Woff2FinalSize(ByteView woff2);
 
 // Converts the bytes of a WOFF2 file. Never refuses: the image is the decoder's
 // output buffer, which starts as Woff2FinalSize zero bytes, whatever the
-// decoder's outcome (possibly empty, partly written, or all zero).
-FontBytes ConvertWoff2File(ByteView woff2);
+// decoder's outcome (possibly empty, partly written, or all zero). `decoded`,
+// when given, says whether the decoder took the file.
+FontBytes ConvertWoff2File(ByteView woff2, bool* decoded = nullptr);

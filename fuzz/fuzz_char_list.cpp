@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/char_list.h"
+#include "coverage/char_list.h"
 #include "fontio/unicode_text.h"
 
 

@@ -14,6 +14,7 @@ import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
 import make_hostile_fonts as h  # noqa: E402
+from woff2_collection import woff2_collection_bytes  # noqa: E402
 from fontTools.ttLib import TTCollection, TTFont  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -48,6 +49,18 @@ def collection(*fonts):
     out = io.BytesIO()
     ttc.save(out)
     return out.getvalue()
+
+
+def write_woff2_collections(ttf, otf):
+    """WOFF2 collections (flavor 'ttcf'): TrueType faces and CFF faces, each
+    pair with one table differing so that nothing is shared, and one cut short."""
+    tt = woff2_collection_bytes(collection(with_names(ttf), ttf))
+    cff = woff2_collection_bytes(collection(otf, h.with_table(otf, b"name", h.raw_name_table(
+        [(3, 1, 0x409, 1, 8, 0)], "Cff2".encode("utf-16-be")))))
+    for target in ("fuzz_woff2", "fuzz_font_image"):
+        write(target, "collection.woff2", tt)
+        write(target, "collection_cff.woff2", cff)
+    write("fuzz_woff2", "collection_truncated.woff2", tt[:len(tt) * 2 // 3])
 
 
 def write(target, name, data):
@@ -97,6 +110,7 @@ def main():
     write("fuzz_woff2", "total_max.woff2", h.set_u32(woff2, 16, 0xFFFFFFFF))
     write("fuzz_woff2", "numtables_max.woff2", h.set_u16(woff2, 12, 65535))
     write("fuzz_woff2", "truncated.woff2", woff2[:len(woff2) // 2])
+    write_woff2_collections(ttf, otf)
 
     write("fuzz_face_name", "tiny.ttf", ttf)
     write("fuzz_face_name", "named.ttf", named)

@@ -30,7 +30,7 @@ if [[ ${#targets[@]} -eq 0 ]]; then
 fi
 
 if [[ ! -f $build/CMakeCache.txt ]]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLYPHCENSUS_DEPS_DIR="${DEPS_DIR:-$root/.deps}" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DGLYPHCENSUS_FUZZ=ON -DGLYPHCENSUS_TESTS=OFF >/dev/null
 fi

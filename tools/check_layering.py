@@ -4,6 +4,8 @@
 
 - fontio/ includes nothing of coverage/, and neither fontio/ nor coverage/
   includes a front end's header (app/, cli/, web/);
+- no front end includes another front end's header (what two of them share
+  belongs in the core);
 - in fontio/ and coverage/ only Windows files (_win or _gdi in the name)
   include windows.h;
 - no include circle between the program's modules (a module is a header and
@@ -46,11 +48,17 @@ def module(path):
     return os.path.splitext(path)[0]
 
 
+FRONT_ENDS = ("app", "cli", "web")
+
+
 def layering_faults(root, path, number, quote, target):
     folder = path.split("/")[0]
-    if folder not in ("fontio", "coverage"):
-        return []
     where = f"{path}:{number}"
+    if folder in FRONT_ENDS:
+        other = target.split("/")[0]
+        if quote == '"' and other in FRONT_ENDS and other != folder:
+            return [f"{where}: {folder}/ includes {target}, another front end's header"]
+        return []
     if quote == '"' and target.split("/")[0] in LAYER:
         if LAYER[target.split("/")[0]] > LAYER[folder]:
             return [f"{where}: {folder}/ includes {target}, a header of a layer above it"]

@@ -43,6 +43,13 @@ class CheckLayeringTest(unittest.TestCase):
             self.assertEqual(len(faults), 1, front_end)
             self.assertIn("layer above", faults[0])
 
+    def test_a_front_end_including_another_front_end_fails(self):
+        faults = self.faults({"web/module.cpp": '#include "cli/options.h"\n#include "web/page.h"\n',
+                              "web/page.h": "#pragma once\n"})
+        self.assertEqual(len(faults), 1)
+        self.assertIn("web/module.cpp:1", faults[0])
+        self.assertIn("another front end", faults[0])
+
     def test_fontio_including_coverage_fails(self):
         faults = self.faults({"fontio/reader.cpp": '#include "coverage/count.h"\n'})
         self.assertTrue(any("layer above" in fault for fault in faults))

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/char_list.h"
+#include "coverage/char_list.h"
 #include "coverage/custom_character_sets.h"
 #include "coverage/machine_formats.h"
 #include "coverage/map_svg.h"

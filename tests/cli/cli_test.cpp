@@ -205,11 +205,45 @@ TEST(CliTest, CommandLineErrors) {
   EXPECT_EQ(RunCommand("--sets none --require digits x.ttf").status, 2) << "not measured";
   const Outcome help = RunCommand("--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: glyphcensus [OPTIONS] FILE..."), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("Usage: glyphcensus [OPTIONS] FONT..."), std::string::npos) << help.out;
   EXPECT_NE(help.out.find("Exit status:"), std::string::npos);
+  EXPECT_NE(help.out.find("When several apply, the status listed first is given."),
+            std::string::npos);
   const Outcome version = RunCommand("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("glyphcensus ", 0), 0u) << version.out;
+}
+
+// Every option with a named value, no CLI11 type or range notation, 80 columns.
+TEST(CliTest, HelpNamesTheValues) {
+  const Outcome help = RunCommand("--help");
+  ASSERT_EQ(help.status, 0);
+  for (const char* shown : {"\n  FONT...  ", "\n  --face N  ", "\n  --chars FILE  ",
+                            "\n  --map FILE.svg  ", "\n  --map-dir DIR  ", "\n  --format FORMAT  ",
+                            "\n  -j, --jobs N  ", "\n  --require ID[=N]  ", "\n  --sets ID,...  ",
+                            "\n  130  interrupted", "\n  4  the output could not be written"}) {
+    EXPECT_NE(help.out.find(shown), std::string::npos) << shown;
+  }
+  for (const char* noise : {"TEXT", "UINT", "REQUIRED", "Excludes", "in [", "FILE ..."}) {
+    EXPECT_EQ(help.out.find(noise), std::string::npos) << noise;
+  }
+  std::istringstream lines(help.out);
+  std::string line;
+  while (std::getline(lines, line)) EXPECT_LE(line.size(), 80u) << line;
+}
+
+// A WOFF2 file the decoder refuses: one line on stderr, glyphcensus's own,
+// naming the file (the decoder prints nothing).
+TEST(CliTest, DamagedWoff2IsReportedInOwnWords) {
+  const std::string woff2 = Slurp(Data("glyphtest_full.woff2"));
+  const std::string cut = testing::TempDir() + "cut_" + std::to_string(getpid()) + ".woff2";
+  std::ofstream(cut, std::ios::binary) << woff2.substr(0, woff2.size() / 2);
+  const Outcome outcome = RunCommand("'" + cut + "'");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "glyphcensus: " + cut +
+                             ": the WOFF2 file cannot be converted (the decoder refused its data)\n");
+  std::remove(cut.c_str());
 }
 
 }  // namespace

@@ -146,6 +146,13 @@ TEST(ReasonWords, TheWordsOfEveryReason) {
   EXPECT_EQ(ReasonWords(fault, "gc"), "the table 'glyf' lies outside the file");
   fault.reason = MeasureReason::kFaceNotOpened;
   EXPECT_EQ(ReasonWords(fault, "gc"), "FreeType cannot open the font; only its name was read");
+  fault.reason = MeasureReason::kWoff2Refused;
+  EXPECT_EQ(ReasonWords(fault, "gc"),
+            "the WOFF2 file cannot be converted (the decoder refused its data)");
+  fault.reason = MeasureReason::kWoff2RefusedNameRead;
+  EXPECT_EQ(ReasonWords(fault, "gc"),
+            "the WOFF2 file cannot be converted (the decoder refused its data); only its name "
+            "was read");
 }
 
 }  // namespace

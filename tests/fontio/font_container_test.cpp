@@ -61,6 +61,20 @@ TEST(DetectFontContainer, VersionAndFlavorChecks) {
   EXPECT_EQ(Detect(Header("wOFF", 0x00020000)), FontContainer::Refused);
 }
 
+// The command line reads WOFF2 collections (every face); the dialog's rule
+// still refuses them, and WOFF 1.0 collections stay refused for both.
+TEST(DetectFontContainer, Woff2CollectionsOnlyForTheCommandLine) {
+  const CollectionRule any = CollectionRule::AnyOutlines;
+  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366)), any), FontContainer::Woff2);
+  EXPECT_EQ(DetectFontContainer(View(Header("WOF2", 0x74746366)), any), FontContainer::Woff2);
+  EXPECT_EQ(DetectFontContainer(View(Header("wOFF", 0x74746366)), any), FontContainer::Refused);
+  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746367)), any), FontContainer::Refused);
+  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366, 7)), any), FontContainer::Refused);
+  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366)),
+                                CollectionRule::FirstFontTrueType),
+            FontContainer::Refused);
+}
+
 TEST(DetectFontContainer, FilesTooShortForTheirRule) {
   for (size_t size = 0; size < 4; ++size) EXPECT_EQ(Detect(Header("OTTO", 0, size)), FontContainer::Refused);
   EXPECT_EQ(Detect(Header("wOFF", 0x00010000, 7)), FontContainer::Refused);

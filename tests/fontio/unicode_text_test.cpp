@@ -46,6 +46,14 @@ TEST(Utf8, EncodingOfEveryLengthAndOfWhatIsNoScalarValue) {
   EXPECT_EQ(out, "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+TEST(Utf8, ToUtf16ReplacesEachStrayByte) {
+  EXPECT_EQ(Utf8ToUtf16("a\xE4\xBA\x9C\xF0\xA0\xAE\x9F"), u"a\u4E9C\U00020B9F");
+  // A cut sequence, a lone continuation byte and an encoded surrogate: one
+  // U+FFFD per byte, and what follows is read again.
+  EXPECT_EQ(Utf8ToUtf16("\xE4\xBA" "b\x80\xED\xA0\x80"), u"\uFFFD\uFFFDb\uFFFD\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(Utf8ToUtf16(""), u"");
+}
+
 TEST(Utf8, FromUtf16ReplacesLoneSurrogatesOnly) {
   EXPECT_EQ(Utf16ToUtf8(u"英字：全52"), "英字：全52");
   EXPECT_EQ(Utf16ToUtf8(u"\U00020B9F"), "\xF0\xA0\xAE\x9F");

@@ -91,6 +91,15 @@ TEST(ConvertWoff2File, FailedConversionsKeepTheBuffer) {
   EXPECT_EQ(Convert(corrupt).size(), finalSize);
   Bytes cut(file.begin(), file.begin() + file.size() / 2);
   EXPECT_EQ(Convert(cut).size(), finalSize);
+  // The decoder's outcome, for a caller that reports it.
+  for (const Bytes* refused : {&corrupt, &cut}) {
+    bool decoded = true;
+    ConvertWoff2File(View(*refused), &decoded);
+    EXPECT_FALSE(decoded);
+  }
+  bool decoded = false;
+  ConvertWoff2File(View(file), &decoded);
+  EXPECT_TRUE(decoded);
 }
 
 }  // namespace

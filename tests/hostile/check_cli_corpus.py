@@ -52,11 +52,12 @@ def run_measured(command, timeout):
 
 def reaction(path, code, stdout, stderr):
     """What the run did: report, name (the face-name line, then an error),
-    error, or None when it fits none of them. Lines that a library prints on
-    stderr before the tool's own error line are tolerated."""
+    error, or None when it fits none of them. stderr holds glyphcensus's own
+    lines only (no library prints there)."""
     lines = stdout.split("\n")
     errors = stderr.splitlines()
-    names_file = bool(errors) and errors[-1].startswith("glyphcensus: ") and path in errors[-1]
+    names_file = bool(errors) and all(e.startswith("glyphcensus: ") for e in errors) and \
+        path in errors[-1]
     if code == 0 and len(lines) == 17 and lines[-1] == "" and stderr == "":
         return "report"
     # Every face of a collection: each report introduced by "path (face N of M)"

@@ -1,11 +1,12 @@
 #pragma once
-// Character lists (--chars): the distinct characters of a UTF-8 text file.
+// Character lists (the command's --chars, the page's list): the distinct
+// characters of a UTF-8 text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Larger character list files are refused.
+// Larger character list files are refused (the command's reader checks it).
 constexpr size_t kMaxCharListBytes = 16 * 1024 * 1024;
 
 // The distinct characters of `text` in order of first appearance, leaving out
@@ -16,10 +17,3 @@ constexpr size_t kMaxCharListBytes = 16 * 1024 * 1024;
 bool ParseCharList(const uint8_t* text, size_t size, std::vector<char32_t>* characters,
                    std::string* error);
 
-// Reads and parses the file; `error` names the problem (not the file).
-bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters,
-                      std::string* error);
-
-// UTF-8 to UTF-16, each byte that is not part of valid UTF-8 as U+FFFD (for
-// labels made of file names).
-std::u16string Utf8ToUtf16(const std::string& text);

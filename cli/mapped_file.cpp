@@ -1,4 +1,4 @@
-#include "cli/font_file.h"
+#include "cli/mapped_file.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

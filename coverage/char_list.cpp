@@ -1,8 +1,5 @@
-#include "cli/char_list.h"
+#include "coverage/char_list.h"
 
-#include <cstdio>
-#include <cstring>
-#include <cerrno>
 #include <unordered_set>
 
 #include "fontio/unicode_text.h"
@@ -52,42 +49,4 @@ bool ParseCharList(const uint8_t* text, size_t size, std::vector<char32_t>* char
     if (seen.insert(c).second) characters->push_back(c);
   }
   return true;
-}
-
-bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters,
-                      std::string* error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    *error = std::string("cannot open: ") + std::strerror(errno);
-    return false;
-  }
-  // One byte more than the limit tells a file at the limit from a larger one.
-  std::vector<uint8_t> bytes(kMaxCharListBytes + 1);
-  const size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-  const bool failed = std::ferror(file) != 0;
-  const int readErrno = errno;
-  std::fclose(file);
-  if (failed) {
-    *error = std::string("cannot read: ") + std::strerror(readErrno);
-    return false;
-  }
-  if (got > kMaxCharListBytes) {
-    *error = "larger than the limit of " + std::to_string(kMaxCharListBytes) + " bytes";
-    return false;
-  }
-  return ParseCharList(bytes.data(), got, characters, error);
-}
-
-std::u16string Utf8ToUtf16(const std::string& text) {
-  std::u16string converted;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  for (size_t at = 0; at < text.size();) {
-    char32_t c = 0xFFFD;
-    size_t length = 1;
-    std::string ignored;
-    if (!DecodeUtf8(bytes, text.size(), at, &c, &length, &ignored)) c = 0xFFFD, length = 1;
-    at += length;
-    AppendUtf16(&converted, c);
-  }
-  return converted;
 }

@@ -1,0 +1,21 @@
+#include "cli/exit_status.h"
+
+namespace {
+
+int Seriousness(ExitStatus status) {
+  switch (status) {
+    case ExitStatus::Ok: return 0;
+    case ExitStatus::RequirementNotMet: return 1;
+    case ExitStatus::NotMeasured: return 2;
+    case ExitStatus::OutputFailed: return 3;
+    case ExitStatus::Usage: return 4;
+    case ExitStatus::Interrupted: return 5;
+  }
+  return 0;
+}
+
+}  // namespace
+
+ExitStatus MergeExitStatus(ExitStatus a, ExitStatus b) {
+  return Seriousness(b) > Seriousness(a) ? b : a;
+}

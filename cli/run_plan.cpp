@@ -1,0 +1,151 @@
+#include "cli/run_plan.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/char_list_file.h"
+#include "cli/cpu_count.h"
+#include "cli/font_inputs.h"
+#include "cli/terminal_text.h"
+#include "fontio/unicode_text.h"
+
+namespace {
+
+ExitStatus Refuse(const std::string& message) {
+  std::fprintf(stderr, "glyphcensus: %s\n", TerminalSafe(message).c_str());
+  return ExitStatus::Usage;
+}
+
+// A --chars set's id is its file name. Ids must be unique, or the columns,
+// records and requirements of two sets could not be told apart.
+ExitStatus CheckSetIdIsNew(const RunPlan& plan, const std::vector<std::string>& charFiles,
+                           size_t builtInCount, const std::string& path, const std::string& id) {
+  for (size_t k = 0; k < plan.request.sets.size(); ++k) {
+    if (plan.request.sets[k].id != id) continue;
+    if (k < builtInCount) {
+      return Refuse("--chars " + path + ": the set would be named '" + id +
+                    "', which is a built-in set's id (rename the file, or leave the built-in "
+                    "set out with --sets)");
+    }
+    return Refuse("--chars " + path + ": the set would be named '" + id + "', as is --chars " +
+                  charFiles[k - builtInCount] + " (set names must differ)");
+  }
+  return ExitStatus::Ok;
+}
+
+// The chosen built-in sets in measuring order, then one per --chars file.
+ExitStatus ChooseSets(const Options& options, RunPlan* plan) {
+  std::vector<SetToMeasure>& sets = plan->request.sets;
+  for (const SetToMeasure& builtIn : BuiltInSets()) {
+    bool wanted = !options.setsGiven;
+    for (const std::string& id : options.setIds) wanted = wanted || id == builtIn.id;
+    if (wanted) sets.push_back(builtIn);
+  }
+  const size_t builtInCount = sets.size();
+  plan->setViews.reserve(options.charFiles.size());  // the sets point into it
+  for (const std::string& path : options.charFiles) {
+    std::vector<char32_t> characters;
+    std::string error;
+    if (!ReadCharListFile(path, &characters, &error)) return Refuse(path + ": " + error);
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const ExitStatus clash = CheckSetIdIsNew(*plan, options.charFiles, builtInCount, path, name);
+    if (clash != ExitStatus::Ok) return clash;
+    plan->ownedSets.push_back(std::make_unique<OwnedCharacterSet>());
+    MakeOwnedCharacterSet(Utf8ToUtf16(name), characters, plan->ownedSets.back().get());
+    plan->setViews.push_back(ViewOf(*plan->ownedSets.back()));
+    sets.push_back(SetToMeasure{name, &plan->setViews.back()});
+  }
+  for (const SetToMeasure& set : sets) plan->setIds.push_back(set.id);
+  return ExitStatus::Ok;
+}
+
+ExitStatus ParseRequirements(const Options& options, RunPlan* plan) {
+  for (const std::string& text : options.requirements) {
+    Requirement requirement;
+    std::string error;
+    if (!ParseRequirement(text, plan->request.sets, &requirement, &error)) return Refuse(error);
+    plan->requirements.push_back(requirement);
+  }
+  return ExitStatus::Ok;
+}
+
+// The folders expanded; each file's path below its operand names its map.
+void ExpandInputs(const Options& options, RunPlan* plan) {
+  for (const std::string& operand : options.files) {
+    const std::vector<std::string> found = ExpandFontInputs(
+        {operand}, FontInputOptions{options.recursive},
+        [&](const std::string& folder, const std::string& reason) {
+          ReportError(folder, reason);
+          plan->allFoldersRead = false;
+        });
+    for (const std::string& file : found) {
+      plan->files.push_back(file);
+      if (!options.mapDir.empty()) {
+        plan->request.maps.names.push_back(PathBelowOperand(operand, file));
+      }
+    }
+  }
+}
+
+// --map takes one font file; --map-dir a folder, made when it is missing.
+ExitStatus CheckMapPlaces(const Options& options, const std::vector<std::string>& files) {
+  if (!options.mapFile.empty() && files.size() != 1) {
+    return Refuse("--map draws the map of one font file; use --map-dir for several");
+  }
+  if (options.mapDir.empty()) return ExitStatus::Ok;
+  struct stat info;
+  if (stat(options.mapDir.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return ExitStatus::Ok;
+    return Refuse("--map-dir " + options.mapDir + ": not a folder");
+  }
+  if (mkdir(options.mapDir.c_str(), 0777) == 0) return ExitStatus::Ok;
+  return Refuse("--map-dir " + options.mapDir + ": " + std::strerror(errno));
+}
+
+// No map may replace an input: refused here for the maps whose place is known
+// before the files are read (a face of a collection is checked again when its
+// map is put into place).
+ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
+  if (!WantsMaps(plan->request.maps)) return ExitStatus::Ok;
+  for (const std::string& file : plan->files) {
+    FileIdentity identity;
+    if (IdentityOf(file, &identity)) plan->maps.inputs.emplace(identity, file);
+  }
+  for (size_t k = 0; k < plan->files.size(); ++k) {
+    const std::string mapPath = MapPathOf(plan->request.maps, k, 0, 1);
+    FileIdentity identity;
+    if (!IdentityOf(mapPath, &identity)) continue;
+    const auto input = plan->maps.inputs.find(identity);
+    if (input != plan->maps.inputs.end()) {
+      return Refuse("the coverage map " + mapPath + " would replace the input " + input->second);
+    }
+  }
+  return ExitStatus::Ok;
+}
+
+}  // namespace
+
+ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
+  ExitStatus status = ChooseSets(options, plan);
+  if (status == ExitStatus::Ok) status = ParseRequirements(options, plan);
+  if (status != ExitStatus::Ok) return status;
+  plan->request.listMissing = options.listMissing;
+  plan->request.faceGiven = options.faceGiven;
+  plan->request.face = options.face;
+  plan->request.maps.file = options.mapFile;
+  plan->request.maps.folder = options.mapDir;
+  ExpandInputs(options, plan);
+  status = CheckMapPlaces(options, plan->files);
+  if (status == ExitStatus::Ok) status = CheckMapsSpareInputs(plan);
+  if (status != ExitStatus::Ok) return status;
+  plan->maps.target = plan->request.maps;
+  plan->output.format = options.format;
+  plan->output.listMissing = options.listMissing;
+  plan->output.introduceFiles = plan->files.size() > 1 || plan->files != options.files;
+  plan->output.introduceFaces = !options.faceGiven;
+  plan->jobs = options.jobs != 0 ? options.jobs : UsableProcessors();
+  return ExitStatus::Ok;
+}

@@ -1,0 +1,289 @@
+#!/usr/bin/python3
+"""glyphcensus under hostile use: maps (Ctrl-C, inputs, name clashes, shared
+faces, failed writes, empty names), lost output, control characters, set
+names and requirements, runs without fonts, WOFF2 collections.
+
+Usage: check_faults.py GLYPHCENSUS TESTDATA
+"""
+import json
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from fontTools.ttLib import TTFont
+from fontTools.ttLib.ttCollection import TTCollection
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from woff2_collection import woff2_collection_bytes  # noqa: E402
+
+IPAG = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+FORMATS = ("text", "json", "jsonl", "csv", "tsv")
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL", message)
+
+
+def run(*args, **kwargs):
+    result = subprocess.run([GLYPHCENSUS, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            timeout=600, **kwargs)
+    return result.returncode, result.stdout.decode("utf-8", "replace"), \
+        result.stderr.decode("utf-8", "replace")
+
+
+def records(out):
+    """JSON Lines records (split at LF only: a name may hold U+0085 or U+2028)."""
+    return [json.loads(line) for line in out.split("\n") if line]
+
+
+def links_to_ipag(folder, count):
+    """`count` differently named links to IPAGothic (a second or so each)."""
+    os.makedirs(folder)
+    for k in range(count):
+        os.symlink(IPAG, os.path.join(folder, "ipag_%02d.ttf" % k))
+    return folder
+
+
+def check_maps_after_ctrl_c(work):
+    """Nothing measured after the stop is written: the maps of faces not handed
+    on keep their old content, and no temporary file is left behind."""
+    fonts = links_to_ipag(os.path.join(work, "many"), 24)
+    maps = os.path.join(work, "old_maps")
+    os.makedirs(maps)
+    for name in os.listdir(fonts):
+        with open(os.path.join(maps, name + ".svg"), "w") as f:
+            f.write("OLD")
+    # Unbuffered: communicate() reads the pipe itself, past any buffer of readline's.
+    process = subprocess.Popen([GLYPHCENSUS, "-j", "2", "--format", "jsonl", "--map-dir", maps, fonts],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
+    first = process.stdout.readline()
+    process.send_signal(signal.SIGINT)
+    rest, _ = process.communicate(timeout=60)
+    written = {os.path.basename(r["map"]) for r in records((first + rest).decode())}
+    contents = {name: open(os.path.join(maps, name)).read() for name in os.listdir(maps)}
+    check(process.returncode == 130 and 1 <= len(written) < 24, f"Ctrl-C: {process.returncode}, "
+          f"{len(written)} maps")
+    check(sorted(contents) == sorted(n + ".svg" for n in os.listdir(fonts)),
+          f"Ctrl-C leaves only the maps: {sorted(contents)}")
+    check(all((text == "OLD") == (name not in written) for name, text in contents.items()),
+          "Ctrl-C: a map replaced although its face was not handed on, or one handed on not written")
+    check(all(text.startswith("<?xml") or text == "OLD" for text in contents.values()),
+          "Ctrl-C: a half map")
+
+
+def check_maps_spare_inputs(work):
+    font = os.path.join(work, "font.ttf")
+    with open(os.path.join(DATA, "tt.ttf"), "rb") as f:
+        original = f.read()
+    with open(font, "wb") as f:
+        f.write(original)
+    link = os.path.join(work, "link.svg")
+    os.symlink(font, link)
+    hard = os.path.join(work, "hard.svg")
+    os.link(font, hard)
+    for map_path in (font, link, hard):
+        status, out, err = run("--map", map_path, font)
+        check(status == 2 and out == "" and "would replace the input" in err,
+              f"--map over the input {map_path}: {status} {err!r}")
+    maps = os.path.join(work, "inputs_maps")
+    os.makedirs(maps)
+    os.symlink(font, os.path.join(maps, "font.ttf.svg"))
+    status, out, err = run("--map-dir", maps, font)
+    check(status == 2 and out == "" and "would replace the input" in err,
+          f"--map-dir over the input: {status} {err!r}")
+    with open(font, "rb") as f:
+        check(f.read() == original, "the font was changed")
+
+
+def check_map_names(work):
+    """Folders mirrored; a clash is an error naming both; shared faces each
+    get their own map; empty names and files as folders refused."""
+    fonts = os.path.join(work, "fonts")
+    for sub in ("a", "b"):
+        os.makedirs(os.path.join(fonts, sub))
+        os.symlink(os.path.join(DATA, "tt.ttf"), os.path.join(fonts, sub, "x.ttf"))
+    maps = os.path.join(work, "mirrored")
+    status, out, err = run("-r", "--format", "jsonl", "--sets", "digits", "--map-dir", maps, fonts)
+    check(status == 0 and [r["map"] for r in records(out)] ==
+          [os.path.join(maps, "a", "x.ttf.svg"), os.path.join(maps, "b", "x.ttf.svg")]
+          and all(os.path.isfile(r["map"]) for r in records(out)), f"mirrored maps: {status} {out} {err!r}")
+
+    clash = os.path.join(work, "clash")
+    status, out, err = run("--format", "jsonl", "--sets", "digits", "--map-dir", clash,
+                           os.path.join(fonts, "a", "x.ttf"), os.path.join(fonts, "b", "x.ttf"))
+    first, second = records(out)
+    check(status == 1 and first["map"] == os.path.join(clash, "x.ttf.svg") and "map" not in second
+          and "is already that of " + os.path.join(fonts, "a", "x.ttf") in second["map_error"]
+          and os.path.join(fonts, "b", "x.ttf") in err and "map_error" not in first,
+          f"map clash: {status} {out} {err!r}")
+    check(os.listdir(clash) == ["x.ttf.svg"], f"clash leaves {os.listdir(clash)}")
+
+    # A map that cannot be written: its record says why, and the status is 1.
+    blocked = os.path.join(work, "blocked")
+    os.makedirs(blocked)
+    open(os.path.join(blocked, "a"), "w").close()  # a file where the folder a/ belongs
+    status, out, err = run("-r", "--format", "jsonl", "--sets", "digits", "--map-dir", blocked, fonts)
+    first, second = records(out)
+    check(status == 1 and "map" not in first and "cannot" in first.get("map_error", "")
+          and second["map"] == os.path.join(blocked, "b", "x.ttf.svg") and "sets" in first
+          and first["map_error"] in err, f"failed map write: {status} {out} {err!r}")
+
+    # A collection whose two faces share one table directory.
+    with open(os.path.join(DATA, "collection.ttc"), "rb") as f:
+        data = bytearray(f.read())
+    data[16:20] = data[12:16]
+    shared = os.path.join(work, "d.ttc")
+    with open(shared, "wb") as f:
+        f.write(data)
+    maps = os.path.join(work, "shared_maps")
+    status, out, _ = run("--format", "jsonl", "--sets", "digits", "--map-dir", maps, shared)
+    faces = records(out)
+    check(status == 0 and [f["map"] for f in faces] ==
+          [os.path.join(maps, "d.ttc.0.svg"), os.path.join(maps, "d.ttc.1.svg")]
+          and sorted(os.listdir(maps)) == ["d.ttc.0.svg", "d.ttc.1.svg"],
+          f"shared faces: {status} {out} {sorted(os.listdir(maps)) if os.path.isdir(maps) else None}")
+    if status == 0 and len(faces) == 2:
+        a, b = (open(f["map"]).read() for f in faces)
+        check(a == b and a.startswith("<?xml"), "shared faces have the same map")
+
+    font = os.path.join(DATA, "tt.ttf")
+    for option in ("--map", "--map-dir"):
+        status, out, err = run(option, "", font)
+        check(status == 2 and out == "" and "empty" in err, f"{option} '': {status} {err!r}")
+    status, _, err = run("--map-dir", font, font)
+    check(status == 2 and "not a folder" in err, f"--map-dir on a file: {status} {err!r}")
+
+
+def check_lost_output(work):
+    font = os.path.join(DATA, "tt.ttf")
+    for fmt in FORMATS:
+        with open("/dev/full", "w") as full:
+            result = subprocess.run([GLYPHCENSUS, "--format", fmt, font], stdout=full,
+                                    stderr=subprocess.PIPE, timeout=60)
+        check(result.returncode == 4 and b"cannot write the output: No space left" in result.stderr,
+              f"/dev/full {fmt}: {result.returncode} {result.stderr!r}")
+    # A reader that goes, with SIGPIPE ignored (kept so by restore_signals=False):
+    # the run stops at once, quietly, with 4.
+    fonts = links_to_ipag(os.path.join(work, "piped"), 24)
+    start = time.monotonic()
+    process = subprocess.Popen([GLYPHCENSUS, "-j1", "--format", "jsonl", fonts],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               restore_signals=False)
+    process.stdout.read(10)
+    process.stdout.close()
+    err = process.stderr.read()
+    process.wait(timeout=120)
+    took = time.monotonic() - start
+    check(process.returncode == 4 and err == b"" and took < 12,
+          f"closed pipe: {process.returncode} {err!r} {took:.1f} s")
+
+
+def check_control_characters(work):
+    font = TTFont(os.path.join(DATA, "glyphtest_full.ttf"))
+    name = "Evil\x1b]0;owned\x07\u202eName\x85"
+    font["name"].names = []
+    font["name"].setName(name, 1, 3, 1, 0x409)
+    path = os.path.join(work, "two\nlines.ttf")
+    font.save(path)
+    status, out, _ = run(path, os.path.join(DATA, "tt.ttf"))
+    lines = out.split("\n")
+    check(status == 0 and lines[:2] == ["two<U+000A>lines.ttf".join([work + "/", ""]),
+                                        "Evil<U+001B>]0;owned<U+0007><U+202E>Name<U+0085>"]
+          and len(lines) == 2 * 17 + 2, f"text: {len(lines)} lines {lines[:3]}")
+    check(not any(c < " " and c != "\n" for c in out), "a control character in the text report")
+    status, out, err = run("--format", "jsonl", path, os.path.join(work, "none\x1b.ttf"))
+    face = records(out)[0]
+    check(face["family"] == name and face["path"] == path, f"JSON keeps the name: {face['family']!r}")
+    check("none<U+001B>.ttf" in err and "\x1b" not in err, f"stderr: {err!r}")
+    for fmt in ("csv", "tsv"):
+        status, out, _ = run("--format", fmt, path)
+        check("\x1b]0;owned\x07" in out, f"{fmt} keeps the name")
+
+
+def check_set_names(work):
+    font = os.path.join(DATA, "tt.ttf")
+    for sub in ("l1", "l2"):
+        os.makedirs(os.path.join(work, sub))
+        with open(os.path.join(work, sub, "list.txt"), "w") as f:
+            f.write("あ" if sub == "l1" else "AV")
+    l1, l2 = (os.path.join(work, sub, "list.txt") for sub in ("l1", "l2"))
+    builtin = os.path.join(work, "hiragana")
+    with open(builtin, "w") as f:
+        f.write("A")
+    for fmt in FORMATS:
+        for chars in ((l1, l2), (builtin,)):
+            args = [a for c in chars for a in ("--chars", c)]
+            status, out, err = run("--format", fmt, *args, "--require",
+                                   os.path.basename(chars[-1]), font)
+            check(status == 2 and out == "" and chars[-1] in err, f"{fmt} {chars}: {status} {err!r}")
+    status, out, err = run("--chars", l1, "--chars", l2, font)
+    check(l1 in err and l2 in err, f"both files named: {err!r}")
+    # Without the built-in set of the same name, the --chars set is the only one.
+    status, out, _ = run("--format", "jsonl", "--sets", "digits", "--chars", builtin, font)
+    check(status == 0 and [s["id"] for s in records(out)[0]["sets"]] == ["digits", "hiragana"],
+          f"--sets digits --chars hiragana: {status} {out}")
+
+    # --require with "=" in a set name; counts above the total; no font at all.
+    named = os.path.join(work, "chars=v2.txt")
+    with open(named, "w") as f:
+        f.write("AVB")
+    for requirement, expected in (("chars=v2.txt", 3), ("chars=v2.txt=2", 0), ("chars=v2.txt=3", 3)):
+        status, _, err = run("--chars", named, "--require", requirement, font)
+        check(status == expected, f"--require {requirement}: {status} {err!r}")
+    for requirement in ("digits=11", "digits=1000000000", "chars=v2.txt=4"):
+        status, _, err = run("--chars", named, "--require", requirement, font)
+        check(status == 2 and "too large" in err and "has " in err, f"{requirement}: {status} {err!r}")
+    empty = os.path.join(work, "empty")
+    os.makedirs(empty)
+    for fmt in ("text", "json"):
+        status, out, err = run("--format", fmt, "--require", "regular-use-kanji", empty)
+        check(status == 1 and "no font file found" in err, f"no fonts ({fmt}): {status} {err!r}")
+    check(json.loads(out) == {"schema": 1, "faces": []}, f"no fonts, JSON: {out!r}")
+
+
+def check_woff2_collections(work):
+    """A TrueType and a CFF collection as WOFF2: every face, measured as the
+    collection itself is."""
+    tt = TTCollection()
+    tt.fonts = [TTFont(os.path.join(DATA, "glyphtest_edges.ttf")),
+                TTFont(os.path.join(DATA, "glyphtest_full.ttf"))]
+    cff = TTCollection()
+    cff.fonts = [TTFont(os.path.join(DATA, "glyphtest_cff.otf")), TTFont(os.path.join(DATA, "cff.otf"))]
+    for stem, collection in (("tt", tt), ("cff", cff)):
+        ttc = os.path.join(work, stem + ".ttc")
+        collection.save(ttc)
+        woff2 = os.path.join(work, stem + ".woff2")
+        with open(ttc, "rb") as f, open(woff2, "wb") as out:
+            out.write(woff2_collection_bytes(f.read()))
+        results = {}
+        for path in (ttc, woff2):
+            status, out, err = run("--format", "jsonl", "--missing", path)
+            faces = records(out)
+            check(status == 0 and len(faces) == 2 and err == "", f"{path}: {status} {err!r}")
+            results[path] = [(f["face"], f["faces"], f["family"], f["sets"]) for f in faces]
+        check(results[ttc] == results[woff2], f"{stem}: the WOFF2 collection differs from the TTC")
+        status, out, _ = run("--face", "1", woff2)
+        check(status == 0 and out.count("\n") == 16, f"{stem}: --face 1 of the WOFF2 collection")
+
+
+def main():
+    with tempfile.TemporaryDirectory() as work:
+        for part in (check_maps_after_ctrl_c, check_maps_spare_inputs, check_map_names,
+                     check_lost_output, check_control_characters, check_set_names,
+                     check_woff2_collections):
+            folder = os.path.join(work, part.__name__)
+            os.makedirs(folder)
+            part(folder)
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    GLYPHCENSUS, DATA = sys.argv[1], os.path.abspath(sys.argv[2])
+    sys.exit(main())
