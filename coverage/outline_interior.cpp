@@ -211,6 +211,11 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
     // Rows run half a unit above the grid, so no row passes through a point;
     // the area around a point of the row covers whole units.
     const FT_Pos row = bottom + (top - bottom) * sixteenths / 16;
+    // A band reaching past the outline's points holds no clear inside point:
+    // from a point of the row clear of every obstacle, the way straight down
+    // (or up) to the band's edge crosses no piece of the control polygons,
+    // and beyond all their points they wind zero times.
+    if (row - clearance.y < extent.yMin || row + 1 + clearance.y > extent.yMax) continue;
     ReadRow(outline, scratch->contourBoxes, row, clearance, scratch);
     if (scratch->crossings.size() < 2) continue;
     if (FindClearX(scratch->blocked, scratch->crossings, firstX, lastX)) return true;
