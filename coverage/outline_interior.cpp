@@ -154,11 +154,21 @@ void BlockByPoint(const FT_Outline& outline, int first, int last, int i, FT_Pos 
   blocked->push_back(Blocked{from - static_cast<double>(cx), to + static_cast<double>(cx)});
 }
 
-// For the row half a unit above `row`: the crossings of the contours' control
-// polygons with it, by x (where a point is clear of every obstacle, the
-// control polygons wind around it as the curves do), and the ranges of x that
-// the obstacles rule out on the band [row - cy, row + 1 + cy], by start.
-// Contours wholly above or below the band are skipped.
+// Whether a contour's points reach past the band [low, high] both ways. Only
+// such a contour can wind around a point of the band clear of its obstacles:
+// from that point, the way straight down (or up) to the band's edge crosses
+// no piece of the contour's control polygon, which winds zero times beyond
+// its points.
+bool Spans(const FT_BBox& contourBox, FT_Pos low, FT_Pos high) {
+  return contourBox.yMin <= low && contourBox.yMax >= high;
+}
+
+// For the row half a unit above `row`: the crossings of the control polygons
+// of the contours that span the band with it, by x (where a point is clear of
+// every obstacle, the control polygons wind around it as the curves do), and
+// the ranges of x that the obstacles rule out on the band
+// [row - cy, row + 1 + cy], by start. Contours wholly above or below the band
+// are skipped.
 void ReadRow(const FT_Outline& outline, const std::vector<FT_BBox>& contourBoxes, FT_Pos row,
              const Clearance& clearance, InteriorScratch* scratch) {
   scratch->crossings.clear();
@@ -172,12 +182,13 @@ void ReadRow(const FT_Outline& outline, const std::vector<FT_BBox>& contourBoxes
       first = last + 1;
       continue;
     }
+    const bool spans = Spans(contourBoxes[c], low, high);
     const FT_Vector* a = &outline.points[last];
     for (int i = first; i <= last; ++i) {
       const FT_Vector* b = &outline.points[i];
       const FT_Vector* from = a;
       a = b;
-      if ((from->y <= row) != (b->y <= row)) {
+      if (spans && (from->y <= row) != (b->y <= row)) {
         const double t = (y - static_cast<double>(from->y)) / static_cast<double>(b->y - from->y);
         scratch->crossings.push_back(Crossing{
             static_cast<double>(from->x) + t * static_cast<double>(b->x - from->x), b->y > from->y ? 1 : -1});
@@ -211,6 +222,12 @@ bool FindClearInteriorPoint(const FT_Outline& outline, const OutlineBox& box,
     // Rows run half a unit above the grid, so no row passes through a point;
     // the area around a point of the row covers whole units.
     const FT_Pos row = bottom + (top - bottom) * sixteenths / 16;
+    // Without a contour spanning the band, no clear point of it is inside.
+    const FT_Pos low = row - clearance.y, high = row + 1 + clearance.y;
+    if (std::none_of(scratch->contourBoxes.begin(), scratch->contourBoxes.end(),
+                     [&](const FT_BBox& contourBox) { return Spans(contourBox, low, high); })) {
+      continue;
+    }
     ReadRow(outline, scratch->contourBoxes, row, clearance, scratch);
     if (scratch->crossings.size() < 2) continue;
     if (FindClearX(scratch->blocked, scratch->crossings, firstX, lastX)) return true;

@@ -5,6 +5,7 @@
 #include FT_OUTLINE_H
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -50,6 +51,29 @@ constexpr FT_Pos kAdvanceReserve = 48;
 constexpr FT_Pos kCoveredHalfSide = 16;
 constexpr Clearance kUnhintedClearance{kSampleTolerance.x + kReserve.x + kCoveredHalfSide,
                                        kSampleTolerance.y + kReserve.y + kCoveredHalfSide};
+
+// The unhinted outline in font units: the load the floor of an ink test
+// makes, cheaper than the scaled one (no scaling, one box less). The scaled
+// unhinted outline is this one times the scale, each point rounded to 26.6
+// (and, for CFF, the font units themselves rounded from 16.16), so the search
+// runs in font units on a region shrunk to whole font units and with a
+// clearance grown by a 26.6 unit and a font unit for those roundings.
+// Variation fonts keep the scaled load.
+constexpr FT_Int32 kFontUnitLoad = kUnhintedLoad | FT_LOAD_NO_SCALE;
+
+// 26.6 units to font units at `scale` (26.6 units per font unit, 16.16),
+// rounded up and down.
+FT_Pos ToFontUnitsUp(FT_Pos position, FT_Fixed scale) {
+  const int64_t scaled = static_cast<int64_t>(position) * 65536;
+  return static_cast<FT_Pos>(scaled >= 0 ? (scaled + scale - 1) / scale : -(-scaled / scale));
+}
+FT_Pos ToFontUnitsDown(FT_Pos position, FT_Fixed scale) {
+  const int64_t scaled = static_cast<int64_t>(position) * 65536;
+  return static_cast<FT_Pos>(scaled >= 0 ? scaled / scale : -((-scaled + scale - 1) / scale));
+}
+FT_Pos FontUnitClearance(FT_Pos clearance, FT_Fixed scale) {
+  return ToFontUnitsUp(clearance + 1, scale) + 1;
+}
 
 struct LoadedShape {
   bool loaded = false;
@@ -129,17 +153,33 @@ bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
   }
   if (context->unhinted != UnhintedShortcut::kAllowed) return false;
   FT_Face face = context->face;
-  if (FT_Load_Glyph(face, glyph, kUnhintedLoad) != 0) return false;
+  const bool inFontUnits = !FT_HAS_MULTIPLE_MASTERS(face);
+  if (FT_Load_Glyph(face, glyph, inFontUnits ? kFontUnitLoad : kUnhintedLoad) != 0) return false;
   const FT_GlyphSlot slot = face->glyph;
   if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
+  const FT_Fixed xScale = face->size->metrics.x_scale, yScale = face->size->metrics.y_scale;
+  if (inFontUnits && (xScale <= 0 || yScale <= 0)) return false;
+  // The scaled advance, less what rounding in font units and in 26.6 can take.
+  const FT_Pos scaledAdvance =
+      inFontUnits ? FT_MulFix(slot->metrics.horiAdvance, xScale) - FT_MulFix(1, xScale) - 2
+                  : slot->metrics.horiAdvance;
   // The fewest whole pixels the hinted advance can round up to.
-  const FT_Pos least = std::max<FT_Pos>(slot->metrics.horiAdvance - kSampleAdvanceTolerance - kAdvanceReserve, 0);
+  const FT_Pos least = std::max<FT_Pos>(scaledAdvance - kSampleAdvanceTolerance - kAdvanceReserve, 0);
   const int advance = static_cast<int>(std::min<FT_Pos>((least + 63) / 64, kSurfaceSize));
   const InkRegion region = ScannedRegion(*context, advance);
   if (region.right <= region.left) return false;
-  return FindClearInteriorPoint(slot->outline,
-                                OutlineBox{region.left, region.right, region.bottom, region.top},
-                                kUnhintedClearance, &context->scratch);
+  if (!inFontUnits) {
+    return FindClearInteriorPoint(slot->outline,
+                                  OutlineBox{region.left, region.right, region.bottom, region.top},
+                                  kUnhintedClearance, &context->scratch);
+  }
+  return FindClearInteriorPoint(
+      slot->outline,
+      OutlineBox{ToFontUnitsUp(region.left, xScale), ToFontUnitsDown(region.right, xScale),
+                 ToFontUnitsUp(region.bottom, yScale), ToFontUnitsDown(region.top, yScale)},
+      Clearance{FontUnitClearance(kUnhintedClearance.x, xScale),
+                FontUnitClearance(kUnhintedClearance.y, yScale)},
+      &context->scratch);
 }
 
 void SetFreeTypeUnhintedJudging(UnhintedJudging mode) { unhintedJudging = mode; }

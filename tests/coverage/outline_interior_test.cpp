@@ -100,6 +100,20 @@ TEST(OutlineInteriorTest, HolesAndCancellingContours) {
   EXPECT_TRUE(Found(TestOutline({Rectangle(64, 0, 640, 640), Rectangle(64, 0, 640, 640)})));
 }
 
+TEST(OutlineInteriorTest, OnlyContoursReachingPastTheBandWind) {
+  // The band around a row is 2 * 64 + 1 units tall: a bar one unit taller
+  // clears it, one exactly as tall touches its top side.
+  EXPECT_TRUE(Found(TestOutline({Rectangle(0, 0, 640, 131)})));
+  EXPECT_FALSE(Found(TestOutline({Rectangle(0, 0, 640, 130)})));
+  // Two bars stacked into one tall shape, each shorter than the band: the
+  // seam between them blocks every row it meets, the others lie outside one
+  // of them; still found once one bar alone is tall enough.
+  EXPECT_FALSE(Found(TestOutline({Rectangle(64, 0, 640, 100), Rectangle(64, 100, 640, 200)})));
+  EXPECT_TRUE(Found(TestOutline({Rectangle(64, 0, 640, 100), Rectangle(64, 100, 640, 400)})));
+  // A short bar beside a tall thin stroke: neither holds a clear point.
+  EXPECT_FALSE(Found(TestOutline({Rectangle(0, 300, 640, 400), Rectangle(700, 0, 750, 640)})));
+}
+
 TEST(OutlineInteriorTest, CurveControlsCountAsObstacles) {
   // A stroke 2 pixels wide whose right side is a conic curve: the box of its
   // control points reaches across the stroke when the control point lies far
