@@ -486,6 +486,9 @@
 
   const mapKey = (fileId, index) => `${fileId}:${index}`;
   let mapSheet = null;
+  // The map is put in a piece at a time, for at most this long a frame.
+  const MAP_FRAME_BUDGET_MS = 25;
+  let mapFilling = 0;  // counts maps begun and cleared: an older fill stops
 
   function setMapState(state, status) {
     $('map').dataset.state = state;
@@ -493,6 +496,7 @@
   }
 
   function clearMap() {
+    mapFilling++;
     page.map.shown = null;
     page.map.svgText = null;
     $('map').replaceChildren();
@@ -544,7 +548,11 @@
       showMapError(text('mapFailed', message.error || text('unknownReason')), pending.key);
       return;
     }
-    const map = logic.parseMap(message.svg, '#map');
+    // The worker sends the map in pieces (WEB_PROTOCOL.md); the head is put
+    // in at once, the pieces over the next frames.
+    const split = message.pieces && typeof message.pieces.head === 'string' &&
+      Array.isArray(message.pieces.pieces) ? message.pieces : null;
+    const map = logic.parseMap(split ? split.head : message.svg, '#map');
     if (!map) {
       showMapError(text('mapFailed', text('notSvg')), pending.key);
       return;
@@ -554,14 +562,53 @@
     document.adoptedStyleSheets = [...document.adoptedStyleSheets, mapSheet];
     map.svg.setAttribute('role', 'img');
     map.svg.setAttribute('aria-label', `${text('mapTitle')}: ${familyText(chosen.face)}`);
+    clearMap();
     $('map').replaceChildren(map.svg);
     page.map.shown = pending.key;
     page.map.svgText = message.svg;
     page.map.requested = null;
     page.map.cancelled = null;
-    setMapState('shown', '');
     applyZoom();
     $('download-svg').disabled = false;
+    if (split && split.pieces.length) fillMap(map.splitParents, split.pieces, message.svg, pending.key);
+    else setMapState('shown', '');
+  }
+
+  // Puts the map's pieces into their parents, as many a frame as fit in the
+  // budget, so that no task holds the page long; stops when the map is
+  // cleared. A piece that is not SVG makes the map an error.
+  function fillMap(parents, pieces, svgText, key) {
+    const fill = mapFilling;
+    let next = 0;
+    const step = () => {
+      if (fill !== mapFilling) return;
+      const until = performance.now() + MAP_FRAME_BUDGET_MS;
+      while (next < pieces.length && performance.now() < until) {
+        const piece = pieces[next++];
+        const nodes = logic.parseMapPiece(svgText.slice(piece.start, piece.end));
+        if (!nodes || !parents[piece.parent]) {
+          showMapError(text('mapFailed', text('notSvg')), key);
+          return;
+        }
+        parents[piece.parent].append(nodes);
+      }
+      if (next < pieces.length) nextFrame(step);
+      else setMapState('shown', '');
+    };
+    setMapState('loading', text('mapLoading'));
+    nextFrame(step);
+  }
+
+  // Runs `run` once at the next frame, or after 100 ms in a hidden tab.
+  function nextFrame(run) {
+    let done = false;
+    const once = () => {
+      if (done) return;
+      done = true;
+      run();
+    };
+    requestAnimationFrame(once);
+    setTimeout(once, 100);
   }
 
   function applyZoom() {

@@ -193,7 +193,7 @@ def check_map(browser, folder):
         'button.click();', MAP_FONT)
     browser.driver.execute_script('const show = document.getElementById("map-show");'
                                   'if (show && !show.disabled && !show.hidden) show.click();')
-    browser.wait_for('return document.querySelector("#map svg")', 120)
+    browser.wait_for('return document.querySelector("#map[data-state=shown] svg")', 120)
     shown = browser.driver.execute_script(
         'return Array.from(document.querySelectorAll("#map [data-kuten], #map [data-index]"))'
         '.map((e) => [e.getAttribute("class"), e.getAttribute("data-kuten") || '
