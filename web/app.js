@@ -354,10 +354,12 @@
       case 'result':
         if (!isMeasured) return;
         page.measuring = null;
-        if (!task.reload) takeResult(fileById(task.fileId), message.faces);
-        // Bytes of a file with no measurable face are of no further use.
-        if (fileById(task.fileId).faces.some((face) => !face.error)) holdBytes(task.fileId);
+        // Bytes of a file with no measurable face are of no further use. The
+        // others are held before the file's face is chosen, so that its map
+        // does not send the file again.
+        if (Array.isArray(message.faces) && message.faces.some((face) => face && !face.error)) holdBytes(task.fileId);
         else page.worker.postMessage({ type: 'forget', fileId: task.fileId });
+        if (!task.reload) takeResult(fileById(task.fileId), message.faces);
         break;
       case 'map':
         takeMap(message);
@@ -563,7 +565,7 @@
     map.svg.setAttribute('role', 'img');
     map.svg.setAttribute('aria-label', `${text('mapTitle')}: ${familyText(chosen.face)}`);
     clearMap();
-    $('map').replaceChildren(map.svg);
+    $('map').replaceChildren(element('div', { className: 'map-layers' }, [map.svg]));
     page.map.shown = pending.key;
     page.map.svgText = message.svg;
     page.map.requested = null;
@@ -590,13 +592,45 @@
           showMapError(text('mapFailed', text('notSvg')), key);
           return;
         }
-        parents[piece.parent].append(nodes);
+        addMapLayer(parents[piece.parent], nodes, piece);
       }
       if (next < pieces.length) nextFrame(step);
       else setMapState('shown', '');
     };
     setMapState('loading', text('mapLoading'));
     nextFrame(step);
+  }
+
+  // Each piece of a drawn group (a panel's rows) is a layer of its own: an
+  // <svg> showing only the band of the map the piece lies in, with a copy of
+  // the group's element, placed over that band of the first <svg>. The
+  // browser then lays out and paints a band once, and skips those out of
+  // view, where one growing <svg> would be painted whole at every frame.
+  // Glyph definitions go into the first <svg>'s <defs>, which <use> reaches
+  // from every layer. Without a known band, the piece joins its group.
+  function addMapLayer(parent, nodes, piece) {
+    const root = parent.ownerSVGElement;
+    const box = root && root.viewBox.baseVal;
+    const height = box ? box.height : 0;
+    if (parent.tagName === 'defs' || !(piece.top < piece.bottom) || !(height > 0) || box.x !== 0 || box.y !== 0) {
+      parent.append(nodes);
+      return;
+    }
+    const top = Math.max(0, piece.top);
+    const bottom = Math.min(height, piece.bottom);
+    const layer = root.cloneNode(false);
+    for (const name of ['role', 'aria-label', 'class', 'style']) layer.removeAttribute(name);
+    layer.setAttribute('viewBox', `0 ${top} ${box.width} ${bottom - top}`);
+    layer.setAttribute('height', String(bottom - top));
+    layer.setAttribute('preserveAspectRatio', 'none');
+    const group = parent.cloneNode(false);
+    group.removeAttribute('id');
+    group.append(nodes);
+    layer.append(group);
+    const band = element('div', { className: 'map-band', 'aria-hidden': 'true' }, [layer]);
+    band.style.top = `${(100 * top) / height}%`;
+    band.style.height = `${(100 * (bottom - top)) / height}%`;
+    root.parentNode.append(band);
   }
 
   // Runs `run` once at the next frame, or after 100 ms in a hidden tab.
@@ -611,13 +645,14 @@
     setTimeout(once, 100);
   }
 
+  // The map's layers (see addMapLayer) follow the first <svg>'s size.
   function applyZoom() {
-    const svg = $('map').querySelector('svg');
+    const layers = $('map').querySelector('.map-layers');
+    const svg = layers && layers.querySelector('svg');
     if (!svg) return;
     const zoom = $('map-zoom').value;
     const width = Number(svg.getAttribute('width')) || 4356;
-    svg.classList.toggle('fit', zoom === 'fit');
-    svg.style.width = zoom === 'fit' ? '' : `${width * Number(zoom)}px`;
+    layers.style.width = zoom === 'fit' ? '' : `${width * Number(zoom)}px`;
   }
 
   // The hovered cell: its <title> holds "CHARACTER U+XXXX POSITION" (or only

@@ -266,10 +266,16 @@
   // the document without the children of its top-level <g> and <defs>
   // elements, and `pieces`, runs of those children ({parent, start, end}:
   // offsets into the text, `parent` the index of the element among the
-  // root's <g> and <defs> children), of about `pieceSize` characters, in
+  // root's <g> and <defs> children; `top` and `bottom`, the user-space band
+  // its content lies in, or infinite when unknown), of about `pieceSize` characters, in
   // document order. Reads only tags, as the map writer writes them (no
   // comment or CDATA after the XML declaration); null when the text is not
   // made so, and the map is then parsed whole.
+  // Where a piece's elements lie: the y of a group's translation or of an
+  // element; its content reaches at most PIECE_MARGIN above or below.
+  const PIECE_Y = /^<[^>]*?\s(?:transform="translate\(\s*-?[\d.]+[\s,]+(-?[\d.]+)\s*\)"|y="(-?[\d.]+)")/;
+  const PIECE_MARGIN = 60;
+
   function mapPieces(svgText, pieceSize) {
     const tag = /<[^>]*>/g;
     const head = [];
@@ -305,8 +311,20 @@
         if (level === 2) {
           splittable = /^<(g|defs)[\s>]/.test(token);
           if (splittable) topLevel++;
+          // A group's own transform would move its pieces' extents.
+          if (splittable && /\stransform=/.test(token)) splittable = false;
         }
-        if (splittable && level === 3 && !piece) piece = { parent: topLevel, start: at, end: at };
+        if (splittable && level === 3 && !piece) {
+          piece = { parent: topLevel, start: at, end: at, top: Infinity, bottom: -Infinity };
+        }
+        if (piece && level === 3) {
+          const y = PIECE_Y.exec(token);
+          if (y) {
+            const value = Number(y[1] !== undefined ? y[1] : y[2]);
+            piece.top = Math.min(piece.top, value - PIECE_MARGIN);
+            piece.bottom = Math.max(piece.bottom, value + PIECE_MARGIN);
+          }
+        }
         if (!selfClosing) depth++;
       }
       if (piece && level === 3 && (closing || selfClosing)) {
