@@ -550,29 +550,36 @@
       showMapError(text('mapFailed', message.error || text('unknownReason')), pending.key);
       return;
     }
-    // The worker sends the map in pieces (WEB_PROTOCOL.md); the head is put
-    // in at once, the pieces over the next frames.
+    clearMap();
+    page.map.shown = pending.key;
+    page.map.requested = null;
+    page.map.cancelled = null;
+    setMapState('loading', text('mapLoading'));
+    // Put in from the next frame: taking the message is a task of its own.
+    const fill = mapFilling;
+    nextFrame(() => { if (fill === mapFilling) putMap(message, pending.key, chosen.face); });
+  }
+
+  // The worker sends the map in pieces (WEB_PROTOCOL.md); the head is put in
+  // at once, the pieces over the next frames.
+  function putMap(message, key, face) {
     const split = message.pieces && typeof message.pieces.head === 'string' &&
       Array.isArray(message.pieces.pieces) ? message.pieces : null;
     const map = logic.parseMap(split ? split.head : message.svg, '#map');
     if (!map) {
-      showMapError(text('mapFailed', text('notSvg')), pending.key);
+      showMapError(text('mapFailed', text('notSvg')), key);
       return;
     }
     if (mapSheet) document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== mapSheet);
     mapSheet = map.sheet;
     document.adoptedStyleSheets = [...document.adoptedStyleSheets, mapSheet];
     map.svg.setAttribute('role', 'img');
-    map.svg.setAttribute('aria-label', `${text('mapTitle')}: ${familyText(chosen.face)}`);
-    clearMap();
+    map.svg.setAttribute('aria-label', `${text('mapTitle')}: ${familyText(face)}`);
     $('map').replaceChildren(element('div', { className: 'map-layers' }, [map.svg]));
-    page.map.shown = pending.key;
     page.map.svgText = message.svg;
-    page.map.requested = null;
-    page.map.cancelled = null;
     applyZoom();
     $('download-svg').disabled = false;
-    if (split && split.pieces.length) fillMap(map.splitParents, split.pieces, message.svg, pending.key);
+    if (split && split.pieces.length) fillMap(map.splitParents, split.pieces, message.svg, key);
     else setMapState('shown', '');
   }
 
@@ -597,7 +604,6 @@
       if (next < pieces.length) nextFrame(step);
       else setMapState('shown', '');
     };
-    setMapState('loading', text('mapLoading'));
     nextFrame(step);
   }
 
@@ -1057,7 +1063,9 @@
   }
 
   // Renders are gathered into one a frame, so that a run of worker messages
-  // costs one.
+  // costs one. The status and a new face's report come first; the other
+  // parts and the summary table follow in the next frame, so that building
+  // and laying out all at once does not hold the page long.
   let renderQueued = false;
 
   function renderAll() {
@@ -1067,11 +1075,13 @@
       if (!renderQueued) return;
       renderQueued = false;
       renderStatus();
-      renderFiles();
       renderReport();
-      renderManuscript();
-      renderMapControls();
-      renderSummary(false);
+      nextFrame(() => {
+        renderFiles();
+        renderManuscript();
+        renderMapControls();
+        renderSummary(false);
+      });
     };
     requestAnimationFrame(run);
     setTimeout(run, 200);  // frames pause in a hidden tab
