@@ -560,7 +560,7 @@
     nextFrame(() => { if (fill === mapFilling) putMap(message, pending.key, chosen.face); });
   }
 
-  // The worker sends the map in pieces (WEB_PROTOCOL.md); the head is put in
+  // The worker sends the map in pieces (worker.js drawMap); the head is put in
   // at once, the pieces over the next frames.
   function putMap(message, key, face) {
     const split = message.pieces && typeof message.pieces.head === 'string' &&

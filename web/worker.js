@@ -68,6 +68,9 @@ function stillHeld(message, reply) {
   return null;
 }
 
+// The reply carries the map's SVG text, `svg`, and the same text cut into
+// `pieces` (page_logic.js mapPieces; null when it cannot be cut), which the
+// page puts in over several frames.
 function drawMap(message) {
   const reply = {type: 'map', fileId: message.fileId, face: message.face};
   const file = stillHeld(message, reply);
