@@ -354,10 +354,12 @@
       case 'result':
         if (!isMeasured) return;
         page.measuring = null;
-        if (!task.reload) takeResult(fileById(task.fileId), message.faces);
-        // Bytes of a file with no measurable face are of no further use.
-        if (fileById(task.fileId).faces.some((face) => !face.error)) holdBytes(task.fileId);
+        // Bytes of a file with no measurable face are of no further use. The
+        // others are held before the file's face is chosen, so that its map
+        // does not send the file again.
+        if (Array.isArray(message.faces) && message.faces.some((face) => face && !face.error)) holdBytes(task.fileId);
         else page.worker.postMessage({ type: 'forget', fileId: task.fileId });
+        if (!task.reload) takeResult(fileById(task.fileId), message.faces);
         break;
       case 'map':
         takeMap(message);
@@ -486,6 +488,9 @@
 
   const mapKey = (fileId, index) => `${fileId}:${index}`;
   let mapSheet = null;
+  // The map is put in a piece at a time, for at most this long a frame.
+  const MAP_FRAME_BUDGET_MS = 25;
+  let mapFilling = 0;  // counts maps begun and cleared: an older fill stops
 
   function setMapState(state, status) {
     $('map').dataset.state = state;
@@ -493,6 +498,7 @@
   }
 
   function clearMap() {
+    mapFilling++;
     page.map.shown = null;
     page.map.svgText = null;
     $('map').replaceChildren();
@@ -544,33 +550,115 @@
       showMapError(text('mapFailed', message.error || text('unknownReason')), pending.key);
       return;
     }
-    const map = logic.parseMap(message.svg, '#map');
+    clearMap();
+    page.map.shown = pending.key;
+    page.map.requested = null;
+    page.map.cancelled = null;
+    setMapState('loading', text('mapLoading'));
+    // Put in from the next frame: taking the message is a task of its own.
+    const fill = mapFilling;
+    nextFrame(() => { if (fill === mapFilling) putMap(message, pending.key, chosen.face); });
+  }
+
+  // The worker sends the map in pieces (worker.js drawMap); the head is put in
+  // at once, the pieces over the next frames.
+  function putMap(message, key, face) {
+    const split = message.pieces && typeof message.pieces.head === 'string' &&
+      Array.isArray(message.pieces.pieces) ? message.pieces : null;
+    const map = logic.parseMap(split ? split.head : message.svg, '#map');
     if (!map) {
-      showMapError(text('mapFailed', text('notSvg')), pending.key);
+      showMapError(text('mapFailed', text('notSvg')), key);
       return;
     }
     if (mapSheet) document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== mapSheet);
     mapSheet = map.sheet;
     document.adoptedStyleSheets = [...document.adoptedStyleSheets, mapSheet];
     map.svg.setAttribute('role', 'img');
-    map.svg.setAttribute('aria-label', `${text('mapTitle')}: ${familyText(chosen.face)}`);
-    $('map').replaceChildren(map.svg);
-    page.map.shown = pending.key;
+    map.svg.setAttribute('aria-label', `${text('mapTitle')}: ${familyText(face)}`);
+    $('map').replaceChildren(element('div', { className: 'map-layers' }, [map.svg]));
     page.map.svgText = message.svg;
-    page.map.requested = null;
-    page.map.cancelled = null;
-    setMapState('shown', '');
     applyZoom();
     $('download-svg').disabled = false;
+    if (split && split.pieces.length) fillMap(map.splitParents, split.pieces, message.svg, key);
+    else setMapState('shown', '');
   }
 
+  // Puts the map's pieces into their parents, as many a frame as fit in the
+  // budget, so that no task holds the page long; stops when the map is
+  // cleared. A piece that is not SVG makes the map an error.
+  function fillMap(parents, pieces, svgText, key) {
+    const fill = mapFilling;
+    let next = 0;
+    const step = () => {
+      if (fill !== mapFilling) return;
+      const until = performance.now() + MAP_FRAME_BUDGET_MS;
+      while (next < pieces.length && performance.now() < until) {
+        const piece = pieces[next++];
+        const nodes = logic.parseMapPiece(svgText.slice(piece.start, piece.end));
+        if (!nodes || !parents[piece.parent]) {
+          showMapError(text('mapFailed', text('notSvg')), key);
+          return;
+        }
+        addMapLayer(parents[piece.parent], nodes, piece);
+      }
+      if (next < pieces.length) nextFrame(step);
+      else setMapState('shown', '');
+    };
+    nextFrame(step);
+  }
+
+  // Each piece of a drawn group (a panel's rows) is a layer of its own: an
+  // <svg> showing only the band of the map the piece lies in, with a copy of
+  // the group's element, placed over that band of the first <svg>. The
+  // browser then lays out and paints a band once, and skips those out of
+  // view, where one growing <svg> would be painted whole at every frame.
+  // Glyph definitions go into the first <svg>'s <defs>, which <use> reaches
+  // from every layer. Without a known band, the piece joins its group.
+  function addMapLayer(parent, nodes, piece) {
+    const root = parent.ownerSVGElement;
+    const box = root && root.viewBox.baseVal;
+    const height = box ? box.height : 0;
+    if (parent.tagName === 'defs' || !(piece.top < piece.bottom) || !(height > 0) || box.x !== 0 || box.y !== 0) {
+      parent.append(nodes);
+      return;
+    }
+    const top = Math.max(0, piece.top);
+    const bottom = Math.min(height, piece.bottom);
+    const layer = root.cloneNode(false);
+    for (const name of ['role', 'aria-label', 'class', 'style']) layer.removeAttribute(name);
+    layer.setAttribute('viewBox', `0 ${top} ${box.width} ${bottom - top}`);
+    layer.setAttribute('height', String(bottom - top));
+    layer.setAttribute('preserveAspectRatio', 'none');
+    const group = parent.cloneNode(false);
+    group.removeAttribute('id');
+    group.append(nodes);
+    layer.append(group);
+    const band = element('div', { className: 'map-band', 'aria-hidden': 'true' }, [layer]);
+    band.style.top = `${(100 * top) / height}%`;
+    band.style.height = `${(100 * (bottom - top)) / height}%`;
+    root.parentNode.append(band);
+  }
+
+  // Runs `run` once at the next frame, or after 100 ms in a hidden tab.
+  function nextFrame(run) {
+    let done = false;
+    const once = () => {
+      if (done) return;
+      done = true;
+      run();
+    };
+    requestAnimationFrame(once);
+    setTimeout(once, 100);
+  }
+
+  // The map's layers (see addMapLayer) follow the first <svg>'s size.
   function applyZoom() {
-    const svg = $('map').querySelector('svg');
+    const layers = $('map').querySelector('.map-layers');
+    const svg = layers && layers.querySelector('svg');
     if (!svg) return;
     const zoom = $('map-zoom').value;
     const width = Number(svg.getAttribute('width')) || 4356;
-    svg.classList.toggle('fit', zoom === 'fit');
-    svg.style.width = zoom === 'fit' ? '' : `${width * Number(zoom)}px`;
+    layers.style.width = zoom === 'fit' ? '' : `${width * Number(zoom)}px`;
   }
 
   // The hovered cell: its <title> holds "CHARACTER U+XXXX POSITION" (or only
@@ -975,7 +1063,9 @@
   }
 
   // Renders are gathered into one a frame, so that a run of worker messages
-  // costs one.
+  // costs one. The status and a new face's report come first; the other
+  // parts and the summary table follow in the next frame, so that building
+  // and laying out all at once does not hold the page long.
   let renderQueued = false;
 
   function renderAll() {
@@ -985,11 +1075,13 @@
       if (!renderQueued) return;
       renderQueued = false;
       renderStatus();
-      renderFiles();
       renderReport();
-      renderManuscript();
-      renderMapControls();
-      renderSummary(false);
+      nextFrame(() => {
+        renderFiles();
+        renderManuscript();
+        renderMapControls();
+        renderSummary(false);
+      });
     };
     requestAnimationFrame(run);
     setTimeout(run, 200);  // frames pause in a hidden tab

@@ -25,7 +25,11 @@ var Module = {
     moduleFailure = 'the measuring module stopped (' + String(what) + ')';
   },
 };
-importScripts('glyphcensus.js');
+importScripts('glyphcensus.js', 'page_logic.js');
+
+// The map's pieces that the page puts in one frame at a time (about this
+// many characters each), so that no single task of the page's holds it long.
+const MAP_PIECE_SIZE = 24 * 1024;
 
 // Runs `call(pointer, size)` on a copy of the file's bytes in the module's
 // memory, freed afterwards.
@@ -64,6 +68,9 @@ function stillHeld(message, reply) {
   return null;
 }
 
+// The reply carries the map's SVG text, `svg`, and the same text cut into
+// `pieces` (page_logic.js mapPieces; null when it cannot be cut), which the
+// page puts in over several frames.
 function drawMap(message) {
   const reply = {type: 'map', fileId: message.fileId, face: message.face};
   const file = stillHeld(message, reply);
@@ -75,6 +82,7 @@ function drawMap(message) {
     reply.error = failure;
   } else {
     reply.svg = Module.ccall('gc_map_svg', 'string', [], []);
+    reply.pieces = self.GlyphCensusLogic.mapPieces(reply.svg, MAP_PIECE_SIZE);
   }
   self.postMessage(reply);
 }

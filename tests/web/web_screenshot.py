@@ -25,7 +25,7 @@ def main():
         browser.wait_idle(300)
         browser.driver.execute_script('const show = document.getElementById("map-show");'
                                       'if (show && !show.disabled && !show.hidden) show.click();')
-        browser.wait_for('return document.querySelector("#map svg")', 300)
+        browser.wait_for('return document.querySelector("#map[data-state=shown] svg")', 300)
         # The map's heading at the bottom of the picture, with its first rows.
         browser.driver.execute_script(
             'document.getElementById("map").scrollIntoView({block: "end"}); window.scrollTo(0, 0);')

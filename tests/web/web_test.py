@@ -30,6 +30,7 @@ import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser import Browser, PageServer, page_policy  # noqa: E402
+from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
 
 IPAGOTHIC = '/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf'
 CFF_COLLECTION = '/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc'
@@ -38,6 +39,8 @@ CFF_COLLECTION = '/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc'
 HOSTILE = ['truncated_dejavu_0000000.ttf', 'truncated_dejavu_0000028.ttf', 'bad_sfnt_version.ttf',
            'composite_self.ttf', 'cmap12_groups_huge.ttf', 'head_upem_0.ttf', 'huge_metrics.ttf']
 MAP_FONT = 'map_subset.ttf'
+HOSTILE_MAP = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
+                           'web', 'test', 'hostile_map.svg')
 MANUSCRIPT = '吾輩は猫である。名前はまだ無い。𠮷野家　ｶﾀｶﾅ 鷗外\n\t😀'
 FONT_SUFFIXES = ('.ttf', '.otf', '.ttc', '.otc', '.woff', '.woff2')
 
@@ -193,7 +196,7 @@ def check_map(browser, folder):
         'button.click();', MAP_FONT)
     browser.driver.execute_script('const show = document.getElementById("map-show");'
                                   'if (show && !show.disabled && !show.hidden) show.click();')
-    browser.wait_for('return document.querySelector("#map svg")', 120)
+    browser.wait_for('return document.querySelector("#map[data-state=shown] svg")', 120)
     shown = browser.driver.execute_script(
         'return Array.from(document.querySelectorAll("#map [data-kuten], #map [data-index]"))'
         '.map((e) => [e.getAttribute("class"), e.getAttribute("data-kuten") || '
@@ -204,6 +207,83 @@ def check_map(browser, folder):
           '(%d cells in the page, %d in the command\'s map; first difference %s)' % (
               len(shown), len(expected),
               next(((a, b) for a, b in zip(shown, expected) if a != b), None)))
+
+
+def check_map_hover(browser):
+    """A cell of the map's last band answers the pointer with its character,
+    code and position."""
+    cell = browser.driver.execute_script(
+        'const cells = document.querySelectorAll("#map .map-band [data-kuten], '
+        '#map .map-band [data-index]");'
+        'const cell = cells[cells.length - 1]; cell.scrollIntoView({block: "center"}); return cell;')
+    check(cell is not None, 'the map is put in as bands')
+    if cell is None:
+        return
+    title = browser.driver.execute_script('return arguments[0].querySelector("title").textContent', cell)
+    ActionChains(browser.driver).move_to_element(cell).perform()
+    shown = browser.wait_for('const text = document.getElementById("map-cell").textContent;'
+                             'return text.length > 0 && text', 10)
+    position = title.split(' (')[0].split(' ')[-1]
+    codes = [part for part in title.split(' (')[0].split(' ') if part.startswith('U+')]
+    check(position in shown and all(code in shown for code in codes),
+          'hovering a cell shows it: %r for the cell %r' % (shown, title))
+
+
+# The page's map cleaning, on a map made to attack it (web/test/hostile_map.svg),
+# put in whole and, one level down, in the worker's pieces as the page puts
+# them in: nothing may run or load.
+HOSTILE_MAP_CHECK = r'''
+const [text, done] = [arguments[0], arguments[arguments.length - 1]];
+const logic = window.GlyphCensusLogic;
+const holder = document.createElement('div');
+holder.id = 'hostile-map';
+document.body.append(holder);
+const whole = logic.parseMap(text, '#hostile-map');
+holder.append(whole.svg);
+// (No HTML comment opener in a script: it would begin a comment.)
+const bare = text.replace(/<![-]{2}[\s\S]*?[-]{2}>/g, '');
+const open = /<svg[^>]*>/.exec(bare);
+const close = bare.lastIndexOf('</svg>');
+const nested = bare.slice(0, open.index + open[0].length) + '<g>' +
+  bare.slice(open.index + open[0].length, close) + '</g></svg>';
+const split = logic.mapPieces(nested, 1);
+let pieces = 0;
+if (split) {
+  const head = logic.parseMap(split.head, '#hostile-map');
+  holder.append(head.svg);
+  for (const piece of split.pieces) {
+    const nodes = logic.parseMapPiece(nested.slice(piece.start, piece.end));
+    if (nodes) { head.splitParents[piece.parent].append(nodes); pieces++; }
+  }
+}
+setTimeout(() => {
+  const all = [...holder.querySelectorAll('*')];
+  done({
+    pieces,
+    forbidden: all.filter((e) => !['svg', 'g', 'use', 'title', 'text', 'defs', 'path', 'rect']
+      .includes(e.localName)).map((e) => e.localName),
+    attributes: all.flatMap((e) => e.getAttributeNames().filter((n) => n.startsWith('on') || n === 'style')),
+    links: all.flatMap((e) => e.getAttributeNames().filter((n) => /href$/.test(n))
+      .map((n) => e.getAttribute(n)).filter((h) => !h.startsWith('#'))),
+    pwned: window.pwned === undefined ? null : String(window.pwned),
+    rules: [...whole.sheet.cssRules].map((r) => r.cssText),
+    cells: holder.querySelectorAll('[data-kuten]').length,
+  });
+  holder.remove();
+}, 500);
+'''
+
+
+def check_map_cleaning(browser):
+    with open(HOSTILE_MAP, encoding='utf-8') as svg:
+        found = browser.driver.execute_async_script(HOSTILE_MAP_CHECK, svg.read())
+    check(found['pieces'] > 1, 'the hostile map is cut into pieces (%d)' % found['pieces'])
+    check(found['cells'] == 2, 'the hostile map keeps its cell, whole and in pieces (%d)' % found['cells'])
+    check(not found['forbidden'] and not found['attributes'] and not found['links'],
+          'the hostile map keeps no element, handler, style or link that runs or loads: %s' % found)
+    check(found['pwned'] is None, 'nothing of the hostile map ran (window.pwned = %s)' % found['pwned'])
+    check(found['rules'] == ['#hostile-map :is(text) { fill: red; }'],
+          'the hostile map\'s style keeps only its confined text rule: %s' % found['rules'])
 
 
 def check_manuscript(browser, folder):
@@ -241,9 +321,12 @@ def main():
             compare_results(page_document, expected)
             check_messages(browser, expected)
             check_map(browser, folder)
+            check_map_hover(browser)
             check_manuscript(browser, folder)
             check_network(browser, server, origin)
             check_policy(browser)
+            # Last: parsing the hostile map makes the browser log refusals.
+            check_map_cleaning(browser)
     if failures:
         print('web test: %d failures' % len(failures))
         return 1

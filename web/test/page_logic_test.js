@@ -133,3 +133,68 @@ test('every string the page asks for exists in both languages', () => {
   assert.ok(asked.length > 40);
   for (const key of asked) assert.ok(key in strings.ja, `no string "${key}"`);
 });
+
+// The map as the map writer makes it: glyphs in <defs>, panels of rows.
+const SMALL_MAP = [
+  '<?xml version="1.0" encoding="UTF-8"?>',
+  '<svg xmlns="http://www.w3.org/2000/svg" width="400" height="300" viewBox="0 0 400 300">',
+  '<title>A &lt;b&gt; — coverage map</title>',
+  '<style>text{font-family:sans-serif}</style>',
+  '<defs>', '<rect id="b" width="40" height="40"/>', '<path id="g0" d="M0 0h4"/>', '</defs>',
+  '<text class="t" x="20" y="40">A</text>',
+  '<g class="legend present" transform="translate(20 80)"><use href="#b"/></g>',
+  '<g id="p1">',
+  '<text class="t" x="20" y="120">Panel</text>',
+  '<g transform="translate(200 140)"><text class="n" x="-12" y="30">1</text>',
+  '<use class="present" data-kuten="01-01" href="#g0" x="0"><title>x U+0078 01-01</title></use>',
+  '<g class="missing" data-kuten="01-02"><title>y U+0079 01-02</title><use href="#b" x="44"/><text x="64" y="32">y</text></g>',
+  '</g>',
+  '<g transform="translate(200 184)"><text class="n" x="-12" y="30">2</text>',
+  '<use class="unassigned" data-kuten="02-01" href="#b" x="0"><title>02-01</title></use>',
+  '</g>',
+  '</g>',
+  '</svg>', '',
+].join('\n');
+
+test('map pieces: head and pieces give back the whole text, in order, under their groups', () => {
+  for (const size of [1, 100, 1e9]) {
+    const split = logic.mapPieces(SMALL_MAP, size);
+    assert.ok(split, `piece size ${size}`);
+    // Putting each piece back at its place gives the text again.
+    let rebuilt = '';
+    let from = 0;
+    let headAt = 0;
+    for (const piece of split.pieces) {
+      const gap = SMALL_MAP.slice(from, piece.start);
+      assert.equal(split.head.slice(headAt, headAt + gap.length), gap);
+      rebuilt += gap + SMALL_MAP.slice(piece.start, piece.end);
+      headAt += gap.length;
+      from = piece.end;
+    }
+    rebuilt += SMALL_MAP.slice(from);
+    assert.equal(rebuilt, SMALL_MAP);
+    assert.equal(split.head.length + split.pieces.reduce((n, p) => n + p.end - p.start, 0), SMALL_MAP.length);
+    // Only the children of <defs> (parent 0) and of the panel without a
+    // transform (parent 2) are cut out; the legend's group (1) stays whole.
+    assert.deepEqual([...new Set(split.pieces.map((piece) => piece.parent))], [0, 2]);
+    assert.ok(split.head.includes('<g class="legend present" transform="translate(20 80)"><use href="#b"/></g>'));
+    assert.ok(split.head.includes('<title>A &lt;b&gt; — coverage map</title>'));
+    assert.ok(!split.head.includes('data-kuten'));
+  }
+  const pieces = logic.mapPieces(SMALL_MAP, 1).pieces;
+  // One piece a child at the smallest size: 2 glyphs, 1 text, 2 rows.
+  assert.equal(pieces.length, 5);
+  assert.deepEqual(pieces.slice(2).map((piece) => [piece.top, piece.bottom]), [[60, 180], [80, 200], [124, 244]]);
+  assert.equal(pieces[0].top, Infinity);  // glyphs: no place of their own
+});
+
+test('map pieces: text not made as the map writer makes it is parsed whole', () => {
+  const broken = [
+    SMALL_MAP.replace('</g>\n</g>\n</svg>', '</g>\n</svg>'),                     // a group left open
+    SMALL_MAP.replace('</svg>', '</g></svg>'),                                    // one closed too many
+    SMALL_MAP.replace('<g id="p1">\n', '<g id="p1">\nloose text\n'),             // text between a panel's rows
+    SMALL_MAP.replace('<g id="p1">\n', '<g id="p1">\n<!-- a comment -->\n'),     // a comment inside
+  ];
+  for (const text of broken) assert.equal(logic.mapPieces(text, 1), null);
+  assert.deepEqual(logic.mapPieces('<svg xmlns="http://www.w3.org/2000/svg"/>', 1), { head: '<svg xmlns="http://www.w3.org/2000/svg"/>', pieces: [] });
+});
