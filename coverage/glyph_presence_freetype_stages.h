@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "coverage/outline_interior.h"
+#include "coverage/outline_interior_freetype.h"
 #include "coverage/stop_token.h"
 #include "fontio/big_endian_reader.h"
 

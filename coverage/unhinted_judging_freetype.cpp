@@ -11,7 +11,7 @@
 
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/glyph_presence_freetype_stages.h"
-#include "coverage/outline_interior.h"
+#include "coverage/outline_interior_freetype.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "coverage/outline_interior.h"
+#include "coverage/outline_interior_freetype.h"
 
 namespace {
 

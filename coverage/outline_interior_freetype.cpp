@@ -1,4 +1,4 @@
-#include "coverage/outline_interior.h"
+#include "coverage/outline_interior_freetype.h"
 
 #include <algorithm>
 #include <cmath>
