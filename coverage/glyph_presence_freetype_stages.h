@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "coverage/outline_interior_freetype.h"
+#include "coverage/outline_interior.h"
 #include "coverage/stop_token.h"
 #include "fontio/big_endian_reader.h"
 
@@ -61,6 +61,7 @@ struct MeasuringContext {
   // first glyph (see HintingLooksTame).
   UnhintedShortcut unhinted = UnhintedShortcut::kUntested;
   uint32_t unhintedVerdicts = 0;
+  PlainOutline unhintedOutline;  // the glyph being judged unhinted, reused
   InteriorScratch scratch;
   // Set while judging one glyph when the drawing budget refused to draw it:
   // the verdict then depends on the budget and is not shared.

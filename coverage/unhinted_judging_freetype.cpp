@@ -11,7 +11,8 @@
 
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/glyph_presence_freetype_stages.h"
-#include "coverage/outline_interior_freetype.h"
+#include "coverage/outline_interior.h"
+#include "coverage/plain_outline_freetype.h"
 
 namespace {
 
@@ -168,13 +169,15 @@ bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
   const int advance = static_cast<int>(std::min<FT_Pos>((least + 63) / 64, kSurfaceSize));
   const InkRegion region = ScannedRegion(*context, advance);
   if (region.right <= region.left) return false;
+  PlainOutline& outline = context->unhintedOutline;
+  if (!ReadFreeTypeOutline(slot->outline, &outline)) return false;
   if (!inFontUnits) {
-    return FindClearInteriorPoint(slot->outline,
+    return FindClearInteriorPoint(outline,
                                   OutlineBox{region.left, region.right, region.bottom, region.top},
                                   kUnhintedClearance, &context->scratch);
   }
   return FindClearInteriorPoint(
-      slot->outline,
+      outline,
       OutlineBox{ToFontUnitsUp(region.left, xScale), ToFontUnitsDown(region.right, xScale),
                  ToFontUnitsUp(region.bottom, yScale), ToFontUnitsDown(region.top, yScale)},
       Clearance{FontUnitClearance(kUnhintedClearance.x, xScale),

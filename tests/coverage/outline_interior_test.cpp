@@ -4,47 +4,39 @@
 
 #include <vector>
 
-#include "coverage/outline_interior_freetype.h"
+#include "coverage/outline_interior.h"
 
 namespace {
 
-constexpr char kOn = FT_CURVE_TAG_ON;
-constexpr char kConic = FT_CURVE_TAG_CONIC;
-constexpr char kCubic = FT_CURVE_TAG_CUBIC;
+constexpr uint8_t kOn = kOnCurve;
+constexpr uint8_t kConic = kQuadraticControl;
+constexpr uint8_t kCubic = kCubicControl;
 
 struct Point {
-  FT_Pos x, y;
-  char tag = kOn;
+  int32_t x, y;
+  uint8_t kind = kOn;
 };
 
-// An outline of the given contours, owning its arrays.
+// An outline of the given contours.
 class TestOutline {
  public:
   explicit TestOutline(const std::vector<std::vector<Point>>& contours) {
     for (const auto& contour : contours) {
       for (const Point& point : contour) {
-        points_.push_back(FT_Vector{point.x, point.y});
-        tags_.push_back(point.tag);
+        outline_.points.push_back(OutlinePoint{point.x, point.y});
+        outline_.kinds.push_back(point.kind);
       }
-      ends_.push_back(static_cast<short>(points_.size() - 1));
+      outline_.contourEnds.push_back(static_cast<uint16_t>(outline_.points.size() - 1));
     }
-    outline_.n_points = static_cast<short>(points_.size());
-    outline_.n_contours = static_cast<short>(ends_.size());
-    outline_.points = points_.data();
-    outline_.tags = tags_.data();
-    outline_.contours = ends_.data();
   }
-  FT_Outline& get() { return outline_; }
+  PlainOutline& get() { return outline_; }
 
  private:
-  std::vector<FT_Vector> points_;
-  std::vector<char> tags_;
-  std::vector<short> ends_;
-  FT_Outline outline_{};
+  PlainOutline outline_;
 };
 
 // A rectangle, clockwise (TrueType's direction) unless `reversed`.
-std::vector<Point> Rectangle(FT_Pos left, FT_Pos bottom, FT_Pos right, FT_Pos top,
+std::vector<Point> Rectangle(int32_t left, int32_t bottom, int32_t right, int32_t top,
                              bool reversed = false) {
   if (reversed) return {{left, bottom}, {right, bottom}, {right, top}, {left, top}};
   return {{left, bottom}, {left, top}, {right, top}, {right, bottom}};
@@ -89,6 +81,21 @@ TEST(OutlineInteriorTest, EveryClearStretchOfARowIsTried) {
   EXPECT_TRUE(Found(TestOutline({{{100, 250}, {100, 440}, {480, 440}}})));
   // Nowhere as wide as the area around a point where the band fits.
   EXPECT_FALSE(Found(TestOutline({{{100, 250}, {100, 440}, {200, 440}}})));
+}
+
+TEST(OutlineInteriorTest, StemsFacingEachOther) {
+  // Between two strokes each too thin lies a wide gap the vertical lines
+  // face across: it is outside the outline.
+  EXPECT_FALSE(Found(TestOutline({Rectangle(100, 0, 150, 640), Rectangle(400, 0, 450, 640)})));
+  // A hollow stem: thin walls either side of a hole as tall as the stem.
+  EXPECT_FALSE(Found(TestOutline({Rectangle(100, 0, 400, 640), Rectangle(140, 0, 360, 640, true)})));
+  // A bar of its own crossing a stem half way up blocks the stem's middle;
+  // the stem is still found further up or down.
+  EXPECT_TRUE(Found(TestOutline({Rectangle(300, 0, 400, 640), Rectangle(0, 300, 640, 340)})));
+  // Drawn the other way round (as CFF outlines are), beside a stem drawn
+  // clockwise: both are found.
+  EXPECT_TRUE(Found(TestOutline({Rectangle(100, 0, 150, 640), Rectangle(300, 0, 400, 640, true)})));
+  EXPECT_TRUE(Found(TestOutline({Rectangle(100, 0, 150, 640, true), Rectangle(300, 0, 400, 640)})));
 }
 
 TEST(OutlineInteriorTest, HolesAndCancellingContours) {
@@ -138,15 +145,18 @@ TEST(OutlineInteriorTest, OnlyPointsInsideTheBox) {
 
 TEST(OutlineInteriorTest, BadOutlinesFindNothing) {
   EXPECT_FALSE(Found(TestOutline({})));
-  TestOutline evenOdd({Rectangle(64, 0, 640, 640)});
-  evenOdd.get().flags |= FT_OUTLINE_EVEN_ODD_FILL;
-  EXPECT_FALSE(Found(evenOdd));
   TestOutline pastTheEnd({Rectangle(64, 0, 640, 640)});
-  pastTheEnd.get().contours[0] = 4;
+  pastTheEnd.get().contourEnds[0] = 4;
   EXPECT_FALSE(Found(pastTheEnd));
   TestOutline backwards({Rectangle(64, 0, 640, 640), Rectangle(64, 0, 640, 640)});
-  backwards.get().contours[1] = 2;
+  backwards.get().contourEnds[1] = 2;
   EXPECT_FALSE(Found(backwards));
+  TestOutline unknownKind({Rectangle(64, 0, 640, 640)});
+  unknownKind.get().kinds[1] = 3;
+  EXPECT_FALSE(Found(unknownKind));
+  TestOutline kindsMissing({Rectangle(64, 0, 640, 640)});
+  kindsMissing.get().kinds.pop_back();
+  EXPECT_FALSE(Found(kindsMissing));
   // Three cubic control points in a row, or one alone: not drawable.
   EXPECT_FALSE(Found(TestOutline({{{64, 0}, {0, 200, kCubic}, {0, 300, kCubic}, {0, 440, kCubic},
                                    {64, 640}, {640, 640}, {640, 0}}})));

@@ -1,0 +1,479 @@
+#include "coverage/outline_interior.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using Box = InteriorScratch::Box;
+using Crossing = InteriorScratch::Crossing;
+using Upright = InteriorScratch::Upright;
+// The x positions (whole units) that an obstacle rules out on a row: those x
+// for which it meets the closed box [x - cx, x + cx] x [low, high].
+using Blocked = InteriorScratch::Blocked;
+
+// Rows tried, in sixteenths of the height where box and outline meet: the
+// middle first, where most glyphs have ink.
+constexpr int kRows[] = {8, 4, 12, 6, 10, 2, 14, 5, 11, 3, 13};
+// Stems tried (each costs a pass over the outline) before the rows.
+constexpr int kStemTries = 3;
+
+// What the searches read: the outline's arrays, checked to hold together.
+struct Contours {
+  const OutlinePoint* points;
+  const uint8_t* kinds;
+  const uint16_t* ends;
+  int count;
+};
+
+// The outline's arrays, or false when its contours are not in order (FreeType
+// draws nothing of such an outline).
+bool ReadEnds(const PlainOutline& outline, Contours* contours) {
+  const size_t points = outline.points.size();
+  if (points == 0 || outline.kinds.size() != points || outline.contourEnds.empty()) return false;
+  int first = 0;
+  for (uint16_t last : outline.contourEnds) {
+    if (last < first || last >= points) return false;
+    first = last + 1;
+  }
+  *contours = Contours{outline.points.data(), outline.kinds.data(), outline.contourEnds.data(),
+                       static_cast<int>(outline.contourEnds.size())};
+  return true;
+}
+
+// Whether every run of cubic control points is two long in a contour of at
+// least four points (FreeType draws nothing of an outline with another).
+bool CubicRunsDrawable(const Contours& contours) {
+  int first = 0;
+  for (int c = 0; c < contours.count; ++c) {
+    const int last = contours.ends[c];
+    const int count = last - first + 1;
+    for (int i = first; i <= last; ++i) {
+      if (contours.kinds[i] != kCubicControl) continue;
+      auto cubic = [&](int step) {
+        return contours.kinds[first + (i - first + step + 2 * count) % count] == kCubicControl;
+      };
+      if (count < 4 || (cubic(-1) && cubic(-2)) || cubic(-1) == cubic(1)) return false;
+    }
+    first = last + 1;
+  }
+  return true;
+}
+
+// One pass over the outline's points: the box of each contour and of the
+// whole outline, the vertical lines between on-curve points that reach into
+// [low, high] (the rows a stem's point may lie on), and whether every point's
+// kind is known and whether any is a cubic control point.
+struct OutlineReading {
+  Box extent;
+  bool kindsKnown;
+  bool cubic;
+};
+
+OutlineReading ReadOutline(const Contours& contours, int64_t low, int64_t high,
+                           InteriorScratch* scratch) {
+  // Points are copied into locals: the vectors written here could otherwise
+  // alias them and force the compiler to read them again.
+  const OutlinePoint* points = contours.points;
+  const uint8_t* kinds = contours.kinds;
+  std::vector<Upright>& uprights = scratch->uprights;
+  uprights.clear();
+  scratch->contourBoxes.clear();
+  unsigned kindsSeen = 0;
+  int first = 0;
+  for (int c = 0; c < contours.count; ++c) {
+    const int last = contours.ends[c];
+    OutlinePoint a = points[last];
+    uint8_t aKind = kinds[last];
+    int32_t xMin = a.x, xMax = a.x, yMin = a.y, yMax = a.y;
+    for (int i = first; i <= last; ++i) {
+      const OutlinePoint b = points[i];
+      const uint8_t bKind = kinds[i];
+      xMin = std::min(xMin, b.x);
+      xMax = std::max(xMax, b.x);
+      yMin = std::min(yMin, b.y);
+      yMax = std::max(yMax, b.y);
+      kindsSeen |= 1u << std::min<uint8_t>(bKind, 3);  // 3: unknown
+      if (a.x == b.x && a.y != b.y && (aKind & bKind) == kOnCurve) {
+        const int32_t bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
+        if (top >= low && bottom <= high) uprights.push_back(Upright{a.x, bottom, top, b.y > a.y});
+      }
+      a = b;
+      aKind = bKind;
+    }
+    scratch->contourBoxes.push_back(Box{xMin, yMin, xMax, yMax});
+    first = last + 1;
+  }
+  OutlineReading reading{scratch->contourBoxes.front(), true, false};
+  for (const Box& box : scratch->contourBoxes) {
+    reading.extent.xMin = std::min(reading.extent.xMin, box.xMin);
+    reading.extent.xMax = std::max(reading.extent.xMax, box.xMax);
+    reading.extent.yMin = std::min(reading.extent.yMin, box.yMin);
+    reading.extent.yMax = std::max(reading.extent.yMax, box.yMax);
+  }
+  reading.kindsKnown = (kindsSeen & (1u << 3)) == 0;
+  reading.cubic = (kindsSeen & (1u << kCubicControl)) != 0;
+  return reading;
+}
+
+// Where the line from `a` to `b` runs within [low, high] vertically, as a
+// range of x; false when it never does.
+bool LineSpanInBand(const OutlinePoint& a, const OutlinePoint& b, int64_t low, int64_t high,
+                    double* from, double* to) {
+  if (std::max(a.y, b.y) < low || std::min(a.y, b.y) > high) return false;
+  if (a.y == b.y || a.x == b.x) {
+    *from = static_cast<double>(std::min(a.x, b.x));
+    *to = static_cast<double>(std::max(a.x, b.x));
+    return true;
+  }
+  // The x where the line leaves the band on either side, or its ends inside it.
+  const double dy = static_cast<double>(b.y) - a.y, dx = static_cast<double>(b.x) - a.x;
+  auto xAt = [&](int64_t y) {
+    const int64_t clamped = std::clamp<int64_t>(y, std::min(a.y, b.y), std::max(a.y, b.y));
+    return static_cast<double>(a.x) + dx * (static_cast<double>(clamped - a.y) / dy);
+  };
+  const double x1 = xAt(low), x2 = xAt(high);
+  // Rounding of the division can only widen the range: never a false clear.
+  constexpr double kSlack = 1e-6;
+  *from = std::min(x1, x2) - kSlack - std::abs(x1 - x2) * kSlack;
+  *to = std::max(x1, x2) + kSlack + std::abs(x1 - x2) * kSlack;
+  return true;
+}
+
+// The box of the control points of the curve the off-curve point i belongs
+// to: a conic curve's control points are its off-curve point and the points,
+// or midpoints, on either side, inside the box of the three; a cubic curve's
+// are its two off-curve points and their on-curve neighbours (CubicRunsDrawable
+// checked the runs).
+Box ControlBox(const Contours& contours, int first, int last, int i) {
+  const int count = last - first + 1;
+  auto at = [&](int step) { return first + (i - first + step + 2 * count) % count; };
+  const int previous = i == first ? last : i - 1;
+  int run[4] = {previous, i, i == last ? first : i + 1, 0};
+  int length = 3;
+  if (contours.kinds[i] == kCubicControl) {
+    const bool second = contours.kinds[previous] == kCubicControl;
+    for (int k = 0; k < 4; ++k) run[k] = at(k + (second ? -2 : -1));
+    length = 4;
+  }
+  const OutlinePoint& start = contours.points[run[0]];
+  Box box{start.x, start.y, start.x, start.y};
+  for (int k = 1; k < length; ++k) {
+    const OutlinePoint& point = contours.points[run[k]];
+    box.xMin = std::min(box.xMin, point.x);
+    box.xMax = std::max(box.xMax, point.x);
+    box.yMin = std::min(box.yMin, point.y);
+    box.yMax = std::max(box.yMax, point.y);
+  }
+  return box;
+}
+
+// --- Stems: the middle of a vertical stroke, checked against every piece.
+
+// The part of the plane a clear point's area must stay inside, and the area
+// around the point.
+struct Area {
+  int64_t west, east, low, high;
+};
+
+bool LineMeetsArea(const OutlinePoint& a, const OutlinePoint& b, const Area& area) {
+  if (std::max(a.y, b.y) < area.low || std::min(a.y, b.y) > area.high) return false;
+  if (std::max(a.x, b.x) < area.west || std::min(a.x, b.x) > area.east) return false;
+  double from, to;
+  if (!LineSpanInBand(a, b, area.low, area.high, &from, &to)) return false;
+  return from <= static_cast<double>(area.east) && to >= static_cast<double>(area.west);
+}
+
+// Whether the box of the control points of the curve the off-curve point i
+// belongs to meets the area (see ControlBox; a conic curve's box is worked
+// out here, it is by far the most common).
+bool CurveMeetsArea(const Contours& contours, int first, int last, int i, const Area& area) {
+  Box box;
+  if (contours.kinds[i] == kCubicControl) {
+    box = ControlBox(contours, first, last, i);
+  } else {
+    const OutlinePoint& a = contours.points[i == first ? last : i - 1];
+    const OutlinePoint& b = contours.points[i];
+    const OutlinePoint& c = contours.points[i == last ? first : i + 1];
+    box.yMin = std::min({a.y, b.y, c.y});
+    box.yMax = std::max({a.y, b.y, c.y});
+    if (box.yMax < area.low || box.yMin > area.high) return false;
+    box.xMin = std::min({a.x, b.x, c.x});
+    box.xMax = std::max({a.x, b.x, c.x});
+  }
+  return box.xMax >= area.west && box.xMin <= area.east && box.yMax >= area.low &&
+         box.yMin <= area.high;
+}
+
+// Whether the line from a to b crosses the row y = row + 1/2 right of x.
+// Called for a line clear of the point's area, so it never crosses near x.
+bool CrossesRightOf(const OutlinePoint& a, const OutlinePoint& b, int64_t x, int64_t row) {
+  const double t = (static_cast<double>(row) + 0.5 - a.y) / (static_cast<double>(b.y) - a.y);
+  return static_cast<double>(a.x) + t * (static_cast<double>(b.x) - a.x) > static_cast<double>(x);
+}
+
+// Whether the point (x, row + 1/2) is inside the outline while every piece
+// stays outside [x - cx, x + cx] x [row - cy, row + 1 + cy]: one pass over
+// the contours that meet that area. The control polygons wind around a point
+// clear of every piece as the curves do; a contour whose box misses the area
+// has no piece in it and does not wind around the point.
+bool PointClearInside(const Contours& contours, const std::vector<Box>& contourBoxes, int64_t x,
+                      int64_t row, const Clearance& clearance) {
+  const Area area{x - clearance.x, x + clearance.x, row - clearance.y, row + 1 + clearance.y};
+  const OutlinePoint* points = contours.points;
+  const uint8_t* kinds = contours.kinds;
+  int winding = 0;
+  int first = 0;
+  for (int c = 0; c < contours.count; first = contours.ends[c] + 1, ++c) {
+    const int last = contours.ends[c];
+    const Box& box = contourBoxes[c];
+    if (box.xMax < area.west || box.xMin > area.east || box.yMax < area.low ||
+        box.yMin > area.high) {
+      continue;
+    }
+    int previous = last;
+    for (int i = first; i <= last; previous = i, ++i) {
+      const OutlinePoint& a = points[previous];
+      const OutlinePoint& b = points[i];
+      if (kinds[i] != kOnCurve) {
+        if (CurveMeetsArea(contours, first, last, i, area)) return false;
+      } else if (kinds[previous] == kOnCurve && LineMeetsArea(a, b, area)) {
+        return false;
+      }
+      if ((a.y <= row) != (b.y <= row) && CrossesRightOf(a, b, x, row)) {
+        winding += b.y > a.y ? 1 : -1;
+      }
+    }
+  }
+  return winding != 0;
+}
+
+// The rows of the stems' points: those whose band lies within the box.
+int64_t StemRowLow(const OutlineBox& box, const Clearance& clearance) {
+  return box.bottom + clearance.y;
+}
+int64_t StemRowHigh(const OutlineBox& box, const Clearance& clearance) {
+  return box.top - 1 - clearance.y;
+}
+
+// The rows [from, to] along a vertical line where the band around the row
+// lies beside the line and within the rows allowed.
+struct RowSpan {
+  int64_t from, to;
+};
+
+RowSpan RowsAlong(const Upright& line, const Clearance& clearance, int64_t lowRow,
+                  int64_t highRow) {
+  return RowSpan{std::max(line.low + clearance.y, lowRow),
+                 std::min(line.high - 1 - clearance.y, highRow)};
+}
+
+// The nearest line of the other direction on the given side of `edge` that
+// runs past the row, or null.
+const Upright* FacingLine(const std::vector<Upright>& uprights, const Upright& edge, bool right,
+                          int64_t row) {
+  const Upright* facing = nullptr;
+  for (const Upright& other : uprights) {
+    if (other.up == edge.up || (right ? other.x <= edge.x : other.x >= edge.x)) continue;
+    if (other.low > row || other.high <= row) continue;
+    if (facing == nullptr || std::abs(other.x - edge.x) < std::abs(facing->x - edge.x)) {
+      facing = &other;
+    }
+  }
+  return facing;
+}
+
+// Tries the middle of the stems beside the two longest vertical lines along
+// which the band fits: the common case of a stroke of a CJK glyph, settled in
+// two passes over the outline instead of one per row of the row search. The
+// point's row lies half way along the line, its x half way to the nearest
+// line facing it on the side the ink lay last time, then on the other side.
+// Rows are those whose band lies within [bottom, top]; x those whose area
+// lies within [left, right].
+bool FindClearStem(const Contours& contours, const OutlineBox& box, const Clearance& clearance,
+                   InteriorScratch* scratch) {
+  const int64_t lowRow = StemRowLow(box, clearance), highRow = StemRowHigh(box, clearance);
+  const int64_t firstX = box.left + clearance.x;
+  const int64_t lastX = std::min(box.right - clearance.x, box.right - 1);
+  if (lowRow > highRow || firstX > lastX) return false;
+  const std::vector<Upright>& uprights = scratch->uprights;
+  // The two lines with the most rows.
+  const Upright* longest[2] = {nullptr, nullptr};
+  int64_t rows[2] = {-1, -1};
+  for (const Upright& line : uprights) {
+    const RowSpan span = RowsAlong(line, clearance, lowRow, highRow);
+    const int64_t count = span.to - span.from;
+    if (count > rows[0]) {
+      longest[1] = longest[0], rows[1] = rows[0];
+      longest[0] = &line, rows[0] = count;
+    } else if (count > rows[1]) {
+      longest[1] = &line, rows[1] = count;
+    }
+  }
+  int passes = 0;
+  for (const Upright* edge : longest) {
+    if (edge == nullptr) break;
+    const RowSpan span = RowsAlong(*edge, clearance, lowRow, highRow);
+    const int64_t row = (span.from + span.to) >> 1;
+    const bool inkSide = edge->up == scratch->inkRightOfUpward;
+    for (bool right : {inkSide, !inkSide}) {
+      const Upright* facing = FacingLine(uprights, *edge, right, row);
+      if (facing == nullptr || passes == kStemTries) continue;
+      const int64_t x = (static_cast<int64_t>(edge->x) + facing->x) >> 1;
+      if (x < firstX || x > lastX) continue;
+      ++passes;
+      if (PointClearInside(contours, scratch->contourBoxes, x, row, clearance)) {
+        scratch->inkRightOfUpward = edge->up == right;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// --- Rows: every clear point of a few rows.
+
+// Whether some whole x in [from, to] is ruled out by no range of `blocked`
+// and has the control polygons' crossings (sorted by x) winding around it.
+// The winding number is the same all along a gap between ranges, because
+// every crossing lies on an obstacle of the band.
+bool FindClearX(const std::vector<Blocked>& blocked, const std::vector<Crossing>& crossings,
+                int64_t from, int64_t to) {
+  size_t crossed = 0;
+  int winding = 0;
+  double reach = -1e300;  // the furthest end of the ranges so far
+  size_t next = 0;
+  int64_t x = from;
+  while (x <= to) {
+    // Skip past every range that starts at or before x and reaches it.
+    while (next < blocked.size() && blocked[next].from <= static_cast<double>(x)) {
+      reach = std::max(reach, blocked[next].to);
+      ++next;
+    }
+    if (reach >= static_cast<double>(x)) {
+      x = static_cast<int64_t>(std::floor(reach)) + 1;
+      continue;
+    }
+    // x is clear: wind up to it.
+    while (crossed < crossings.size() && crossings[crossed].x < static_cast<double>(x)) {
+      winding += crossings[crossed].direction;
+      ++crossed;
+    }
+    if (winding != 0) return true;
+    if (next == blocked.size()) return false;  // clear to the end, all outside
+    x = std::max<int64_t>(x + 1, static_cast<int64_t>(std::ceil(blocked[next].from)));
+  }
+  return false;
+}
+
+// What a point of the row must stay clear of: a line between two on-curve
+// points, or the box of the control points of the curve an off-curve point
+// belongs to. Every piece of the control polygon of a contour lies on such an
+// obstacle. Adds the range of x the obstacle of point i rules out on the band
+// [low, high].
+void BlockByPoint(const Contours& contours, int first, int last, int i, int64_t low, int64_t high,
+                  int64_t cx, std::vector<Blocked>* blocked) {
+  double from, to;
+  if (contours.kinds[i] == kOnCurve) {
+    const int next = i == last ? first : i + 1;
+    if (contours.kinds[next] != kOnCurve) return;
+    if (!LineSpanInBand(contours.points[i], contours.points[next], low, high, &from, &to)) return;
+  } else {
+    const Box box = ControlBox(contours, first, last, i);
+    if (box.yMax < low || box.yMin > high) return;
+    from = static_cast<double>(box.xMin);
+    to = static_cast<double>(box.xMax);
+  }
+  blocked->push_back(Blocked{from - static_cast<double>(cx), to + static_cast<double>(cx)});
+}
+
+// Whether a contour's points reach past the band [low, high] both ways. Only
+// such a contour can wind around a point of the band clear of its obstacles:
+// from that point, the way straight down (or up) to the band's edge crosses
+// no piece of the contour's control polygon, which winds zero times beyond
+// its points.
+bool Spans(const Box& contourBox, int64_t low, int64_t high) {
+  return contourBox.yMin <= low && contourBox.yMax >= high;
+}
+
+// For the row half a unit above `row`: the crossings of the control polygons
+// of the contours that span the band with it, by x (where a point is clear of
+// every obstacle, the control polygons wind around it as the curves do), and
+// the ranges of x that the obstacles rule out on the band
+// [row - cy, row + 1 + cy], by start. Contours wholly above or below the band
+// are skipped.
+void ReadRow(const Contours& contours, const std::vector<Box>& contourBoxes, int64_t row,
+             const Clearance& clearance, InteriorScratch* scratch) {
+  scratch->crossings.clear();
+  scratch->blocked.clear();
+  const int64_t low = row - clearance.y, high = row + 1 + clearance.y;
+  const double y = static_cast<double>(row) + 0.5;
+  int first = 0;
+  for (int c = 0; c < contours.count; ++c) {
+    const int last = contours.ends[c];
+    if (contourBoxes[c].yMax < low || contourBoxes[c].yMin > high) {
+      first = last + 1;
+      continue;
+    }
+    const bool spans = Spans(contourBoxes[c], low, high);
+    const OutlinePoint* a = &contours.points[last];
+    for (int i = first; i <= last; ++i) {
+      const OutlinePoint* b = &contours.points[i];
+      const OutlinePoint* from = a;
+      a = b;
+      if (spans && (from->y <= row) != (b->y <= row)) {
+        const double t = (y - static_cast<double>(from->y)) / (static_cast<double>(b->y) - from->y);
+        scratch->crossings.push_back(
+            Crossing{static_cast<double>(from->x) + t * (static_cast<double>(b->x) - from->x),
+                     b->y > from->y ? 1 : -1});
+      }
+      BlockByPoint(contours, first, last, i, low, high, clearance.x, &scratch->blocked);
+    }
+    first = last + 1;
+  }
+  std::sort(scratch->crossings.begin(), scratch->crossings.end(),
+            [](const Crossing& p, const Crossing& q) { return p.x < q.x; });
+  std::sort(scratch->blocked.begin(), scratch->blocked.end(),
+            [](const Blocked& p, const Blocked& q) { return p.from < q.from; });
+}
+
+bool FindClearRow(const Contours& contours, const Box& extent, const OutlineBox& box,
+                  const Clearance& clearance, InteriorScratch* scratch) {
+  const int64_t bottom = std::max<int64_t>(box.bottom, extent.yMin);
+  const int64_t top = std::min<int64_t>(box.top, extent.yMax);
+  const int64_t left = std::max<int64_t>(box.left, extent.xMin);
+  const int64_t right = std::min<int64_t>(box.right, extent.xMax);
+  if (top - bottom < 2 * clearance.y || right - left < 2 * clearance.x) return false;
+
+  // The area around x must lie within the box left and right.
+  const int64_t firstX = left + clearance.x, lastX = std::min(right - clearance.x, right - 1);
+  if (firstX > lastX) return false;
+  for (int sixteenths : kRows) {
+    // Rows run half a unit above the grid, so no row passes through a point;
+    // the area around a point of the row covers whole units.
+    const int64_t row = bottom + (top - bottom) * sixteenths / 16;
+    // Without a contour spanning the band, no clear point of it is inside.
+    const int64_t low = row - clearance.y, high = row + 1 + clearance.y;
+    if (std::none_of(scratch->contourBoxes.begin(), scratch->contourBoxes.end(),
+                     [&](const Box& contourBox) { return Spans(contourBox, low, high); })) {
+      continue;
+    }
+    ReadRow(contours, scratch->contourBoxes, row, clearance, scratch);
+    if (scratch->crossings.size() < 2) continue;
+    if (FindClearX(scratch->blocked, scratch->crossings, firstX, lastX)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool FindClearInteriorPoint(const PlainOutline& outline, const OutlineBox& box,
+                            const Clearance& clearance, InteriorScratch* scratch) {
+  Contours contours;
+  if (!ReadEnds(outline, &contours)) return false;
+  const OutlineReading reading = ReadOutline(contours, StemRowLow(box, clearance),
+                                             StemRowHigh(box, clearance), scratch);
+  if (!reading.kindsKnown || (reading.cubic && !CubicRunsDrawable(contours))) return false;
+  return FindClearStem(contours, box, clearance, scratch) ||
+         FindClearRow(contours, reading.extent, box, clearance, scratch);
+}
