@@ -58,8 +58,11 @@ struct MeasuringContext {
   std::vector<uint8_t> verdicts;
   uint64_t drawingBudget = kDrawingBudget;
   // Whether glyphs may be judged from their unhinted outlines; decided at the
-  // first glyph (see HintingLooksTame).
+  // first glyph (see TameHintingTolerance).
   UnhintedShortcut unhinted = UnhintedShortcut::kUntested;
+  // How far up or down hinting may move points when the shortcut is allowed
+  // (26.6; see TameHintingTolerance).
+  FT_Pos verticalTolerance = 0;
   uint32_t unhintedVerdicts = 0;
   PlainOutline unhintedOutline;  // the glyph being judged unhinted, reused
   InteriorScratch scratch;

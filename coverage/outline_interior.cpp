@@ -14,7 +14,7 @@ using Blocked = InteriorScratch::Blocked;
 
 // Rows tried, in sixteenths of the height where box and outline meet: the
 // middle first, where most glyphs have ink.
-constexpr int kRows[] = {8, 4, 12, 6, 10, 2, 14, 5, 11, 3, 13};
+constexpr int kRows[] = {8, 4, 12};
 // Stems tried (each costs a pass over the outline) before the rows.
 constexpr int kStemTries = 3;
 
@@ -256,6 +256,29 @@ int64_t StemRowHigh(const OutlineBox& box, const Clearance& clearance) {
   return box.top - 1 - clearance.y;
 }
 
+// Joins the vertical lines of one direction at one x that overlap or leave
+// a gap of at most `gap` between them: the side of a stem that strokes cross
+// is broken where each crossing stroke joins it, though the stem's ink runs
+// on past the break.
+void JoinUprights(std::vector<Upright>* uprights, int64_t gap) {
+  std::sort(uprights->begin(), uprights->end(), [](const Upright& p, const Upright& q) {
+    if (p.up != q.up) return p.up < q.up;
+    if (p.x != q.x) return p.x < q.x;
+    return p.low < q.low;
+  });
+  size_t kept = 0;
+  for (size_t i = 0; i < uprights->size(); ++i) {
+    const Upright& line = (*uprights)[i];
+    Upright& last = (*uprights)[kept == 0 ? 0 : kept - 1];
+    if (kept > 0 && line.up == last.up && line.x == last.x && line.low <= last.high + gap) {
+      last.high = std::max(last.high, line.high);
+    } else {
+      (*uprights)[kept++] = line;
+    }
+  }
+  uprights->resize(kept);
+}
+
 // The rows [from, to] along a vertical line where the band around the row
 // lies beside the line and within the rows allowed.
 struct RowSpan {
@@ -296,7 +319,8 @@ bool FindClearStem(const Contours& contours, const OutlineBox& box, const Cleara
   const int64_t firstX = box.left + clearance.x;
   const int64_t lastX = std::min(box.right - clearance.x, box.right - 1);
   if (lowRow > highRow || firstX > lastX) return false;
-  const std::vector<Upright>& uprights = scratch->uprights;
+  std::vector<Upright>& uprights = scratch->uprights;
+  JoinUprights(&uprights, 2 * clearance.y + 1);
   // The two lines with the most rows.
   const Upright* longest[2] = {nullptr, nullptr};
   int64_t rows[2] = {-1, -1};

@@ -29,29 +29,40 @@ UnhintedJudging unhintedJudging = UnhintedJudging::kWhenHintingIsDear;
 //
 // Hinting programs could move points anywhere, so the shortcut is taken only
 // for a font whose hinting, tried on a sample of its glyphs, moves no point
-// and no advance further than the sample tolerance (and, by default, only when
-// the sampled glyphs have programs long enough for hinting to cost more than
-// the search; fonts without glyph programs, and CFF fonts, hint cheaply). A
+// sideways and no advance further than the sample tolerance, and no point up
+// or down further than two pixels (and, by default, only when the sampled
+// glyphs have programs long enough for hinting to cost more than the search;
+// fonts without glyph programs, and CFF fonts, hint cheaply). The vertical
+// tolerance is a pixel, or how far the sample's points moved when that is
+// further (the serifs of Mincho faces move by up to a pixel and a half). A
 // glyph judged unhinted must then have a point in the scanned region that
 // stays inside the outline when every point moves by the sample tolerance plus
-// a reserve for glyphs the sample missed (FindClearInteriorPoint), with a
-// square of half a pixel around it. The pixel of that point gets at least a sixteenth of a pixel of coverage
-// (unless a contour of the opposite direction overlaps that pixel, which fonts
-// do not do).
+// a reserve of half as much again for glyphs the sample missed
+// (FindClearInteriorPoint), with a square of half a pixel around it. The pixel
+// of that point gets at least a sixteenth of a pixel of coverage (unless a
+// contour of the opposite direction overlaps that pixel, which fonts do not
+// do).
 constexpr FT_Int32 kUnhintedLoad =
     FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
 constexpr int kSampleGlyphs = 64;
 // Bytes of TrueType instructions per sampled glyph, on average, from which
 // hinting costs more than the search for a point deep inside the glyph.
 constexpr FT_ULong kDearHintingBytes = 32;
-// 26.6 units: a sixteenth of a pixel across, a pixel up or down.
-constexpr Clearance kSampleTolerance{4, 64};
-constexpr Clearance kReserve{4, 32};
+// 26.6 units: a sixteenth of a pixel across; one to two pixels up or down.
+constexpr FT_Pos kSampleToleranceX = 4;
+constexpr FT_Pos kReserveX = 4;
+constexpr FT_Pos kLeastVerticalTolerance = 64;
+constexpr FT_Pos kMostVerticalTolerance = 128;
 constexpr FT_Pos kSampleAdvanceTolerance = 48;
 constexpr FT_Pos kAdvanceReserve = 48;
 constexpr FT_Pos kCoveredHalfSide = 16;
-constexpr Clearance kUnhintedClearance{kSampleTolerance.x + kReserve.x + kCoveredHalfSide,
-                                       kSampleTolerance.y + kReserve.y + kCoveredHalfSide};
+
+// How far a point must stay from the unhinted outline, for a font whose
+// sampled points moved up to `verticalTolerance` up or down.
+Clearance UnhintedClearance(FT_Pos verticalTolerance) {
+  return Clearance{kSampleToleranceX + kReserveX + kCoveredHalfSide,
+                   verticalTolerance + verticalTolerance / 2 + kCoveredHalfSide};
+}
 
 // The unhinted outline in font units: the load the floor of an ink test
 // makes, cheaper than the scaled one (no scaling, one box less). The scaled
@@ -101,10 +112,13 @@ LoadedShape LoadShape(FT_Face face, FT_UInt glyph, FT_Int32 flags) {
 
 bool Near(FT_Pos a, FT_Pos b, FT_Pos tolerance) { return std::abs(a - b) <= tolerance; }
 
-// Whether hinting moves the glyph's outline and advance within the sample
-// tolerance. Outlines of different point counts (the CFF hinter may split
-// curves) are compared by their boxes.
-bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes) {
+// Whether hinting moves the glyph's outline sideways and its advance within
+// the sample tolerance, and its outline up or down by at most
+// kMostVerticalTolerance; raises `verticalMove` to how far up or down it did.
+// Outlines of different point counts (the CFF hinter may split curves) are
+// compared by their boxes.
+bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes,
+                        FT_Pos* verticalMove) {
   const LoadedShape plain = LoadShape(face, glyph, kUnhintedLoad);
   const LoadedShape hinted = LoadShape(face, glyph, kHintedLoad);
   // The glyph's TrueType instructions, which the hinted load ran.
@@ -112,45 +126,51 @@ bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes) {
   if (plain.loaded != hinted.loaded || plain.format != hinted.format) return false;
   if (!plain.loaded) return true;
   if (!Near(plain.advance, hinted.advance, kSampleAdvanceTolerance)) return false;
-  const FT_Pos tx = kSampleTolerance.x, ty = kSampleTolerance.y;
-  if (!Near(plain.box.xMin, hinted.box.xMin, tx) || !Near(plain.box.xMax, hinted.box.xMax, tx) ||
-      !Near(plain.box.yMin, hinted.box.yMin, ty) || !Near(plain.box.yMax, hinted.box.yMax, ty)) {
+  const FT_Pos tx = kSampleToleranceX;
+  if (!Near(plain.box.xMin, hinted.box.xMin, tx) || !Near(plain.box.xMax, hinted.box.xMax, tx)) {
     return false;
   }
-  if (plain.points.size() != hinted.points.size()) return true;
-  for (size_t i = 0; i < plain.points.size(); ++i) {
-    if (!Near(plain.points[i].x, hinted.points[i].x, tx) ||
-        !Near(plain.points[i].y, hinted.points[i].y, ty)) {
-      return false;
+  FT_Pos move = std::max(std::abs(plain.box.yMin - hinted.box.yMin),
+                         std::abs(plain.box.yMax - hinted.box.yMax));
+  if (plain.points.size() == hinted.points.size()) {
+    for (size_t i = 0; i < plain.points.size(); ++i) {
+      if (!Near(plain.points[i].x, hinted.points[i].x, tx)) return false;
+      move = std::max(move, std::abs(plain.points[i].y - hinted.points[i].y));
     }
   }
-  return true;
+  *verticalMove = std::max(*verticalMove, move);
+  return move <= kMostVerticalTolerance;
 }
 
-// Whether the font may be judged from unhinted outlines: scalable outlines
-// only (no bitmap strikes, which the hinted load would use), not a "tricky"
-// font (whose hinting assembles the glyphs), and hinting that moves little on
-// a sample of glyphs spread over the font.
-bool HintingLooksTame(FT_Face face) {
-  if (!FT_IS_SCALABLE(face) || FT_HAS_FIXED_SIZES(face) || FT_IS_TRICKY(face)) return false;
+// The vertical tolerance when the font may be judged from unhinted outlines,
+// else 0: scalable outlines only (no bitmap strikes, which the hinted load
+// would use), not a "tricky" font (whose hinting assembles the glyphs), and
+// hinting that moves little on a sample of glyphs spread over the font.
+FT_Pos TameHintingTolerance(FT_Face face) {
+  if (!FT_IS_SCALABLE(face) || FT_HAS_FIXED_SIZES(face) || FT_IS_TRICKY(face)) return 0;
   const FT_Long glyphs = face->num_glyphs;
-  if (glyphs <= 1) return false;
+  if (glyphs <= 1) return 0;
   const FT_Long samples = std::min<FT_Long>(glyphs - 1, kSampleGlyphs);
   FT_ULong programBytes = 0;
+  FT_Pos verticalMove = 0;
   for (FT_Long i = 0; i < samples; ++i) {
     const auto glyph = static_cast<FT_UInt>(1 + i * (glyphs - 1) / samples);
-    if (!HintingMovesLittle(face, glyph, &programBytes)) return false;
+    if (!HintingMovesLittle(face, glyph, &programBytes, &verticalMove)) return 0;
   }
-  return unhintedJudging == UnhintedJudging::kAlways ||
-         programBytes >= kDearHintingBytes * static_cast<FT_ULong>(samples);
+  if (unhintedJudging != UnhintedJudging::kAlways &&
+      programBytes < kDearHintingBytes * static_cast<FT_ULong>(samples)) {
+    return 0;
+  }
+  return std::max(verticalMove, kLeastVerticalTolerance);
 }
 }  // namespace
 
 bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
   if (unhintedJudging == UnhintedJudging::kOff) return false;
   if (context->unhinted == UnhintedShortcut::kUntested) {
-    context->unhinted = HintingLooksTame(context->face) ? UnhintedShortcut::kAllowed
-                                                        : UnhintedShortcut::kRefused;
+    context->verticalTolerance = TameHintingTolerance(context->face);
+    context->unhinted = context->verticalTolerance > 0 ? UnhintedShortcut::kAllowed
+                                                       : UnhintedShortcut::kRefused;
   }
   if (context->unhinted != UnhintedShortcut::kAllowed) return false;
   FT_Face face = context->face;
@@ -171,17 +191,17 @@ bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
   if (region.right <= region.left) return false;
   PlainOutline& outline = context->unhintedOutline;
   if (!ReadFreeTypeOutline(slot->outline, &outline)) return false;
+  const Clearance clearance = UnhintedClearance(context->verticalTolerance);
   if (!inFontUnits) {
     return FindClearInteriorPoint(outline,
                                   OutlineBox{region.left, region.right, region.bottom, region.top},
-                                  kUnhintedClearance, &context->scratch);
+                                  clearance, &context->scratch);
   }
   return FindClearInteriorPoint(
       outline,
       OutlineBox{ToFontUnitsUp(region.left, xScale), ToFontUnitsDown(region.right, xScale),
                  ToFontUnitsUp(region.bottom, yScale), ToFontUnitsDown(region.top, yScale)},
-      Clearance{FontUnitClearance(kUnhintedClearance.x, xScale),
-                FontUnitClearance(kUnhintedClearance.y, yScale)},
+      Clearance{FontUnitClearance(clearance.x, xScale), FontUnitClearance(clearance.y, yScale)},
       &context->scratch);
 }
 

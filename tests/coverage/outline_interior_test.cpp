@@ -78,7 +78,7 @@ TEST(OutlineInteriorTest, EveryClearStretchOfARowIsTried) {
   // Triangles: the slanted side's whole run through the band counts, not only
   // where it crosses the row. Wide enough near the vertical side only: found
   // there, left of the middle of the row's inside.
-  EXPECT_TRUE(Found(TestOutline({{{100, 250}, {100, 440}, {480, 440}}})));
+  EXPECT_TRUE(Found(TestOutline({{{100, 250}, {100, 440}, {880, 440}}})));
   // Nowhere as wide as the area around a point where the band fits.
   EXPECT_FALSE(Found(TestOutline({{{100, 250}, {100, 440}, {200, 440}}})));
 }

@@ -64,6 +64,7 @@ class UnhintedShortcutTest : public ::testing::Test {
 TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
   const std::vector<std::string> fonts = {
       "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
+      "/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf",
       "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
       TestFont("glyphtest_edges.ttf"), TestFont("glyphtest_default.ttf"),
       TestFont("glyphtest_full.ttf"), TestFont("glyphtest_cff.otf"),
@@ -88,9 +89,11 @@ TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
 }
 
 // The comparison above means something only if the shortcut is taken: by
-// default most of IPAGothic's glyphs are judged unhinted, but none of DejaVu
-// Sans's, whose short glyph programs hint cheaply (they are when asked to), and
-// none when the shortcut is off.
+// default most of IPAGothic's glyphs are judged unhinted, and many of IPA
+// Mincho's, whose hinting moves the sampled points by more than a pixel (so
+// its glyphs need a point deeper inside), but none of DejaVu Sans's, whose
+// short glyph programs hint cheaply (they are when asked to), and none when
+// the shortcut is off.
 TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
   auto unhintedVerdicts = [](const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -114,6 +117,7 @@ TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
   const std::string ipaGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
   const std::string dejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
   EXPECT_GT(unhintedVerdicts(ipaGothic), 8000u);
+  EXPECT_GT(unhintedVerdicts("/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf"), 4000u);
   EXPECT_EQ(unhintedVerdicts(dejaVuSans), 0u);
   SetFreeTypeUnhintedJudging(UnhintedJudging::kAlways);
   EXPECT_GT(unhintedVerdicts(dejaVuSans), 100u);
