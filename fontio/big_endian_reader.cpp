@@ -8,12 +8,6 @@ bool ReadBytes(ByteView bytes, uint64_t offset, uint64_t count, uint8_t* out) {
   return true;
 }
 
-bool SubView(ByteView bytes, uint64_t offset, uint64_t count, ByteView* part) {
-  if (!FitsIn(bytes.size, offset, count)) return false;
-  *part = ByteView{bytes.data + offset, static_cast<size_t>(count)};
-  return true;
-}
-
 bool SubView(MutableByteView bytes, uint64_t offset, uint64_t count, MutableByteView* part) {
   if (!FitsIn(bytes.size, offset, count)) return false;
   *part = MutableByteView{bytes.data + offset, static_cast<size_t>(count)};

@@ -29,7 +29,7 @@ inline bool FitsIn(size_t size, uint64_t offset, uint64_t count) {
 }
 
 inline bool ReadU8(ByteView bytes, uint64_t offset, uint8_t* value) {
-  if (!FitsIn(bytes.size, offset, 1)) return false;
+  if (offset >= bytes.size) return false;  // FitsIn(bytes.size, offset, 1), one comparison
   *value = bytes.data[offset];
   return true;
 }
@@ -49,8 +49,13 @@ inline bool ReadU32(ByteView bytes, uint64_t offset, uint32_t* value) {
 }
 
 bool ReadBytes(ByteView bytes, uint64_t offset, uint64_t count, uint8_t* out);
+
 // The part [offset, offset + count) of `bytes`, without copying.
-bool SubView(ByteView bytes, uint64_t offset, uint64_t count, ByteView* part);
+inline bool SubView(ByteView bytes, uint64_t offset, uint64_t count, ByteView* part) {
+  if (!FitsIn(bytes.size, offset, count)) return false;
+  *part = ByteView{bytes.data + offset, static_cast<size_t>(count)};
+  return true;
+}
 bool SubView(MutableByteView bytes, uint64_t offset, uint64_t count, MutableByteView* part);
 
 bool WriteU8(MutableByteView bytes, uint64_t offset, uint8_t value);

@@ -4,6 +4,7 @@
 // for nearly every simple glyph. Then small damaged glyphs, which both refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -248,6 +249,32 @@ TEST(TrueTypeGlyphsTest, DamagedGlyphsFreeTypeRefusesAreDeclined) {
     EXPECT_FALSE(verdicts.read) << &glyph - &truncatedFlags;
     EXPECT_FALSE(verdicts.freeTypeLoads) << &glyph - &truncatedFlags;
   }
+}
+
+// One contour of `count` on-curve points at the origin, their flags repeated.
+Bytes ManyPoints(size_t count) {
+  Bytes glyph = {0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0};
+  PutU16(&glyph, static_cast<uint32_t>(count - 1));
+  PutU16(&glyph, 0);
+  for (size_t left = count; left > 0;) {
+    const size_t run = std::min<size_t>(left, 256);
+    glyph.insert(glyph.end(), {0x39, static_cast<uint8_t>(run - 1)});  // on, same x and y, repeat
+    left -= run;
+  }
+  return glyph;
+}
+
+// FreeType's loader holds at most 32756 points of a glyph.
+TEST(TrueTypeGlyphsTest, PointCountAtFreeTypesLimit) {
+  FontShape shape;
+  shape.glyphs[1] = ManyPoints(32756);
+  Verdicts verdicts = Judge(shape);
+  EXPECT_TRUE(verdicts.read);
+  EXPECT_EQ(verdicts.difference, "");
+  shape.glyphs[1] = ManyPoints(32757);
+  verdicts = Judge(shape);
+  EXPECT_FALSE(verdicts.read);
+  EXPECT_FALSE(verdicts.freeTypeLoads);
 }
 
 TEST(TrueTypeGlyphsTest, GlyphsOutsideThePlainCaseAreDeclined) {
