@@ -2,39 +2,9 @@
 
 #include <cstring>
 
-bool FitsIn(size_t size, uint64_t offset, uint64_t count) {
-  return offset <= size && count <= size - offset;
-}
-
-bool ReadU8(ByteView bytes, uint64_t offset, uint8_t* value) {
-  if (!FitsIn(bytes.size, offset, 1)) return false;
-  *value = bytes.data[offset];
-  return true;
-}
-
-bool ReadU16(ByteView bytes, uint64_t offset, uint16_t* value) {
-  if (!FitsIn(bytes.size, offset, 2)) return false;
-  const uint8_t* p = bytes.data + offset;
-  *value = static_cast<uint16_t>((p[0] << 8) | p[1]);
-  return true;
-}
-
-bool ReadU32(ByteView bytes, uint64_t offset, uint32_t* value) {
-  if (!FitsIn(bytes.size, offset, 4)) return false;
-  const uint8_t* p = bytes.data + offset;
-  *value = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-  return true;
-}
-
 bool ReadBytes(ByteView bytes, uint64_t offset, uint64_t count, uint8_t* out) {
   if (!FitsIn(bytes.size, offset, count)) return false;
   if (count != 0) std::memcpy(out, bytes.data + offset, count);
-  return true;
-}
-
-bool SubView(ByteView bytes, uint64_t offset, uint64_t count, ByteView* part) {
-  if (!FitsIn(bytes.size, offset, count)) return false;
-  *part = ByteView{bytes.data + offset, static_cast<size_t>(count)};
   return true;
 }
 

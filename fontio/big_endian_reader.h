@@ -20,15 +20,42 @@ struct MutableByteView {
 
 inline ByteView AsConst(MutableByteView bytes) { return ByteView{bytes.data, bytes.size}; }
 
-// True when [offset, offset + count) lies inside a buffer of `size` bytes.
-bool FitsIn(size_t size, uint64_t offset, uint64_t count);
+// The small reads are inline: glyph outlines are read a few bytes at a time,
+// and a call per byte would cost more than the read.
 
-bool ReadU8(ByteView bytes, uint64_t offset, uint8_t* value);
-bool ReadU16(ByteView bytes, uint64_t offset, uint16_t* value);
-bool ReadU32(ByteView bytes, uint64_t offset, uint32_t* value);
+// True when [offset, offset + count) lies inside a buffer of `size` bytes.
+inline bool FitsIn(size_t size, uint64_t offset, uint64_t count) {
+  return offset <= size && count <= size - offset;
+}
+
+inline bool ReadU8(ByteView bytes, uint64_t offset, uint8_t* value) {
+  if (offset >= bytes.size) return false;  // FitsIn(bytes.size, offset, 1), one comparison
+  *value = bytes.data[offset];
+  return true;
+}
+
+inline bool ReadU16(ByteView bytes, uint64_t offset, uint16_t* value) {
+  if (!FitsIn(bytes.size, offset, 2)) return false;
+  const uint8_t* p = bytes.data + offset;
+  *value = static_cast<uint16_t>((p[0] << 8) | p[1]);
+  return true;
+}
+
+inline bool ReadU32(ByteView bytes, uint64_t offset, uint32_t* value) {
+  if (!FitsIn(bytes.size, offset, 4)) return false;
+  const uint8_t* p = bytes.data + offset;
+  *value = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+  return true;
+}
+
 bool ReadBytes(ByteView bytes, uint64_t offset, uint64_t count, uint8_t* out);
+
 // The part [offset, offset + count) of `bytes`, without copying.
-bool SubView(ByteView bytes, uint64_t offset, uint64_t count, ByteView* part);
+inline bool SubView(ByteView bytes, uint64_t offset, uint64_t count, ByteView* part) {
+  if (!FitsIn(bytes.size, offset, count)) return false;
+  *part = ByteView{bytes.data + offset, static_cast<size_t>(count)};
+  return true;
+}
 bool SubView(MutableByteView bytes, uint64_t offset, uint64_t count, MutableByteView* part);
 
 bool WriteU8(MutableByteView bytes, uint64_t offset, uint8_t value);
