@@ -18,6 +18,7 @@
 #include "coverage/outline_interior.h"
 #include "coverage/stop_token.h"
 #include "fontio/big_endian_reader.h"
+#include "fontio/truetype_glyphs.h"
 
 struct SharedVerdicts;  // glyph_presence_freetype.h
 
@@ -65,6 +66,10 @@ struct MeasuringContext {
   FT_Pos verticalTolerance = 0;
   uint32_t unhintedVerdicts = 0;
   PlainOutline unhintedOutline;  // the glyph being judged unhinted, reused
+  // The face's simple glyphs read straight from 'glyf', when the reader takes
+  // the face (unhinted_judging_freetype.cpp).
+  TrueTypeGlyphs glyphs;
+  bool readsGlyphs = false;
   InteriorScratch scratch;
   // Set while judging one glyph when the drawing budget refused to draw it:
   // the verdict then depends on the budget and is not shared.

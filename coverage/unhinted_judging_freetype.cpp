@@ -163,6 +163,26 @@ FT_Pos TameHintingTolerance(FT_Face face) {
   }
   return std::max(verticalMove, kLeastVerticalTolerance);
 }
+// The glyph's unhinted outline and advance into the context's: in font units
+// (read straight from 'glyf' when the glyph reader answers for the glyph, at
+// a fraction of FreeType's cost, else loaded by FreeType unscaled), or for
+// variation fonts scaled to 26.6 by FreeType. False when there is none.
+bool LoadUnhintedOutline(MeasuringContext* context, FT_UInt glyph, bool inFontUnits) {
+  PlainOutline& outline = context->unhintedOutline;
+  if (inFontUnits && context->readsGlyphs && ReadSimpleGlyph(context->glyphs, glyph, &outline)) {
+    return true;
+  }
+  if (FT_Load_Glyph(context->face, glyph, inFontUnits ? kFontUnitLoad : kUnhintedLoad) != 0) {
+    return false;
+  }
+  const FT_GlyphSlot slot = context->face->glyph;
+  const FT_Pos advance = slot->metrics.horiAdvance;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE || advance < INT32_MIN || advance > INT32_MAX) {
+    return false;
+  }
+  outline.advance = static_cast<int32_t>(advance);
+  return ReadFreeTypeOutline(slot->outline, &outline);
+}
 }  // namespace
 
 bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
@@ -175,22 +195,18 @@ bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
   if (context->unhinted != UnhintedShortcut::kAllowed) return false;
   FT_Face face = context->face;
   const bool inFontUnits = !FT_HAS_MULTIPLE_MASTERS(face);
-  if (FT_Load_Glyph(face, glyph, inFontUnits ? kFontUnitLoad : kUnhintedLoad) != 0) return false;
-  const FT_GlyphSlot slot = face->glyph;
-  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
   const FT_Fixed xScale = face->size->metrics.x_scale, yScale = face->size->metrics.y_scale;
   if (inFontUnits && (xScale <= 0 || yScale <= 0)) return false;
+  PlainOutline& outline = context->unhintedOutline;
+  if (!LoadUnhintedOutline(context, glyph, inFontUnits)) return false;
   // The scaled advance, less what rounding in font units and in 26.6 can take.
   const FT_Pos scaledAdvance =
-      inFontUnits ? FT_MulFix(slot->metrics.horiAdvance, xScale) - FT_MulFix(1, xScale) - 2
-                  : slot->metrics.horiAdvance;
+      inFontUnits ? FT_MulFix(outline.advance, xScale) - FT_MulFix(1, xScale) - 2 : outline.advance;
   // The fewest whole pixels the hinted advance can round up to.
   const FT_Pos least = std::max<FT_Pos>(scaledAdvance - kSampleAdvanceTolerance - kAdvanceReserve, 0);
   const int advance = static_cast<int>(std::min<FT_Pos>((least + 63) / 64, kSurfaceSize));
   const InkRegion region = ScannedRegion(*context, advance);
   if (region.right <= region.left) return false;
-  PlainOutline& outline = context->unhintedOutline;
-  if (!ReadFreeTypeOutline(slot->outline, &outline)) return false;
   const Clearance clearance = UnhintedClearance(context->verticalTolerance);
   if (!inFontUnits) {
     return FindClearInteriorPoint(outline,
