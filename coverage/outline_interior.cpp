@@ -306,26 +306,27 @@ const Upright* FacingLine(const std::vector<Upright>& uprights, const Upright& e
   return facing;
 }
 
-// Tries the middle of the stems beside the two longest vertical lines along
-// which the band fits: the common case of a stroke of a CJK glyph, settled in
-// two passes over the outline instead of one per row of the row search. The
-// point's row lies half way along the line, its x half way to the nearest
-// line facing it on the side the ink lay last time, then on the other side.
-// Rows are those whose band lies within [bottom, top]; x those whose area
-// lies within [left, right].
-bool FindClearStem(const Contours& contours, const OutlineBox& box, const Clearance& clearance,
-                   InteriorScratch* scratch) {
-  const int64_t lowRow = StemRowLow(box, clearance), highRow = StemRowHigh(box, clearance);
-  const int64_t firstX = box.left + clearance.x;
-  const int64_t lastX = std::min(box.right - clearance.x, box.right - 1);
-  if (lowRow > highRow || firstX > lastX) return false;
-  std::vector<Upright>& uprights = scratch->uprights;
-  JoinUprights(&uprights, 2 * clearance.y + 1);
-  // The two lines with the most rows.
+// Where the stems' points may lie, and the points tried so far.
+struct StemSearch {
+  int64_t lowRow, highRow;  // rows whose band lies within the box
+  int64_t firstX, lastX;    // x whose area lies within the box
+  struct Point {
+    int64_t x, row;
+  } tried[kStemTries];
+  int passes;
+};
+
+// Tries the middle of the stems beside the two lines of `uprights` with the
+// most rows along which the band fits: the point's row lies half way along
+// the line, its x half way to the nearest line facing it on the side the ink
+// lay last time, then on the other side. A point tried before is not tried
+// again.
+bool TryLongestStems(const Contours& contours, const std::vector<Upright>& uprights,
+                     const Clearance& clearance, StemSearch* search, InteriorScratch* scratch) {
   const Upright* longest[2] = {nullptr, nullptr};
   int64_t rows[2] = {-1, -1};
   for (const Upright& line : uprights) {
-    const RowSpan span = RowsAlong(line, clearance, lowRow, highRow);
+    const RowSpan span = RowsAlong(line, clearance, search->lowRow, search->highRow);
     const int64_t count = span.to - span.from;
     if (count > rows[0]) {
       longest[1] = longest[0], rows[1] = rows[0];
@@ -334,18 +335,24 @@ bool FindClearStem(const Contours& contours, const OutlineBox& box, const Cleara
       longest[1] = &line, rows[1] = count;
     }
   }
-  int passes = 0;
   for (const Upright* edge : longest) {
     if (edge == nullptr) break;
-    const RowSpan span = RowsAlong(*edge, clearance, lowRow, highRow);
+    const RowSpan span = RowsAlong(*edge, clearance, search->lowRow, search->highRow);
     const int64_t row = (span.from + span.to) >> 1;
     const bool inkSide = edge->up == scratch->inkRightOfUpward;
     for (bool right : {inkSide, !inkSide}) {
       const Upright* facing = FacingLine(uprights, *edge, right, row);
-      if (facing == nullptr || passes == kStemTries) continue;
+      if (facing == nullptr || search->passes == kStemTries) continue;
       const int64_t x = (static_cast<int64_t>(edge->x) + facing->x) >> 1;
-      if (x < firstX || x > lastX) continue;
-      ++passes;
+      if (x < search->firstX || x > search->lastX) continue;
+      const StemSearch::Point* begin = search->tried;
+      const StemSearch::Point* end = begin + search->passes;
+      if (std::find_if(begin, end, [&](const StemSearch::Point& point) {
+            return point.x == x && point.row == row;
+          }) != end) {
+        continue;
+      }
+      search->tried[search->passes++] = StemSearch::Point{x, row};
       if (PointClearInside(contours, scratch->contourBoxes, x, row, clearance)) {
         scratch->inkRightOfUpward = edge->up == right;
         return true;
@@ -353,6 +360,23 @@ bool FindClearStem(const Contours& contours, const OutlineBox& box, const Cleara
     }
   }
   return false;
+}
+
+// Tries the middle of the stems beside the longest vertical lines: the common
+// case of a stroke of a CJK glyph, settled in two passes over the outline
+// instead of one per row of the row search. The lines as they are first, then
+// joined where strokes crossing a stem break its sides.
+bool FindClearStem(const Contours& contours, const OutlineBox& box, const Clearance& clearance,
+                   InteriorScratch* scratch) {
+  StemSearch search{StemRowLow(box, clearance), StemRowHigh(box, clearance),
+                    box.left + clearance.x, std::min(box.right - clearance.x, box.right - 1),
+                    {}, 0};
+  if (search.lowRow > search.highRow || search.firstX > search.lastX) return false;
+  std::vector<Upright>& uprights = scratch->uprights;
+  if (TryLongestStems(contours, uprights, clearance, &search, scratch)) return true;
+  if (search.passes == kStemTries) return false;
+  JoinUprights(&uprights, 2 * clearance.y + 1);
+  return TryLongestStems(contours, uprights, clearance, &search, scratch);
 }
 
 // --- Rows: every clear point of a few rows.
