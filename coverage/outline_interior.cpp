@@ -60,48 +60,54 @@ bool CubicRunsDrawable(const Contours& contours) {
   return true;
 }
 
-// One pass over the outline's points: the box of each contour and of the
-// whole outline, the vertical lines between on-curve points that reach into
-// [low, high] (the rows a stem's point may lie on), and whether every point's
-// kind is known and whether any is a cubic control point.
+// What ReadOutline finds: the box of the whole outline, whether every
+// point's kind is known and whether any is a cubic control point.
 struct OutlineReading {
   Box extent;
   bool kindsKnown;
   bool cubic;
 };
 
-OutlineReading ReadOutline(const Contours& contours, int64_t low, int64_t high,
-                           InteriorScratch* scratch) {
-  // Points are copied into locals: the vectors written here could otherwise
-  // alias them and force the compiler to read them again.
+// The box of the points [first, last].
+Box PointsBox(const OutlinePoint* points, int first, int last) {
+  int32_t xMin = points[first].x, xMax = xMin, yMin = points[first].y, yMax = yMin;
+  for (int i = first + 1; i <= last; ++i) {
+    xMin = std::min(xMin, points[i].x);
+    xMax = std::max(xMax, points[i].x);
+    yMin = std::min(yMin, points[i].y);
+    yMax = std::max(yMax, points[i].y);
+  }
+  return Box{xMin, yMin, xMax, yMax};
+}
+
+// Adds the vertical lines between on-curve points of the contour [first,
+// last] that reach into [low, high].
+void ReadContourUprights(const Contours& contours, int first, int last, int64_t low,
+                         int64_t high, std::vector<Upright>* uprights) {
   const OutlinePoint* points = contours.points;
-  const uint8_t* kinds = contours.kinds;
-  std::vector<Upright>& uprights = scratch->uprights;
-  uprights.clear();
+  int previous = last;
+  for (int i = first; i <= last; previous = i, ++i) {
+    if (points[i].x != points[previous].x) continue;
+    const OutlinePoint a = points[previous], b = points[i];
+    if (a.y == b.y || (contours.kinds[previous] & contours.kinds[i]) != kOnCurve) continue;
+    const int32_t bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
+    if (top >= low && bottom <= high) uprights->push_back(Upright{a.x, bottom, top, b.y > a.y});
+  }
+}
+
+// The box of each contour and of the whole outline, the vertical lines between
+// on-curve points that reach into [low, high] (the rows a stem's point may lie
+// on), and what kinds of point there are. Simple loops, which the compiler
+// can vectorize: this runs for every glyph.
+OutlineReading ReadOutline(const Contours& contours, size_t pointCount, int64_t low,
+                           int64_t high, InteriorScratch* scratch) {
   scratch->contourBoxes.clear();
-  unsigned kindsSeen = 0;
+  scratch->uprights.clear();
   int first = 0;
   for (int c = 0; c < contours.count; ++c) {
     const int last = contours.ends[c];
-    OutlinePoint a = points[last];
-    uint8_t aKind = kinds[last];
-    int32_t xMin = a.x, xMax = a.x, yMin = a.y, yMax = a.y;
-    for (int i = first; i <= last; ++i) {
-      const OutlinePoint b = points[i];
-      const uint8_t bKind = kinds[i];
-      xMin = std::min(xMin, b.x);
-      xMax = std::max(xMax, b.x);
-      yMin = std::min(yMin, b.y);
-      yMax = std::max(yMax, b.y);
-      kindsSeen |= 1u << std::min<uint8_t>(bKind, 3);  // 3: unknown
-      if (a.x == b.x && a.y != b.y && (aKind & bKind) == kOnCurve) {
-        const int32_t bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
-        if (top >= low && bottom <= high) uprights.push_back(Upright{a.x, bottom, top, b.y > a.y});
-      }
-      a = b;
-      aKind = bKind;
-    }
-    scratch->contourBoxes.push_back(Box{xMin, yMin, xMax, yMax});
+    scratch->contourBoxes.push_back(PointsBox(contours.points, first, last));
+    ReadContourUprights(contours, first, last, low, high, &scratch->uprights);
     first = last + 1;
   }
   OutlineReading reading{scratch->contourBoxes.front(), true, false};
@@ -111,8 +117,10 @@ OutlineReading ReadOutline(const Contours& contours, int64_t low, int64_t high,
     reading.extent.yMin = std::min(reading.extent.yMin, box.yMin);
     reading.extent.yMax = std::max(reading.extent.yMax, box.yMax);
   }
-  reading.kindsKnown = (kindsSeen & (1u << 3)) == 0;
-  reading.cubic = (kindsSeen & (1u << kCubicControl)) != 0;
+  uint8_t largestKind = 0;
+  for (size_t i = 0; i < pointCount; ++i) largestKind = std::max(largestKind, contours.kinds[i]);
+  reading.kindsKnown = largestKind <= kCubicControl;
+  reading.cubic = largestKind == kCubicControl;
   return reading;
 }
 
@@ -519,7 +527,8 @@ bool FindClearInteriorPoint(const PlainOutline& outline, const OutlineBox& box,
                             const Clearance& clearance, InteriorScratch* scratch) {
   Contours contours;
   if (!ReadEnds(outline, &contours)) return false;
-  const OutlineReading reading = ReadOutline(contours, StemRowLow(box, clearance),
+  const OutlineReading reading = ReadOutline(contours, outline.points.size(),
+                                             StemRowLow(box, clearance),
                                              StemRowHigh(box, clearance), scratch);
   if (!reading.kindsKnown || (reading.cubic && !CubicRunsDrawable(contours))) return false;
   return FindClearStem(contours, box, clearance, scratch) ||
