@@ -192,25 +192,59 @@ bool LineMeetsArea(const OutlinePoint& a, const OutlinePoint& b, const Area& are
   return from <= static_cast<double>(area.east) && to >= static_cast<double>(area.west);
 }
 
-// Whether the box of the control points of the curve the off-curve point i
-// belongs to meets the area (see ControlBox; a conic curve's box is worked
-// out here, it is by far the most common).
-bool CurveMeetsArea(const Contours& contours, int first, int last, int i, const Area& area) {
-  Box box;
-  if (contours.kinds[i] == kCubicControl) {
-    box = ControlBox(contours, first, last, i);
-  } else {
-    const OutlinePoint& a = contours.points[i == first ? last : i - 1];
-    const OutlinePoint& b = contours.points[i];
-    const OutlinePoint& c = contours.points[i == last ? first : i + 1];
-    box.yMin = std::min({a.y, b.y, c.y});
-    box.yMax = std::max({a.y, b.y, c.y});
-    if (box.yMax < area.low || box.yMin > area.high) return false;
-    box.xMin = std::min({a.x, b.x, c.x});
-    box.xMax = std::max({a.x, b.x, c.x});
+// Coordinates up to this size either way keep the products of the triangle
+// test within 64 bits.
+constexpr int64_t kLargestTriangleCoordinate = int64_t{1} << 28;
+
+// Whether the triangle abc meets the area, given that their boxes meet: no
+// side of the triangle has the whole area strictly beyond it (separating
+// axes; the area's own sides are the boxes'). A triangle too large for exact
+// products is taken to meet it.
+bool TriangleMeetsArea(const OutlinePoint& a, const OutlinePoint& b, const OutlinePoint& c,
+                       const Area& area) {
+  const int64_t bounds[] = {a.x, a.y, b.x, b.y, c.x, c.y, area.west, area.east, area.low, area.high};
+  for (int64_t bound : bounds) {
+    if (bound > kLargestTriangleCoordinate || bound < -kLargestTriangleCoordinate) return true;
   }
-  return box.xMax >= area.west && box.xMin <= area.east && box.yMax >= area.low &&
-         box.yMin <= area.high;
+  const OutlinePoint* corners[] = {&a, &b, &c};
+  const int64_t xs[] = {area.west, area.east}, ys[] = {area.low, area.high};
+  for (int side = 0; side < 3; ++side) {
+    const OutlinePoint& p = *corners[side];
+    const OutlinePoint& q = *corners[(side + 1) % 3];
+    const OutlinePoint& r = *corners[(side + 2) % 3];
+    const int64_t dx = int64_t{q.x} - p.x, dy = int64_t{q.y} - p.y;
+    auto across = [&](int64_t x, int64_t y) { return dx * (y - p.y) - dy * (x - p.x); };
+    const int64_t third = across(r.x, r.y);
+    int below = 0, above = 0;
+    for (int64_t x : xs) {
+      for (int64_t y : ys) {
+        const int64_t corner = across(x, y);
+        below += corner < 0;
+        above += corner > 0;
+      }
+    }
+    if ((third >= 0 && below == 4) || (third <= 0 && above == 4)) return false;
+  }
+  return true;
+}
+
+// Whether the curve the off-curve point i belongs to may meet the area: for
+// a conic curve, the triangle of its off-curve point and the points on either
+// side, which holds the curve and its control polygon (the on-curve points a
+// conic curve runs between are those points, or midpoints on the way to
+// them); for a cubic curve, the box of its control points (see ControlBox).
+bool CurveMeetsArea(const Contours& contours, int first, int last, int i, const Area& area) {
+  if (contours.kinds[i] == kCubicControl) {
+    const Box box = ControlBox(contours, first, last, i);
+    return box.xMax >= area.west && box.xMin <= area.east && box.yMax >= area.low &&
+           box.yMin <= area.high;
+  }
+  const OutlinePoint& a = contours.points[i == first ? last : i - 1];
+  const OutlinePoint& b = contours.points[i];
+  const OutlinePoint& c = contours.points[i == last ? first : i + 1];
+  if (std::max({a.y, b.y, c.y}) < area.low || std::min({a.y, b.y, c.y}) > area.high) return false;
+  if (std::max({a.x, b.x, c.x}) < area.west || std::min({a.x, b.x, c.x}) > area.east) return false;
+  return TriangleMeetsArea(a, b, c, area);
 }
 
 // Whether the line from a to b crosses the row y = row + 1/2 right of x.
@@ -422,11 +456,29 @@ bool FindClearX(const std::vector<Blocked>& blocked, const std::vector<Crossing>
   return false;
 }
 
+// Where the triangle abc runs within [low, high] vertically, as a range of
+// x: that of the parts of its sides within the band. False when it never does.
+bool TriangleSpanInBand(const OutlinePoint& a, const OutlinePoint& b, const OutlinePoint& c,
+                        int64_t low, int64_t high, double* from, double* to) {
+  bool inBand = false;
+  const OutlinePoint* corners[] = {&a, &b, &c};
+  for (int side = 0; side < 3; ++side) {
+    double sideFrom, sideTo;
+    if (!LineSpanInBand(*corners[side], *corners[(side + 1) % 3], low, high, &sideFrom, &sideTo)) {
+      continue;
+    }
+    *from = inBand ? std::min(*from, sideFrom) : sideFrom;
+    *to = inBand ? std::max(*to, sideTo) : sideTo;
+    inBand = true;
+  }
+  return inBand;
+}
+
 // What a point of the row must stay clear of: a line between two on-curve
-// points, or the box of the control points of the curve an off-curve point
-// belongs to. Every piece of the control polygon of a contour lies on such an
-// obstacle. Adds the range of x the obstacle of point i rules out on the band
-// [low, high].
+// points, or for the curve an off-curve point belongs to the triangle of its
+// control points (conic) or their box (cubic). Every piece of the control
+// polygon of a contour lies on such an obstacle. Adds the range of x the
+// obstacle of point i rules out on the band [low, high].
 void BlockByPoint(const Contours& contours, int first, int last, int i, int64_t low, int64_t high,
                   int64_t cx, std::vector<Blocked>* blocked) {
   double from, to;
@@ -434,11 +486,15 @@ void BlockByPoint(const Contours& contours, int first, int last, int i, int64_t 
     const int next = i == last ? first : i + 1;
     if (contours.kinds[next] != kOnCurve) return;
     if (!LineSpanInBand(contours.points[i], contours.points[next], low, high, &from, &to)) return;
-  } else {
+  } else if (contours.kinds[i] == kCubicControl) {
     const Box box = ControlBox(contours, first, last, i);
     if (box.yMax < low || box.yMin > high) return;
     from = static_cast<double>(box.xMin);
     to = static_cast<double>(box.xMax);
+  } else if (!TriangleSpanInBand(contours.points[i == first ? last : i - 1], contours.points[i],
+                                 contours.points[i == last ? first : i + 1], low, high, &from,
+                                 &to)) {
+    return;
   }
   blocked->push_back(Blocked{from - static_cast<double>(cx), to + static_cast<double>(cx)});
 }

@@ -129,6 +129,11 @@ TEST(OutlineInteriorTest, CurveControlsCountAsObstacles) {
                                   {228, 0}}})));
   EXPECT_FALSE(Found(TestOutline({{{100, 0}, {100, 640}, {228, 640}, {-400, 320, kConic},
                                    {228, 0}}})));
+  // A slanted stroke whose sides are conic curves lying along straight lines:
+  // the triangles of their control points are as thin as the lines, though
+  // the boxes of those points would cover the whole stroke.
+  EXPECT_TRUE(Found(TestOutline({{{0, 0}, {200, 320, kConic}, {400, 640}, {700, 640},
+                                  {500, 320, kConic}, {300, 0}}})));
 }
 
 TEST(OutlineInteriorTest, OnlyPointsInsideTheBox) {
