@@ -25,7 +25,9 @@ inline ByteView AsConst(MutableByteView bytes) { return ByteView{bytes.data, byt
 
 // True when [offset, offset + count) lies inside a buffer of `size` bytes.
 inline bool FitsIn(size_t size, uint64_t offset, uint64_t count) {
-  return offset <= size && count <= size - offset;
+  // offset + count <= size without overflow; the first test does not depend
+  // on the offset, so that loops with a fixed count can take it out.
+  return count <= size && offset <= size - count;
 }
 
 inline bool ReadU8(ByteView bytes, uint64_t offset, uint8_t* value) {

@@ -157,6 +157,43 @@ def main():
     write("fuzz_face_name", "carriage_return.ttf",
           h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, len(cr), 0)], cr)))
     write_reaching_seeds(ttf)
+    write_glyph_reader_seeds(ttf, ttc, otf)
+
+
+def rounded(x0, y0, x1, y1):
+    """A box with quadratic corners (off-curve points) and a box hole."""
+    def draw(pen):
+        pen.moveTo((x0 + 50, y0))
+        pen.qCurveTo((x0, y0), (x0, y0 + 50))
+        pen.lineTo((x0, y1 - 50))
+        pen.qCurveTo((x0, y1), (x0 + 25, y1), (x0 + 50, y1))
+        pen.lineTo((x1, y1))
+        pen.lineTo((x1, y0))
+        pen.closePath()
+        h.box(x0 + 100, y0 + 100, x1 - 100, y1 - 100)(pen)
+    return draw
+
+
+def write_glyph_reader_seeds(ttf, ttc, otf):
+    """The TrueType glyph reader against FreeType: short and long loca, curves
+    and holes, many points, fewer long metrics than glyphs, a collection, a
+    CFF font and a glyf past the end (both declined)."""
+    glyphs = {"space": (500, None), "o": (600, rounded(50, -20, 550, 700)), "A": (600, h.box(-40, 0, 550, 700)),
+              "zig": (1000, h.zigzag(300, 900)), "B": (600, h.box(50, 0, 560, 700))}
+    curves = h.synth_font("Curves", glyphs, {0x20: "space", 0x41: "A", 0x42: "B", 0x6F: "o", 0x4E00: "zig"})
+    tables = dict(h.read_tables(curves))
+    assert struct.unpack(">h", tables[b"head"][50:52])[0] == 0
+    offsets = struct.unpack(">%dH" % (len(tables[b"loca"]) // 2), tables[b"loca"])
+    tables[b"loca"] = struct.pack(">%dI" % len(offsets), *[2 * o for o in offsets])
+    tables[b"head"] = tables[b"head"][:50] + struct.pack(">h", 1) + tables[b"head"][52:]
+    long_loca = h.build_sfnt(list(tables.items()))
+    target = "fuzz_truetype_glyphs_freetype"
+    write(target, "tiny.ttf", ttf)
+    write(target, "tiny.ttc", ttc)
+    write(target, "tiny.otf", otf)
+    write(target, "curves.ttf", curves)
+    write(target, "curves_long_loca.ttf", long_loca)
+    write(target, "glyf_past_end.ttf", h.set_record(ttf, b"glyf", offset=len(ttf) - 8))
 
 
 def write_reaching_seeds(ttf):
