@@ -287,7 +287,10 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
   if (os2 != nullptr && os2->version >= 2 && os2->usDefaultChar != 0) {
     context->defaultGlyph = FT_Get_Char_Index(context->face, os2->usDefaultChar);
   }
-  context->readsGlyphs = OpenTrueTypeGlyphs(image, faceIndex, &context->glyphs);
+  // FreeType hints the glyphs of "tricky" fonts even when asked not to, so
+  // the glyph reader cannot stand in for its unhinted load there.
+  context->readsGlyphs = !FT_IS_TRICKY(context->face) &&
+                         OpenTrueTypeGlyphs(image, faceIndex, &context->glyphs);
   context->verdicts.assign(static_cast<size_t>(std::max<FT_Long>(context->face->num_glyphs, 0)),
                            kUnknown);
   JoinSharedVerdicts(shared, image, faceIndex, context);

@@ -146,7 +146,7 @@ bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes,
 // else 0: scalable outlines only (no bitmap strikes, which the hinted load
 // would use), not a "tricky" font (whose hinting assembles the glyphs), and
 // hinting that moves little on a sample of glyphs spread over the font.
-FT_Pos TameHintingTolerance(FT_Face face) {
+FT_Pos TameHintingTolerance(FT_Face face, bool readsGlyphs) {
   if (!FT_IS_SCALABLE(face) || FT_HAS_FIXED_SIZES(face) || FT_IS_TRICKY(face)) return 0;
   const FT_Long glyphs = face->num_glyphs;
   if (glyphs <= 1) return 0;
@@ -157,7 +157,7 @@ FT_Pos TameHintingTolerance(FT_Face face) {
     const auto glyph = static_cast<FT_UInt>(1 + i * (glyphs - 1) / samples);
     if (!HintingMovesLittle(face, glyph, &programBytes, &verticalMove)) return 0;
   }
-  if (unhintedJudging != UnhintedJudging::kAlways &&
+  if (unhintedJudging != UnhintedJudging::kAlways && !readsGlyphs &&
       programBytes < kDearHintingBytes * static_cast<FT_ULong>(samples)) {
     return 0;
   }
@@ -188,7 +188,7 @@ bool LoadUnhintedOutline(MeasuringContext* context, FT_UInt glyph, bool inFontUn
 bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
   if (unhintedJudging == UnhintedJudging::kOff) return false;
   if (context->unhinted == UnhintedShortcut::kUntested) {
-    context->verticalTolerance = TameHintingTolerance(context->face);
+    context->verticalTolerance = TameHintingTolerance(context->face, context->readsGlyphs);
     context->unhinted = context->verticalTolerance > 0 ? UnhintedShortcut::kAllowed
                                                        : UnhintedShortcut::kRefused;
   }

@@ -91,9 +91,10 @@ TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
 // The comparison above means something only if the shortcut is taken: by
 // default most of IPAGothic's glyphs are judged unhinted, and many of IPA
 // Mincho's, whose hinting moves the sampled points by more than a pixel (so
-// its glyphs need a point deeper inside), but none of DejaVu Sans's, whose
-// short glyph programs hint cheaply (they are when asked to), and none when
-// the shortcut is off.
+// its glyphs need a point deeper inside), and DejaVu Sans's, whose glyphs the
+// glyph reader reads though their short programs hint cheaply; but none of a
+// CFF font's, whose outlines FreeType loads and hints cheaply (they are when
+// asked to), and none when the shortcut is off.
 TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
   auto unhintedVerdicts = [](const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -118,9 +119,11 @@ TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
   const std::string dejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
   EXPECT_GT(unhintedVerdicts(ipaGothic), 8000u);
   EXPECT_GT(unhintedVerdicts("/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf"), 4000u);
-  EXPECT_EQ(unhintedVerdicts(dejaVuSans), 0u);
-  SetFreeTypeUnhintedJudging(UnhintedJudging::kAlways);
   EXPECT_GT(unhintedVerdicts(dejaVuSans), 100u);
+  const std::string cff = TestFont("glyphtest_cff.otf");
+  EXPECT_EQ(unhintedVerdicts(cff), 0u);
+  SetFreeTypeUnhintedJudging(UnhintedJudging::kAlways);
+  EXPECT_GT(unhintedVerdicts(cff), 0u);
   SetFreeTypeUnhintedJudging(UnhintedJudging::kOff);
   EXPECT_EQ(unhintedVerdicts(ipaGothic), 0u);
 }
