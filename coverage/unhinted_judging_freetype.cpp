@@ -120,7 +120,9 @@ bool Near(FT_Pos a, FT_Pos b, FT_Pos tolerance) { return std::abs(a - b) <= tole
 bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes,
                         FT_Pos* verticalMove) {
   const LoadedShape plain = LoadShape(face, glyph, kUnhintedLoad);
-  const LoadedShape hinted = LoadShape(face, glyph, kHintedLoad);
+  // The outline as hinted: glyphs drawn from a bitmap strike are never
+  // judged unhinted (see UnhintedSurelyInked).
+  const LoadedShape hinted = LoadShape(face, glyph, kHintedLoad | FT_LOAD_NO_BITMAP);
   // The glyph's TrueType instructions, which the hinted load ran.
   if (hinted.loaded) *programBytes += static_cast<FT_ULong>(std::max<FT_Long>(face->glyph->control_len, 0));
   if (plain.loaded != hinted.loaded || plain.format != hinted.format) return false;
@@ -143,11 +145,15 @@ bool HintingMovesLittle(FT_Face face, FT_UInt glyph, FT_ULong* programBytes,
 }
 
 // The vertical tolerance when the font may be judged from unhinted outlines,
-// else 0: scalable outlines only (no bitmap strikes, which the hinted load
-// would use), not a "tricky" font (whose hinting assembles the glyphs), and
-// hinting that moves little on a sample of glyphs spread over the font.
+// else 0: scalable outlines only, bitmap strikes only in fonts whose glyphs
+// the glyph reader reads (TrueType, where a glyph missing from the strike is
+// drawn from its outline), not a "tricky" font (whose hinting assembles the
+// glyphs), and hinting that moves little on a sample of glyphs spread over
+// the font.
 FT_Pos TameHintingTolerance(FT_Face face, bool readsGlyphs) {
-  if (!FT_IS_SCALABLE(face) || FT_HAS_FIXED_SIZES(face) || FT_IS_TRICKY(face)) return 0;
+  if (!FT_IS_SCALABLE(face) || (FT_HAS_FIXED_SIZES(face) && !readsGlyphs) || FT_IS_TRICKY(face)) {
+    return 0;
+  }
   const FT_Long glyphs = face->num_glyphs;
   if (glyphs <= 1) return 0;
   const FT_Long samples = std::min<FT_Long>(glyphs - 1, kSampleGlyphs);
@@ -194,6 +200,12 @@ bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
   }
   if (context->unhinted != UnhintedShortcut::kAllowed) return false;
   FT_Face face = context->face;
+  // A glyph of a bitmap strike for the measuring size is drawn from that
+  // bitmap: TrueType's load takes the strike's bitmap when it has one for
+  // the glyph, else the outline.
+  if (FT_HAS_FIXED_SIZES(face) && FT_Load_Glyph(face, glyph, kHintedLoad | FT_LOAD_SBITS_ONLY) == 0) {
+    return false;
+  }
   const bool inFontUnits = !FT_HAS_MULTIPLE_MASTERS(face);
   const FT_Fixed xScale = face->size->metrics.x_scale, yScale = face->size->metrics.y_scale;
   if (inFontUnits && (xScale <= 0 || yScale <= 0)) return false;
