@@ -63,12 +63,21 @@ followed by glyphtest_full.ttf's; only the first is measured.
 glyphtest_cff.otf, family "Glyph CFF": CFF outlines ("OTTO"), A and B as in
 glyphtest_edges.ttf (A present, B missing).
 
+glyphtest_strike.ttf, family "Glyph Strike": a bitmap strike for 15 pixels
+per em (EBLC/EBDT) that holds two of its glyphs, which FreeType draws from
+the strike's bitmap instead of the outline:
+  A  box (100,0,500,700); its bitmap is blank                 -> missing
+  B  box (100,0,500,700); not in the strike                   -> present
+  C  no outline; its bitmap is a 4 x 4 block                  -> present
+  (FreeType only: GDI's use of strikes depends on the system's settings.)
+
 glyphtest_full.woff, glyphtest_full.woff2: glyphtest_full.ttf wrapped as WOFF
 and WOFF2; their reports are the same as the plain font's.
 
 glyphtest_true.woff: glyphtest_full.ttf as WOFF with the sfnt version "true"
 (an old Macintosh TrueType tag), which the program does not measure.
 """
+import io
 import os
 import sys
 
@@ -194,6 +203,59 @@ def cff_font():
     return build("Glyph CFF", glyphs, {0x20: "space", 0x41: "A", 0x42: "B"}, cff=True)
 
 
+# The strike of glyphtest_strike.ttf: 1-bit bitmaps for 15 pixels per em,
+# glyph 2 (A, blank) and glyph 4 (C, a 4 x 4 block), in fontTools' XML form.
+STRIKE_LINE_METRICS = "".join(
+    f'<{name} value="{value}"/>' for name, value in [
+        ("ascender", 12), ("descender", -3), ("widthMax", 6), ("caretSlopeNumerator", 0),
+        ("caretSlopeDenominator", 0), ("caretOffset", 0), ("minOriginSB", 0),
+        ("minAdvanceSB", 0), ("maxBeforeBL", 12), ("minAfterBL", -3), ("pad1", 0), ("pad2", 0)])
+STRIKE_XML = f"""<?xml version="1.0" encoding="UTF-8"?>
+<ttFont>
+<EBLC>
+  <header version="2.0"/>
+  <strike index="0">
+    <bitmapSizeTable>
+      <sbitLineMetrics direction="hori">{STRIKE_LINE_METRICS}</sbitLineMetrics>
+      <sbitLineMetrics direction="vert">{STRIKE_LINE_METRICS}</sbitLineMetrics>
+      <colorRef value="0"/><startGlyphIndex value="2"/><endGlyphIndex value="4"/>
+      <ppemX value="15"/><ppemY value="15"/><bitDepth value="1"/><flags value="1"/>
+    </bitmapSizeTable>
+    <eblc_index_sub_table_1 imageFormat="1" firstGlyphIndex="2" lastGlyphIndex="2">
+      <glyphLoc id="2" name="A"/>
+    </eblc_index_sub_table_1>
+    <eblc_index_sub_table_1 imageFormat="1" firstGlyphIndex="4" lastGlyphIndex="4">
+      <glyphLoc id="4" name="C"/>
+    </eblc_index_sub_table_1>
+  </strike>
+</EBLC>
+<EBDT>
+  <header version="2.0"/>
+  <strikedata index="0">
+    <ebdt_bitmap_format_1 name="A">
+      <SmallGlyphMetrics><height value="4"/><width value="4"/><BearingX value="1"/>
+        <BearingY value="4"/><Advance value="6"/></SmallGlyphMetrics>
+      <rawimagedata>00 00 00 00</rawimagedata>
+    </ebdt_bitmap_format_1>
+    <ebdt_bitmap_format_1 name="C">
+      <SmallGlyphMetrics><height value="4"/><width value="4"/><BearingX value="1"/>
+        <BearingY value="4"/><Advance value="6"/></SmallGlyphMetrics>
+      <rawimagedata>f0 f0 f0 f0</rawimagedata>
+    </ebdt_bitmap_format_1>
+  </strikedata>
+</EBDT>
+</ttFont>
+"""
+
+
+def strike_font():
+    glyphs = [(".notdef", None, 600), ("space", None, 600), ("A", INK, 600), ("B", INK, 600),
+              ("C", None, 600)]
+    font = build("Glyph Strike", glyphs, {0x20: "space", 0x41: "A", 0x42: "B", 0x43: "C"})
+    font.importXML(io.StringIO(STRIKE_XML))
+    return font
+
+
 def main():
     out_dir = sys.argv[1]
     os.makedirs(out_dir, exist_ok=True)
@@ -202,6 +264,7 @@ def main():
         "glyphtest_default.ttf": default_font(),
         "glyphtest_full.ttf": full_font(),
         "glyphtest_cff.otf": cff_font(),
+        "glyphtest_strike.ttf": strike_font(),
     }
     for name, font in fonts.items():
         font.save(os.path.join(out_dir, name), reorderTables=True)

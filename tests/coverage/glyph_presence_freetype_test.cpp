@@ -134,6 +134,14 @@ TEST_F(FreeTypePresenceTest, CffOutlines) {
   EXPECT_EQ(font.Count(u"AB "), 1u);
 }
 
+TEST_F(FreeTypePresenceTest, BitmapStrikeGlyphsAreDrawnFromTheirBitmaps) {
+  Measured font(TestFont("glyphtest_strike.ttf"));
+  ASSERT_NE(font.context(), nullptr);
+  EXPECT_EQ(font.Count(u"A"), 0u) << "blank bitmap over an inked outline";
+  EXPECT_EQ(font.Count(u"B"), 1u) << "not in the strike: its outline";
+  EXPECT_EQ(font.Count(u"C"), 1u) << "inked bitmap, no outline";
+}
+
 TEST_F(FreeTypePresenceTest, FailedOpenLeavesTheNameLineAlone) {
   // An sfnt header without tables: the name reader takes it, FreeType does not.
   std::vector<uint8_t> bytes(12, 0);

@@ -68,6 +68,7 @@ TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
       "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
       TestFont("glyphtest_edges.ttf"), TestFont("glyphtest_default.ttf"),
       TestFont("glyphtest_full.ttf"), TestFont("glyphtest_cff.otf"),
+      TestFont("glyphtest_strike.ttf"),
       TestFont("glyphtest_collection.ttc"), TestFont("glyphtest_full.woff"),
       TestFont("glyphtest_full.woff2"),
       TestFont("gdi_edge.ttf"), TestFont("gdi_twin_a.ttf"), TestFont("tt.ttf"),
