@@ -158,6 +158,34 @@ def main():
           h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, len(cr), 0)], cr)))
     write_reaching_seeds(ttf)
     write_glyph_reader_seeds(ttf, ttc, otf)
+    write_outline_seeds()
+
+
+def outline_input(header, contours):
+    """fuzz_outline_interior's input: 4 header bytes, then per point x and y
+    (32 bits, little-endian, shifted left by 20 for the small scale) and a
+    kind byte whose top bit ends a contour."""
+    data = bytes(header)
+    for contour in contours:
+        for i, (x, y, kind) in enumerate(contour):
+            last = 0x80 if i == len(contour) - 1 else 0
+            data += struct.pack("<ii", x << 20, y << 20) + bytes([kind | last])
+    return data
+
+
+def write_outline_seeds():
+    """Outlines for the point search: a stem beside a bar, a ring, a conic
+    slant and a cubic corner, in a box of about 40 x 40 units."""
+    on, conic, cubic = 1, 0, 2
+    stem = [(4, 2, on), (4, 36, on), (12, 36, on), (12, 2, on)]
+    bar = [(0, 16, on), (0, 20, on), (30, 20, on), (30, 16, on)]
+    write("fuzz_outline_interior", "stem_and_bar", outline_input([40, 36, 36, 4], [stem, bar]))
+    ring = [(2, 2, on), (2, 36, on), (36, 36, on), (36, 2, on)]
+    hole = [(8, 8, on), (30, 8, on), (30, 30, on), (8, 30, on)]
+    write("fuzz_outline_interior", "ring", outline_input([40, 36, 36, 4], [ring, hole]))
+    slant = [(0, 0, on), (6, 16, conic), (12, 32, on), (24, 32, on), (18, 16, conic), (12, 0, on)]
+    corner = [(2, 2, on), (0, 20, cubic), (10, 36, cubic), (30, 36, on), (30, 2, on)]
+    write("fuzz_outline_interior", "curves", outline_input([40, 36, 36, 4], [slant, corner]))
 
 
 def rounded(x0, y0, x1, y1):
