@@ -352,6 +352,12 @@ const Upright* FacingLine(const std::vector<Upright>& uprights, const Upright& e
 struct StemSearch {
   int64_t lowRow, highRow;  // rows whose band lies within the box
   int64_t firstX, lastX;    // x whose area lies within the box
+  // Whether the ink beside an upward line of an outer contour lies to its
+  // right: TrueType draws outer contours clockwise, CFF (cubic curves) the
+  // other way round. Read from the glyph alone, so that which points are
+  // tried, and so whether the glyph is drawn, never depends on the glyphs
+  // judged before it.
+  bool inkRightOfUpward;
   struct Point {
     int64_t x, row;
   } tried[kStemTries];
@@ -360,9 +366,9 @@ struct StemSearch {
 
 // Tries the middle of the stems beside the two lines of `uprights` with the
 // most rows along which the band fits: the point's row lies half way along
-// the line, its x half way to the nearest line facing it on the side the ink
-// lay last time, then on the other side. A point tried before is not tried
-// again.
+// the line, its x half way to the nearest line facing it, first on the side
+// where the ink of an outer contour lies, then on the other side. A point
+// tried before is not tried again.
 bool TryLongestStems(const Contours& contours, const std::vector<Upright>& uprights,
                      const Clearance& clearance, StemSearch* search, InteriorScratch* scratch) {
   const Upright* longest[2] = {nullptr, nullptr};
@@ -381,7 +387,7 @@ bool TryLongestStems(const Contours& contours, const std::vector<Upright>& uprig
     if (edge == nullptr) break;
     const RowSpan span = RowsAlong(*edge, clearance, search->lowRow, search->highRow);
     const int64_t row = (span.from + span.to) >> 1;
-    const bool inkSide = edge->up == scratch->inkRightOfUpward;
+    const bool inkSide = edge->up == search->inkRightOfUpward;
     for (bool right : {inkSide, !inkSide}) {
       const Upright* facing = FacingLine(uprights, *edge, right, row);
       if (facing == nullptr || search->passes == kStemTries) continue;
@@ -395,10 +401,7 @@ bool TryLongestStems(const Contours& contours, const std::vector<Upright>& uprig
         continue;
       }
       search->tried[search->passes++] = StemSearch::Point{x, row};
-      if (PointClearInside(contours, scratch->contourBoxes, x, row, clearance)) {
-        scratch->inkRightOfUpward = edge->up == right;
-        return true;
-      }
+      if (PointClearInside(contours, scratch->contourBoxes, x, row, clearance)) return true;
     }
   }
   return false;
@@ -408,11 +411,11 @@ bool TryLongestStems(const Contours& contours, const std::vector<Upright>& uprig
 // case of a stroke of a CJK glyph, settled in two passes over the outline
 // instead of one per row of the row search. The lines as they are first, then
 // joined where strokes crossing a stem break its sides.
-bool FindClearStem(const Contours& contours, const OutlineBox& box, const Clearance& clearance,
-                   InteriorScratch* scratch) {
+bool FindClearStem(const Contours& contours, bool cubic, const OutlineBox& box,
+                   const Clearance& clearance, InteriorScratch* scratch) {
   StemSearch search{StemRowLow(box, clearance), StemRowHigh(box, clearance),
                     box.left + clearance.x, std::min(box.right - clearance.x, box.right - 1),
-                    {}, 0};
+                    !cubic, {}, 0};
   if (search.lowRow > search.highRow || search.firstX > search.lastX) return false;
   std::vector<Upright>& uprights = scratch->uprights;
   if (TryLongestStems(contours, uprights, clearance, &search, scratch)) return true;
@@ -587,6 +590,6 @@ bool FindClearInteriorPoint(const PlainOutline& outline, const OutlineBox& box,
                                              StemRowLow(box, clearance),
                                              StemRowHigh(box, clearance), scratch);
   if (!reading.kindsKnown || (reading.cubic && !CubicRunsDrawable(contours))) return false;
-  return FindClearStem(contours, box, clearance, scratch) ||
+  return FindClearStem(contours, reading.cubic, box, clearance, scratch) ||
          FindClearRow(contours, reading.extent, box, clearance, scratch);
 }

@@ -38,10 +38,6 @@ struct InteriorScratch {
   std::vector<Crossing> crossings;
   std::vector<Blocked> blocked;  // ranges of x the obstacles rule out on a row
   std::vector<Upright> uprights;
-  // Whether the ink beside an upward vertical line lay to its right in the
-  // last stem found (TrueType draws outer contours clockwise, CFF the other
-  // way round); that side is tried first.
-  bool inkRightOfUpward = true;
 };
 
 // Whether a point q of `box` lies inside the outline (nonzero winding) while
