@@ -68,37 +68,36 @@ struct OutlineReading {
   bool cubic;
 };
 
-// The box of the points [first, last].
-Box PointsBox(const OutlinePoint* points, int first, int last) {
-  int32_t xMin = points[first].x, xMax = xMin, yMin = points[first].y, yMax = yMin;
-  for (int i = first + 1; i <= last; ++i) {
-    xMin = std::min(xMin, points[i].x);
-    xMax = std::max(xMax, points[i].x);
-    yMin = std::min(yMin, points[i].y);
-    yMax = std::max(yMax, points[i].y);
+// The box of the contour [first, last], and adds its vertical lines between
+// on-curve points that reach into [low, high]. One simple loop: it runs over
+// every point of every glyph.
+Box ReadContour(const Contours& contours, int first, int last, int64_t low, int64_t high,
+                std::vector<Upright>* uprights) {
+  OutlinePoint previous = contours.points[last];
+  uint8_t previousKind = contours.kinds[last];
+  int32_t xMin = previous.x, xMax = previous.x, yMin = previous.y, yMax = previous.y;
+  for (int i = first; i <= last; ++i) {
+    const OutlinePoint point = contours.points[i];
+    const uint8_t kind = contours.kinds[i];
+    xMin = std::min(xMin, point.x);
+    xMax = std::max(xMax, point.x);
+    yMin = std::min(yMin, point.y);
+    yMax = std::max(yMax, point.y);
+    if (point.x == previous.x && point.y != previous.y && (kind & previousKind) == kOnCurve) {
+      const int32_t bottom = std::min(point.y, previous.y), top = std::max(point.y, previous.y);
+      if (top >= low && bottom <= high) {
+        uprights->push_back(Upright{point.x, bottom, top, point.y > previous.y});
+      }
+    }
+    previous = point;
+    previousKind = kind;
   }
   return Box{xMin, yMin, xMax, yMax};
 }
 
-// Adds the vertical lines between on-curve points of the contour [first,
-// last] that reach into [low, high].
-void ReadContourUprights(const Contours& contours, int first, int last, int64_t low,
-                         int64_t high, std::vector<Upright>* uprights) {
-  const OutlinePoint* points = contours.points;
-  int previous = last;
-  for (int i = first; i <= last; previous = i, ++i) {
-    if (points[i].x != points[previous].x) continue;
-    const OutlinePoint a = points[previous], b = points[i];
-    if (a.y == b.y || (contours.kinds[previous] & contours.kinds[i]) != kOnCurve) continue;
-    const int32_t bottom = std::min(a.y, b.y), top = std::max(a.y, b.y);
-    if (top >= low && bottom <= high) uprights->push_back(Upright{a.x, bottom, top, b.y > a.y});
-  }
-}
-
 // The box of each contour and of the whole outline, the vertical lines between
 // on-curve points that reach into [low, high] (the rows a stem's point may lie
-// on), and what kinds of point there are. Simple loops, which the compiler
-// can vectorize: this runs for every glyph.
+// on), and what kinds of point there are.
 OutlineReading ReadOutline(const Contours& contours, size_t pointCount, int64_t low,
                            int64_t high, InteriorScratch* scratch) {
   scratch->contourBoxes.clear();
@@ -106,8 +105,7 @@ OutlineReading ReadOutline(const Contours& contours, size_t pointCount, int64_t 
   int first = 0;
   for (int c = 0; c < contours.count; ++c) {
     const int last = contours.ends[c];
-    scratch->contourBoxes.push_back(PointsBox(contours.points, first, last));
-    ReadContourUprights(contours, first, last, low, high, &scratch->uprights);
+    scratch->contourBoxes.push_back(ReadContour(contours, first, last, low, high, &scratch->uprights));
     first = last + 1;
   }
   OutlineReading reading{scratch->contourBoxes.front(), true, false};
