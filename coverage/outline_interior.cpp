@@ -146,30 +146,19 @@ bool LineSpanInBand(const OutlinePoint& a, const OutlinePoint& b, int64_t low, i
   return true;
 }
 
-// The box of the control points of the curve the off-curve point i belongs
-// to: a conic curve's control points are its off-curve point and the points,
-// or midpoints, on either side, inside the box of the three; a cubic curve's
-// are its two off-curve points and their on-curve neighbours (CubicRunsDrawable
-// checked the runs).
-Box ControlBox(const Contours& contours, int first, int last, int i) {
+// The box of the control points of the cubic curve the cubic control point i
+// belongs to: its two off-curve points and their on-curve neighbours
+// (CubicRunsDrawable checked the runs).
+Box CubicControlBox(const Contours& contours, int first, int last, int i) {
   const int count = last - first + 1;
   auto at = [&](int step) { return first + (i - first + step + 2 * count) % count; };
-  const int previous = i == first ? last : i - 1;
-  int run[4] = {previous, i, i == last ? first : i + 1, 0};
-  int length = 3;
-  if (contours.kinds[i] == kCubicControl) {
-    const bool second = contours.kinds[previous] == kCubicControl;
-    for (int k = 0; k < 4; ++k) run[k] = at(k + (second ? -2 : -1));
-    length = 4;
-  }
-  const OutlinePoint& start = contours.points[run[0]];
-  Box box{start.x, start.y, start.x, start.y};
-  for (int k = 1; k < length; ++k) {
-    const OutlinePoint& point = contours.points[run[k]];
-    box.xMin = std::min(box.xMin, point.x);
-    box.xMax = std::max(box.xMax, point.x);
-    box.yMin = std::min(box.yMin, point.y);
-    box.yMax = std::max(box.yMax, point.y);
+  const bool second = contours.kinds[i == first ? last : i - 1] == kCubicControl;
+  Box box{};
+  for (int k = 0; k < 4; ++k) {
+    const OutlinePoint& point = contours.points[at(k + (second ? -2 : -1))];
+    box = k == 0 ? Box{point.x, point.y, point.x, point.y}
+                 : Box{std::min(box.xMin, point.x), std::min(box.yMin, point.y),
+                       std::max(box.xMax, point.x), std::max(box.yMax, point.y)};
   }
   return box;
 }
@@ -230,10 +219,10 @@ bool TriangleMeetsArea(const OutlinePoint& a, const OutlinePoint& b, const Outli
 // a conic curve, the triangle of its off-curve point and the points on either
 // side, which holds the curve and its control polygon (the on-curve points a
 // conic curve runs between are those points, or midpoints on the way to
-// them); for a cubic curve, the box of its control points (see ControlBox).
+// them); for a cubic curve, the box of its control points (see CubicControlBox).
 bool CurveMeetsArea(const Contours& contours, int first, int last, int i, const Area& area) {
   if (contours.kinds[i] == kCubicControl) {
-    const Box box = ControlBox(contours, first, last, i);
+    const Box box = CubicControlBox(contours, first, last, i);
     return box.xMax >= area.west && box.xMin <= area.east && box.yMax >= area.low &&
            box.yMin <= area.high;
   }
@@ -488,7 +477,7 @@ void BlockByPoint(const Contours& contours, int first, int last, int i, int64_t 
     if (contours.kinds[next] != kOnCurve) return;
     if (!LineSpanInBand(contours.points[i], contours.points[next], low, high, &from, &to)) return;
   } else if (contours.kinds[i] == kCubicControl) {
-    const Box box = ControlBox(contours, first, last, i);
+    const Box box = CubicControlBox(contours, first, last, i);
     if (box.yMax < low || box.yMin > high) return;
     from = static_cast<double>(box.xMin);
     to = static_cast<double>(box.xMax);
