@@ -223,9 +223,10 @@ map-picture: packages configure-linux
 	tools/map_picture.sh $(BUILD_DIR)/cli/glyphcensus docs/coverage_map.png
 
 # Release (not part of `make test`, except the checks the builds' ctest runs):
-#   make dist                dist/GlyphCensus-<version>-win64.zip: the exe, a
-#                            Japanese and English README.txt, the license and
-#                            the third-party notices (tools/make_dist.py)
+#   make dist                dist/GlyphCensus-<version>-win64.zip: one folder
+#                            GlyphCensus-<version>/ with the exe, a Japanese
+#                            and English README.txt, the license and the
+#                            third-party notices (tools/make_dist.py)
 #   make check-reproducible  builds the exe, the zip and the .deb twice, from
 #                            two clean clones of the committed HEAD, and
 #                            compares them byte for byte

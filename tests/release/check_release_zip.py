@@ -4,7 +4,9 @@
 Usage: check_release_zip.py --zip ZIP --version V --source ROOT --driver DRIVER.exe
                             --wine-run tools/wine_run.sh --font FONT --family NAME
 
-Checks: the members, in name order, one date, no Unix modes or extra fields;
+Checks: one top folder GlyphCensus-<version>/ (its own entry first, a
+directory), the members in it in name order, one date, no Unix modes or extra
+fields;
 the texts (byte order mark, CR LF; LICENSE and the notices as in the source
 tree; README.txt in Japanese and English with the version, the keys and the
 settings file); the version resource of the exe read with pefile, and no time
@@ -21,7 +23,7 @@ import zipfile
 
 import pefile
 
-MEMBERS = ["GlyphCensus.exe", "LICENSE.txt", "README.txt", "THIRD-PARTY-NOTICES.txt"]
+FILES = ["GlyphCensus.exe", "LICENSE.txt", "README.txt", "THIRD-PARTY-NOTICES.txt"]
 README_MUST_SAY = ["GlyphCensus.ini", "SystemSetting", "Enter", "Esc", "←", "Left", "Right",
                    "ドロップ", "drop", "WOFF2", "LICENSE.txt", "THIRD-PARTY-NOTICES.txt"]
 REPORT_LABELS = ["英字", "数字", "記号", "ひらがな", "カタカナ", "教育漢字", "常用漢字", "第一水準",
@@ -33,22 +35,36 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def check_members(archive, failures):
+def top_folder(version):
+    return f"GlyphCensus-{version}/"
+
+
+def check_members(archive, version, failures):
+    """Unpacking gives one folder named for the version, holding the files."""
     infos = archive.infolist()
     names = [info.filename for info in infos]
-    if names != MEMBERS:
-        failures.append(f"members are {names}, expected {MEMBERS}")
+    expected = [top_folder(version)] + [top_folder(version) + name for name in FILES]
+    if names != expected:
+        failures.append(f"members are {names}, expected {expected}")
     if len({info.date_time for info in infos}) != 1:
         failures.append("the members carry different dates")
     for info in infos:
         if info.create_system != 0 or info.external_attr >> 16 or info.extra:
             failures.append(f"{info.filename}: host {info.create_system}, attributes "
                             f"{info.external_attr:#x}, {len(info.extra)} extra bytes")
+        is_folder = info.filename.endswith("/")
+        if is_folder != bool(info.external_attr & 0x10) or (is_folder and info.file_size):
+            failures.append(f"{info.filename}: directory attribute {info.external_attr & 0x10:#x}, "
+                            f"{info.file_size} bytes")
 
 
 def check_texts(archive, version, source, failures):
     def windows_text(name):
-        data = archive.read(name)
+        try:
+            data = archive.read(top_folder(version) + name)
+        except KeyError:
+            failures.append(f"{name} is not in {top_folder(version)}")
+            return ""
         if not data.startswith(b"\xef\xbb\xbf") or b"\n" in data.replace(b"\r\n", b""):
             failures.append(f"{name} lacks the byte order mark or CR LF line ends")
         return data.decode("utf-8-sig").replace("\r\n", "\n")
@@ -62,7 +78,7 @@ def check_texts(archive, version, source, failures):
         failures.append(f"README.txt does not start with the version: {readme[:40]!r}")
     if "== 日本語 ==" not in readme or "== English ==" not in readme:
         failures.append("README.txt lacks its Japanese or English part")
-    for word in README_MUST_SAY:
+    for word in README_MUST_SAY + [top_folder(version).rstrip("/")]:
         if word not in readme:
             failures.append(f"README.txt does not mention {word!r}")
 
@@ -122,10 +138,11 @@ def main():
     args = parser.parse_args()
     failures = []
     with zipfile.ZipFile(args.zip) as archive:
-        check_members(archive, failures)
+        check_members(archive, args.version, failures)
         check_texts(archive, args.version, args.source, failures)
-        with tempfile.TemporaryDirectory(prefix="release-zip-", dir=os.getcwd()) as folder:
-            archive.extractall(folder)
+        with tempfile.TemporaryDirectory(prefix="release-zip-", dir=os.getcwd()) as scratch:
+            archive.extractall(scratch)
+            folder = os.path.join(scratch, top_folder(args.version))
             check_version_resource(os.path.join(folder, "GlyphCensus.exe"), args.version, failures)
             run_unpacked(args, folder, failures)
     for failure in failures:
