@@ -15,10 +15,21 @@ Every such package must be a row of the notices' table, with its upstream
 version, marked for this program. With --copyright, every component marked
 for glyphcensus must be named in the Debian copyright file.
 
+For the Linux binary, what the notices say about linking must also be what
+the binary does: a row that marks glyphcensus "linked" needs a NEEDED entry
+from one of its packages, a row that marks it "compiled in" (or "static", or
+"tables derived from it") must have none. In the copyright file, a stanza
+whose comment says "linked dynamically (Debian package(s) X ...)" needs a
+NEEDED entry from each package it names, and one that says "compiled in" or
+"compiled into" none from the packages it names.
+
 Usage: check_notices.py --notices FILE --source ROOT --build DIR
                         (--program glyphcensus | --link-map GlyphCensus.map)
                         [--copyright FILE] [--without COMPONENT]
---without drops a row first: the check must then fail (its own test).
+                        [--claim COMPONENT=CLAIM]
+--without drops a row first, --claim replaces what a row says about
+glyphcensus (e.g. "woff2 (decoder)=linked"): the check must then fail (its
+own tests).
 """
 import argparse
 import os
@@ -32,6 +43,9 @@ NO_NOTICE_NEEDED = {"linux"}
 OWN_PACKAGE = "glyphcensus"
 GENERATORS = ("tools/make_character_sets.py", "tools/make_jis_tables.py")
 LEFT_OUT_TARGETS = ("tests", "googletest", "fuzz", "bench")
+# The words in parentheses after a program's name in the notices' last column.
+DYNAMIC_CLAIMS = ("linked",)
+EMBEDDED_CLAIMS = ("compiled in", "static", "tables derived from it")
 
 
 def read_components(path):
@@ -43,6 +57,81 @@ def read_components(path):
         rows.append({"name": cells[0], "version": cells[1],
                      "sources": {s.strip() for s in cells[3].split(",")}, "used_by": cells[4]})
     return rows
+
+
+def program_claims(used_by):
+    """{program: claim} from a "Contained in or linked by" cell such as
+    "GlyphCensus.exe (static), glyphcensus (linked; not shipped)": the words
+    before the first ";" in the parentheses. A name without parentheses shares
+    the claim of the next one that has them ("A, B, C (tables derived from it)")."""
+    claims, waiting = {}, []
+    for entry in re.findall(r"([^,(]+)(?:\(([^)]*)\))?,?", used_by):
+        name, claim = entry[0].strip(), entry[1].split(";")[0].strip()
+        if not name:
+            continue
+        waiting.append(name)
+        if claim:
+            claims.update({each: claim for each in waiting})
+            waiting = []
+    claims.update({each: "" for each in waiting})
+    return claims
+
+
+def check_linking_claims(components, linked_sources, program_name):
+    """A row's claim for the program against the source packages of its
+    NEEDED entries."""
+    failures = []
+    for row in components:
+        claim = program_claims(row["used_by"]).get(program_name)
+        if claim is None:
+            continue
+        linked = sorted(row["sources"] & linked_sources)
+        if claim in DYNAMIC_CLAIMS and not linked:
+            failures.append(f"{row['name']}: the notices say {program_name} is {claim}, but none of its "
+                            f"NEEDED libraries comes from {', '.join(sorted(row['sources']))}")
+        elif claim in EMBEDDED_CLAIMS and linked:
+            failures.append(f"{row['name']}: the notices say {claim}, but {program_name} links a library "
+                            f"of {', '.join(linked)} dynamically (NEEDED)")
+        elif claim not in DYNAMIC_CLAIMS + EMBEDDED_CLAIMS:
+            failures.append(f"{row['name']}: the notices do not say how {program_name} holds it "
+                            f"({claim or 'no words'}; expected one of "
+                            f"{', '.join(DYNAMIC_CLAIMS + EMBEDDED_CLAIMS)})")
+    return failures
+
+
+def copyright_claims(text):
+    """[(files, "dynamic" or "embedded", {package names})] of the copyright
+    file's Files stanzas whose comment names Debian packages with one of the
+    linking phrases."""
+    claims = []
+    for stanza in re.split(r"\n\s*\n", text):
+        files = re.search(r"^Files:\s*(.*)$", stanza, re.M)
+        comment = re.search(r"^Comment:(.*(?:\n[ \t].*)*)", stanza, re.M)
+        if not files or not comment:
+            continue
+        words = " ".join(comment.group(1).split())
+        for phrase, kind in (("linked dynamically", "dynamic"), ("compiled in", "embedded")):
+            for named in re.findall(phrase + r"[^()]*\(Debian (?:source )?packages? ([^)]*)\)", words):
+                packages = {name.strip() for name in re.split(r",|\band\b", named) if name.strip()}
+                claims.append((files.group(1).strip(), kind, packages))
+    return claims
+
+
+def check_copyright_linking(copyright_path, needed_packages):
+    """needed_packages: the binary and source packages of the NEEDED entries."""
+    with open(copyright_path, encoding="utf-8") as f:
+        text = f.read()
+    failures = []
+    for files, kind, packages in copyright_claims(text):
+        if kind == "dynamic":
+            for package in sorted(packages - needed_packages):
+                failures.append(f"{copyright_path}, Files: {files}: says linked dynamically, but no "
+                                f"NEEDED library of the binary comes from {package}")
+        else:
+            for package in sorted(packages & needed_packages):
+                failures.append(f"{copyright_path}, Files: {files}: says compiled in, but the binary "
+                                f"links a library of {package} dynamically (NEEDED)")
+    return failures
 
 
 def upstream_version(version):
@@ -195,10 +284,16 @@ def main():
     parser.add_argument("--link-map")
     parser.add_argument("--copyright")
     parser.add_argument("--without")
+    parser.add_argument("--claim")
     args = parser.parse_args()
     source, build = os.path.realpath(args.source), os.path.realpath(args.build)
 
     components = [row for row in read_components(args.notices) if row["name"] != args.without]
+    if args.claim:
+        name, claim = args.claim.rsplit("=", 1)
+        for row in components:
+            if row["name"] == name:
+                row["used_by"] = f"glyphcensus ({claim})"
     evidence = {path: "compiled" for path in depfile_paths(build)}
     evidence.update({path: "read by the table generators" for path in generator_inputs(source)})
     if args.program:
@@ -211,6 +306,14 @@ def main():
     used, unowned = used_packages(evidence, source, build)
     failures = [f"no package owns {path} ({evidence[path]})" for path in unowned]
     failures += check(components, used, program_name)
+    if args.program:
+        linked_paths = needed_libraries(args.program)
+        owners, _ = owning_packages(linked_paths)
+        binaries = set(owners.values())
+        sources = {source for source, _ in source_packages(binaries).values()} if binaries else set()
+        failures += check_linking_claims(components, sources, program_name)
+        if args.copyright:
+            failures += check_copyright_linking(args.copyright, binaries | sources)
     if args.copyright:
         failures += check_copyright(components, args.copyright)
     print(f"check_notices: {program_name} uses " + ", ".join(
