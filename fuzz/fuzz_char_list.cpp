@@ -3,6 +3,10 @@
 // Checks, besides the sanitizers: a list that parses holds distinct Unicode
 // scalar values, none of them white space or a control character, never more
 // than the input has bytes; and re-encoding the list parses to the same list.
+// The UTF conversions of fontio/unicode_text.h on the same bytes: any input
+// becomes UTF-16 of at most one unit per byte, and a list's UTF-16 form reads
+// back, character by character, to the list and converts to and from its
+// UTF-8 form.
 #include <cstdint>
 #include <cstdlib>
 #include <set>
@@ -13,7 +17,28 @@
 #include "fontio/unicode_text.h"
 
 
+namespace {
+
+// The list as UTF-16, walked back one character at a time, and both ways
+// between it and its UTF-8 form.
+void CheckUtf16(const std::vector<char32_t>& characters, const std::string& utf8) {
+  std::u16string utf16;
+  for (const char32_t c : characters) AppendUtf16(&utf16, c);
+  size_t at = 0;
+  for (const char32_t c : characters) {
+    size_t units = 0;
+    if (at >= utf16.size() || CodePointAt(utf16.c_str() + at, &units) != c || units != (c > 0xFFFF ? 2u : 1u)) {
+      std::abort();
+    }
+    at += units;
+  }
+  if (at != utf16.size() || Utf8ToUtf16(utf8) != utf16 || Utf16ToUtf8(utf16) != utf8) std::abort();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (Utf8ToUtf16(std::string(reinterpret_cast<const char*>(data), size)).size() > size) std::abort();
   std::vector<char32_t> characters;
   std::string error;
   if (!ParseCharList(data, size, &characters, &error)) {
@@ -34,5 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       again != characters) {
     std::abort();
   }
+  CheckUtf16(characters, encoded);
   return 0;
 }

@@ -10,8 +10,11 @@
 // Also checked: a refused image is left unchanged, the name has at most 259
 // units, and ReadFaceName gives the same name when run on the original bytes
 // again (it keeps no state), with a request name that is empty only when the
-// name is. The structure check made before registration, the collection header
-// rewrite and the preparation for measuring run on every input too.
+// name is. ReadFamilyName, the command's reader of any face, agrees with
+// ReadFaceName on face 0 (the same verdict and name, the image untouched) and
+// reads the next faces within the same bounds. The structure check made before
+// registration, the collection header rewrite and the preparation for
+// measuring run on every input too.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -156,6 +159,20 @@ void CheckStructure(const std::vector<uint8_t>& original) {
   }
 }
 
+// The command's reader, which marks nothing: on face 0 what ReadFaceName
+// read, on the next faces of a collection names within the same bound.
+void CheckFamilyNames(ByteView original, bool read, const FaceName& name) {
+  FaceName family = u"previous";
+  Check(ReadFamilyName(original, 0, &family) == read && family == name);
+  for (uint32_t face = 1; face < 4; ++face) {
+    if (!ReadFamilyName(original, face, &family)) {
+      Check(family.empty());
+      continue;
+    }
+    Check(family.size() <= kFaceNameMaxUnits);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -165,6 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FaceName name = u"previous";
   const bool read = ReadFaceName(MutableByteView{image.data(), image.size()}, &name);
   Check(name.size() <= kFaceNameMaxUnits);
+  CheckFamilyNames(ByteView{original.data(), original.size()}, read, name);
   if (!read) {
     Check(image == original && name.empty());
     return 0;

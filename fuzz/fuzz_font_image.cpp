@@ -2,15 +2,21 @@
 //
 // Checks, besides the sanitizers: a refused file yields an empty image; an sfnt
 // or collection image is the file as read; a WOFF image is totalSfntSize bytes
-// and never larger than the cap; the size query and the conversion agree; the
-// image, converted into fresh zeroed storage, equals the conversion into a
-// dirty destination.
+// and never larger than the cap (a larger one is refused as too large); the
+// size query and the conversion agree; the image, converted into fresh zeroed
+// storage, equals the conversion into a dirty destination. The command's
+// collection rule takes every file the dialog's takes, as the same container,
+// with a refusal reason exactly when it refuses one; the container's short
+// name is empty exactly for a refused file; a conversion asked of a file that
+// is no web font is refused as such.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "fontio/font_container.h"
 #include "fontio/font_image.h"
 #include "fontio/woff.h"
 
@@ -43,23 +49,44 @@ std::vector<uint8_t> CheckWoff(ByteView file) {
   return destination;
 }
 
+// The command's rule (any outlines) against the dialog's (`container`), and
+// the container's short name.
+void CheckRules(ByteView file, FontContainer container) {
+  ContainerRefusal refusal = ContainerRefusal::kNone;
+  const FontContainer taken = DetectFontContainer(file, CollectionRule::AnyOutlines, &refusal);
+  Check((taken == FontContainer::Refused) == (refusal != ContainerRefusal::kNone));
+  Check(container == FontContainer::Refused || taken == container);
+  const std::string name = ContainerName(taken, file);
+  Check(name.empty() == (taken == FontContainer::Refused));
+  if (taken == FontContainer::Woff || taken == FontContainer::Woff2) return;
+  FontImage image;
+  image.bytes.assign(3, 0xAB);
+  Check(!ConvertWebFont(file, taken, &image, &refusal) && refusal == ContainerRefusal::kNotWebFont &&
+        image.bytes.empty());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ByteView file{data, size};
   const FontContainer container = DetectFontContainer(file);
+  CheckRules(file, container);
   std::vector<uint8_t> converted;
   if (container == FontContainer::Woff) {
     converted = CheckWoff(file);
     uint32_t total = 0;
     ReadU32(file, 16, &total);
-    if (total > kLargestFuzzedImage) return 0;
+    // Above the cap, the image is refused before any memory is taken for it.
+    if (total > kLargestFuzzedImage && total <= kMaxConvertedImageSize) return 0;
   }
   if (container == FontContainer::Woff2) return 0;  // fuzz_woff2 covers the WOFF2 decoder
 
   FontImage image;
   image.bytes.assign(3, 0xAB);  // a previous image must not survive
-  const bool made = MakeFontImage(FontBytes(data, data + size), &image);
+  ContainerRefusal refusal = ContainerRefusal::kNone;
+  const bool made = MakeFontImage(FontBytes(data, data + size), &image, CollectionRule::FirstFontTrueType,
+                                  &refusal);
+  Check(made == (refusal == ContainerRefusal::kNone));
   switch (container) {
     case FontContainer::Refused:
       Check(!made && image.bytes.empty());
@@ -72,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       uint32_t total = 0;
       ReadU32(file, 16, &total);
       Check(made == (total <= kMaxConvertedImageSize));
+      Check(made || refusal == ContainerRefusal::kConvertedTooLarge);
       Check(made ? image.bytes.size() == total : image.bytes.empty());
       Check(!made || total != converted.size() ||
             std::equal(converted.begin(), converted.end(), image.bytes.begin()));

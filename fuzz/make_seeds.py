@@ -205,7 +205,9 @@ def rounded(x0, y0, x1, y1):
 def write_glyph_reader_seeds(ttf, ttc, otf):
     """The TrueType glyph reader against FreeType: short and long loca, curves
     and holes, many points, fewer long metrics than glyphs, a collection, a
-    CFF font and a glyf past the end (both declined)."""
+    CFF font and a glyf past the end (both declined); a version 1.0 maxp cut
+    to its glyph count and an hmtx cut inside the first glyph's metrics (the
+    reader declines the face, then the glyph)."""
     glyphs = {"space": (500, None), "o": (600, rounded(50, -20, 550, 700)), "A": (600, h.box(-40, 0, 550, 700)),
               "zig": (1000, h.zigzag(300, 900)), "B": (600, h.box(50, 0, 560, 700))}
     curves = h.synth_font("Curves", glyphs, {0x20: "space", 0x41: "A", 0x42: "B", 0x6F: "o", 0x4E00: "zig"})
@@ -222,6 +224,8 @@ def write_glyph_reader_seeds(ttf, ttc, otf):
     write(target, "curves.ttf", curves)
     write(target, "curves_long_loca.ttf", long_loca)
     write(target, "glyf_past_end.ttf", h.set_record(ttf, b"glyf", offset=len(ttf) - 8))
+    write(target, "maxp_cut.ttf", h.with_table(curves, b"maxp", tables[b"maxp"][:6]))
+    write(target, "hmtx_cut.ttf", h.with_table(curves, b"hmtx", tables[b"hmtx"][:2]))
 
 
 def write_reaching_seeds(ttf):

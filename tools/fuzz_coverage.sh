@@ -13,7 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-fuzz-coverage}")
 targets=(fuzz_font_image fuzz_woff2 fuzz_face_name fuzz_pipeline fuzz_char_list fuzz_coverage_map
-         fuzz_truetype_glyphs_freetype fuzz_outline_interior)
+         fuzz_truetype_glyphs_freetype fuzz_outline_interior fuzz_windows31j)
 font_targets=" fuzz_font_image fuzz_woff2 fuzz_face_name fuzz_pipeline fuzz_coverage_map fuzz_truetype_glyphs_freetype "
 llvm_bin=/usr/lib/llvm-14/bin
 
