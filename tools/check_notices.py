@@ -291,9 +291,11 @@ def main():
     components = [row for row in read_components(args.notices) if row["name"] != args.without]
     if args.claim:
         name, claim = args.claim.rsplit("=", 1)
-        for row in components:
-            if row["name"] == name:
-                row["used_by"] = f"glyphcensus ({claim})"
+        rows = [row for row in components if row["name"] == name]
+        if not rows:
+            parser.error(f"--claim: no row is named {name!r}")
+        for row in rows:
+            row["used_by"] = f"glyphcensus ({claim})"
     evidence = {path: "compiled" for path in depfile_paths(build)}
     evidence.update({path: "read by the table generators" for path in generator_inputs(source)})
     if args.program:
@@ -310,10 +312,10 @@ def main():
         linked_paths = needed_libraries(args.program)
         owners, _ = owning_packages(linked_paths)
         binaries = set(owners.values())
-        sources = {source for source, _ in source_packages(binaries).values()} if binaries else set()
-        failures += check_linking_claims(components, sources, program_name)
+        linked_sources = {package for package, _ in source_packages(binaries).values()} if binaries else set()
+        failures += check_linking_claims(components, linked_sources, program_name)
         if args.copyright:
-            failures += check_copyright_linking(args.copyright, binaries | sources)
+            failures += check_copyright_linking(args.copyright, binaries | linked_sources)
     if args.copyright:
         failures += check_copyright(components, args.copyright)
     print(f"check_notices: {program_name} uses " + ", ".join(
