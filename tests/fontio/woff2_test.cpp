@@ -93,13 +93,13 @@ TEST(ConvertWoff2File, FailedConversionsKeepTheBuffer) {
   EXPECT_EQ(Convert(cut).size(), finalSize);
   // The decoder's outcome, for a caller that reports it.
   for (const Bytes* refused : {&corrupt, &cut}) {
-    bool decoded = true;
-    ConvertWoff2File(View(*refused), &decoded);
-    EXPECT_FALSE(decoded);
+    Woff2Decoding decoding = Woff2Decoding::kDecoded;
+    ConvertWoff2File(View(*refused), &decoding);
+    EXPECT_EQ(decoding, Woff2Decoding::kRefused);
   }
-  bool decoded = false;
-  ConvertWoff2File(View(file), &decoded);
-  EXPECT_TRUE(decoded);
+  Woff2Decoding decoding = Woff2Decoding::kRefused;
+  ConvertWoff2File(View(file), &decoding);
+  EXPECT_EQ(decoding, Woff2Decoding::kDecoded);
 }
 
 }  // namespace
