@@ -9,6 +9,7 @@ Usage: check_faults.py GLYPHCENSUS TESTDATA
 import json
 import os
 import random
+import re
 import signal
 import subprocess
 import sys
@@ -319,6 +320,15 @@ def check_woff2_past_size_limit(work):
     check(status == 1 and warning in err, f"past the limit and a missing file: {status} {err!r}")
     status, _, err = run("--face", "0", woff2)
     check(status == 5 and err == warning, f"past the limit, --face 0: {status} {err!r}")
+    # --help and the README list 5 in its place: after 1, before 3.
+    _, helptext, _ = run("--help")
+    listed = re.findall(r"^  (\d+)  ", helptext.split("Exit status:")[1], re.M)
+    check(listed == ["130", "4", "1", "5", "3", "0", "2"], f"--help lists the statuses {listed}")
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md"),
+              encoding="utf-8") as f:
+        readme = f.read()
+    check("the one listed first: 130, 4, 1, 5, 3, 0)" in readme and "\n| 5 | a file was measured only"
+          in readme, "the README lists status 5")
     # Each input is named once, however many of its faces were measured.
     status, out, err = run(woff2, woff2)
     check(status == 5 and err.count("warning") == 2, f"the same file twice: {status} {err!r}")
