@@ -6,10 +6,11 @@ int Seriousness(ExitStatus status) {
   switch (status) {
     case ExitStatus::Ok: return 0;
     case ExitStatus::RequirementNotMet: return 1;
-    case ExitStatus::NotMeasured: return 2;
-    case ExitStatus::OutputFailed: return 3;
-    case ExitStatus::Usage: return 4;
-    case ExitStatus::Interrupted: return 5;
+    case ExitStatus::MeasuredInPart: return 2;
+    case ExitStatus::NotMeasured: return 3;
+    case ExitStatus::OutputFailed: return 4;
+    case ExitStatus::Usage: return 5;
+    case ExitStatus::Interrupted: return 6;
   }
   return 0;
 }

@@ -8,6 +8,7 @@
 //   4    the output could not be written (a full disk, a closed pipe)
 //   1    a file or face was not measured, a map not written, a folder not read,
 //        or no font file was found
+//   5    a face was measured only in part (its WOFF2 decoder refused the file)
 //   3    a face falls short of a --require requirement
 //   0    none of these
 // 2, a wrong command line, ends the command before anything is measured.
@@ -17,6 +18,7 @@ enum class ExitStatus {
   Usage = 2,
   RequirementNotMet = 3,
   OutputFailed = 4,
+  MeasuredInPart = 5,
   Interrupted = 130,  // 128 + SIGINT, as shells report it
 };
 

@@ -43,7 +43,20 @@ void InterruptOnCtrlC() {
 struct RunOutcome {
   ExitStatus status = ExitStatus::Ok;
   int outputError = 0;  // the first write to stdout that failed
+  // The input whose faces were last said to be measured in part: the faces of
+  // one file come one after another, and the warning names the file once.
+  bool warnedBefore = false;
+  size_t lastWarnedInput = 0;
 };
+
+// A face measured only in part: the warning on stderr, once per file.
+void NoteMeasuredInPart(const FaceResult& face, RunOutcome* outcome) {
+  outcome->status = MergeExitStatus(outcome->status, ExitStatus::MeasuredInPart);
+  if (outcome->warnedBefore && outcome->lastWarnedInput == face.inputIndex) return;
+  outcome->warnedBefore = true;
+  outcome->lastWarnedInput = face.inputIndex;
+  ReportError(face.path, "warning: " + face.warning);
+}
 
 // Puts the face's map into place, writes its record, and notes what fell short.
 void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, FaceResult face,
@@ -52,6 +65,7 @@ void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, FaceResult 
   CommitMap(&plan->maps, &face);
   writer->Write(face);
   if (!Measured(face)) outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
+  if (MeasuredInPart(face)) NoteMeasuredInPart(face, outcome);
   if (!face.mapError.empty()) {
     ReportError(face.path, face.mapError);
     outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);

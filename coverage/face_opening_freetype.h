@@ -19,7 +19,14 @@ struct OpenedFace {
 // in place rather than from a copy: the image must outlive the face and stay
 // unchanged while it is open. False for an empty image, one of 2 GiB or more, a
 // face index past 0xFFFF, or a face FreeType cannot open; nothing is then held.
+// A face with no Unicode cmap is opened with its Windows Symbol cmap, if any.
 bool OpenFreeTypeFace(ByteView image, uint32_t faceIndex, OpenedFace* opened);
+
+// The glyph GDI draws for the character: the face's Unicode cmap, or for a
+// symbol font (FreeType finds no Unicode cmap, and the face has a Windows
+// Symbol (3,0) subtable, which OpenFreeTypeFace then selects) the symbol
+// lookup below. 0 when the character maps to nothing.
+FT_UInt CharacterGlyph(FT_Face face, FT_ULong codePoint);
 
 // Closes the face and its library; either may be null.
 void CloseFreeTypeFace(OpenedFace* opened);

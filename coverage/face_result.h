@@ -20,6 +20,11 @@ struct FaceResult {
   std::vector<MeasuredSet> sets;  // empty unless measured
   MeasureFault fault;     // why the face (or file) could not be measured
   std::string error;      // the same in words; empty when it was measured
+  // Measured, but only in part (the WOFF2 decoder refused the file, and the
+  // counts are of what it decoded): why, and the same in words (empty when
+  // the face was measured whole or not at all).
+  PartialMeasure partial = PartialMeasure::kWhole;
+  std::string warning;
   std::string mapPath;    // the coverage map written for the face, if any
   std::string mapError;   // why the coverage map could not be written
   size_t inputIndex = 0;  // the position of the file among the inputs
@@ -27,3 +32,7 @@ struct FaceResult {
 };
 
 inline bool Measured(const FaceResult& result) { return result.error.empty(); }
+
+inline bool MeasuredInPart(const FaceResult& result) {
+  return Measured(result) && !result.warning.empty();
+}

@@ -218,7 +218,7 @@ GlyphOutlines* OpenGlyphOutlines(ByteView image, uint32_t faceIndex, int32_t cel
 }
 
 uint32_t GlyphForCharacter(GlyphOutlines* outlines, char32_t codePoint) {
-  return FT_Get_Char_Index(outlines->face, codePoint);
+  return CharacterGlyph(outlines->face, codePoint);
 }
 
 bool GlyphPathData(GlyphOutlines* outlines, uint32_t glyph, std::string* path) {

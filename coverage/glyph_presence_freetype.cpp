@@ -56,8 +56,13 @@
 //   U+200B is missing there and present here if it has ink.
 // - Character mapping. FreeType picks the Unicode cmap itself (format 12
 //   (3,10) before (3,1), and Unicode-platform subtables too); GDI maps BMP
-//   characters through (3,1) and needs Windows subtables. Symbol fonts
-//   (3,0) map U+F0xx on Windows; here they map nothing.
+//   characters through (3,1) and needs Windows subtables. A symbol font (no
+//   Unicode cmap, a (3,0) one) is read here as GDI reads it: U+0020-U+00FF
+//   at U+F020-U+F0FF, then at their own codes (CharacterGlyph in
+//   face_opening_freetype.cpp). GDI, failing that, also tries the character's
+//   byte in the system's ANSI code page; here that last step is not taken,
+//   so a character that maps only through it (a half-width katakana under
+//   code page 932, say) is missing here and may be present on Windows.
 // - Which face. Here the image's first face is always measured. GDI measures
 //   whatever face its font mapper finds for the marked Windows family name:
 //   another face of a collection that shares the family name, or no face at
@@ -195,7 +200,7 @@ FT_UInt GlyphToJudge(const MeasuringContext& context, const char16_t* text, size
   } else if (IsLowSurrogate(unit)) {
     return 0;  // unpaired (or the second half of a pair tested before)
   }
-  const FT_UInt glyph = FT_Get_Char_Index(context.face, codePoint);
+  const FT_UInt glyph = CharacterGlyph(context.face, codePoint);
   if (glyph == context.blankGlyph || glyph == context.defaultGlyph) return 0;
   return glyph;
 }
@@ -282,10 +287,10 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
     return nullptr;
   }
   ComputeCellMetrics(context);
-  context->blankGlyph = FT_Get_Char_Index(context->face, 0x20);
+  context->blankGlyph = CharacterGlyph(context->face, 0x20);
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(context->face, FT_SFNT_OS2));
   if (os2 != nullptr && os2->version >= 2 && os2->usDefaultChar != 0) {
-    context->defaultGlyph = FT_Get_Char_Index(context->face, os2->usDefaultChar);
+    context->defaultGlyph = CharacterGlyph(context->face, os2->usDefaultChar);
   }
   // FreeType hints the glyphs of "tricky" fonts even when asked not to, so
   // the glyph reader cannot stand in for its unhinted load there.

@@ -43,6 +43,7 @@ Json FaceObject(const FaceResult& face, bool listMissing) {
     Json sets = Json::array();
     for (const MeasuredSet& set : face.sets) sets.push_back(SetObject(set, listMissing));
     object["sets"] = std::move(sets);
+    if (MeasuredInPart(face)) object["warning"] = face.warning;
   } else {
     object["error"] = face.error;
   }

@@ -43,15 +43,17 @@ bool MakeImage(MutableByteView file, const FontRequest& request, PreparedFont* f
     font->image = file;
     return true;
   }
-  bool woff2Decoded = true;
-  if (!ConvertWebFont(view, container, &font->converted, nullptr, &woff2Decoded)) {
+  Woff2Decoding decoding = Woff2Decoding::kDecoded;
+  if (!ConvertWebFont(view, container, &font->converted, nullptr, &decoding)) {
     SetFault(&font->file,
              container == FontContainer::Woff ? MeasureReason::kWoffNotConverted
                                               : MeasureReason::kWoff2NotConverted,
              request);
     return false;
   }
-  font->woff2Refused = !woff2Decoded;
+  font->woff2Refused = decoding != Woff2Decoding::kDecoded;
+  if (decoding == Woff2Decoding::kRefused) font->partial = PartialMeasure::kWoff2Refused;
+  if (decoding == Woff2Decoding::kPastSizeLimit) font->partial = PartialMeasure::kWoff2PastSizeLimit;
   font->image = ImageBytes(font->converted);
   return true;
 }
@@ -121,6 +123,7 @@ void ReleasePreparedFont(PreparedFont* font) {
   font->sameAs.clear();
   font->facesLeftOut = false;
   font->woff2Refused = false;
+  font->partial = PartialMeasure::kWhole;
 }
 
 FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
@@ -160,6 +163,8 @@ FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
     PrejudgeGlyphs(context, image, faceIndex, texts, request.faceThreads);
   }
   face.sets = MeasureSets(context, request.sets, request.listMissing);
+  face.partial = font.partial;
+  face.warning = PartialWords(font.partial);
   if (afterSets) afterSets(image, context, &face);
   CloseMeasuringContext(context);
   return face;

@@ -46,6 +46,7 @@ struct PreparedFont {
   FontImage converted;            // the image of a WOFF or WOFF2 file
   MutableByteView image;          // the file itself for fonts and collections, else `converted`
   bool woff2Refused = false;      // the WOFF2 decoder refused the file (see MeasureReason)
+  PartialMeasure partial = PartialMeasure::kWhole;  // what a face measured from it is
   std::vector<uint32_t> faces;    // the face indexes to measure, in order
   // For each entry of `faces`: the position in `faces` of an earlier face with
   // the same table directory (whose result it shares), or its own position.

@@ -1,5 +1,7 @@
 #include "coverage/measure_reason.h"
 
+#include "fontio/woff2.h"
+
 namespace {
 
 std::string Number(uint32_t value) { return std::to_string(value); }
@@ -41,6 +43,20 @@ std::string ReasonWords(const MeasureFault& fault, const std::string& program) {
     case MeasureReason::kWoff2RefusedNameRead:
       return "the WOFF2 file cannot be converted (the decoder refused its data); only its "
              "name was read";
+  }
+  return "";
+}
+
+std::string PartialWords(PartialMeasure partial) {
+  const std::string measured = "; only the part it decoded was measured";
+  switch (partial) {
+    case PartialMeasure::kWhole:
+      return "";
+    case PartialMeasure::kWoff2Refused:
+      return "the WOFF2 decoder refused the file's data" + measured;
+    case PartialMeasure::kWoff2PastSizeLimit:
+      return "the WOFF2 decoder refused the file: it decodes to more than " +
+             Number(kWoff2MaxImageSize / (1024 * 1024)) + " MiB, the decoder's limit" + measured;
   }
   return "";
 }

@@ -22,6 +22,14 @@ enum class MeasureReason : uint8_t {
   kWoff2RefusedNameRead,  // in place of kFaceNotOpened
 };
 
+// Why a face was measured only in part: its counts are of what could be read,
+// as the dialog counts them, and the front ends say so.
+enum class PartialMeasure : uint8_t {
+  kWhole,               // measured whole
+  kWoff2Refused,        // the WOFF2 decoder refused the file's data
+  kWoff2PastSizeLimit,  // the WOFF2 decoder refused the file: it decodes past its limit
+};
+
 // A reason with what its words need.
 struct MeasureFault {
   MeasureReason reason = MeasureReason::kMeasured;
@@ -35,3 +43,6 @@ struct MeasureFault {
 // `program` where the words speak of it ("not a font file glyphcensus reads
 // ..."). Empty for kMeasured and kFrontEnd.
 std::string ReasonWords(const MeasureFault& fault, const std::string& program);
+
+// Why a face was measured only in part, in English; empty for kWhole.
+std::string PartialWords(PartialMeasure partial);

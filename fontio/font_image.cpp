@@ -51,7 +51,7 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image, CollectionRule rule,
 }
 
 bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
-                    ContainerRefusal* refusal, bool* woff2Decoded) {
+                    ContainerRefusal* refusal, Woff2Decoding* woff2Decoding) {
   ContainerRefusal ignored = ContainerRefusal::kNone;
   ContainerRefusal& why = refusal != nullptr ? *refusal : ignored;
   why = ContainerRefusal::kNone;
@@ -63,7 +63,7 @@ bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
       return false;
     }
     if (container == FontContainer::Woff2) {
-      image->bytes = ConvertWoff2File(file, woff2Decoded);
+      image->bytes = ConvertWoff2File(file, woff2Decoding);
       return true;
     }
     why = ContainerRefusal::kNotWebFont;

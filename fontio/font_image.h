@@ -6,6 +6,7 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/font_bytes.h"
 #include "fontio/font_container.h"
+#include "fontio/woff2.h"
 
 struct FontImage {
   FontBytes bytes;  // its length always fits a signed 32-bit count
@@ -33,7 +34,8 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image,
 // where it is: false for any other container (kNotWebFont), a WOFF
 // totalSfntSize above kMaxConvertedImageSize (kConvertedTooLarge), or memory
 // that cannot be had (kNoMemory). `refusal`, when given, receives why.
-// `woff2Decoded`, when given, is cleared when the WOFF2 decoder refused the
-// file (the image is then its buffer as the decoder left it).
+// `woff2Decoding`, when given, receives the WOFF2 decoder's outcome (when it
+// refused the file, the image is its buffer as the decoder left it); it is left
+// alone for other containers.
 bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
-                    ContainerRefusal* refusal = nullptr, bool* woff2Decoded = nullptr);
+                    ContainerRefusal* refusal = nullptr, Woff2Decoding* woff2Decoding = nullptr);

@@ -33,6 +33,13 @@ advance of 600 units is 9 pixels wide.
       of the file. Shaping alone uses GSUB: both glyph tests give the full report.
   gdi_glyf_past_end.ttf ("Broken Sans"): a glyf table that runs past the end of
       the file; the font cannot be measured (its name line only).
+  gdi_symbol.ttf ("Symbol Test"): a symbol font, whose only cmap subtable is
+      Windows Symbol (3,0), format 4. Its characters lie at U+F020-U+F0FF, where
+      GDI looks up the characters U+0020-U+00FF of text drawn with it:
+      U+F020 (space) no outline; U+F041 (A), U+F05A (Z), U+F061 (a), U+F030 (0),
+      U+F039 (9), U+F021 (!) boxes; U+0042 (B) a box at its own code, as in the
+      old symbol fonts that GDI also reads; U+F0B1 a box (no set holds U+00B1).
+      Letters 4 (A B Z a), digits 2, ASCII symbols 1 (!).
 """
 import os
 import struct
@@ -98,6 +105,36 @@ def with_table_past_end(path, out_path, tag):
         f.write(data)
 
 
+def build_symbol(path):
+    """gdi_symbol.ttf: the cmap replaced by one (3,0) format 4 subtable."""
+    from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
+    glyphs = [
+        (".notdef", None, box(100, 0, 500, 700), 600, 100),
+        ("space", 0xF020, empty(), 600, 0),
+        ("A", 0xF041, box(100, 0, 500, 700), 600, 100),
+        ("Z", 0xF05A, box(100, 0, 500, 700), 600, 100),
+        ("a", 0xF061, box(100, 0, 500, 500), 600, 100),
+        ("zero", 0xF030, box(100, 0, 500, 700), 600, 100),
+        ("nine", 0xF039, box(100, 0, 500, 700), 600, 100),
+        ("exclam", 0xF021, box(250, 0, 350, 700), 600, 250),
+        ("B", 0x42, box(100, 0, 500, 700), 600, 100),
+        ("plusminus", 0xF0B1, box(100, 0, 500, 700), 600, 100),
+    ]
+    build(path, "Symbol Test", glyphs)
+    from fontTools.ttLib import TTFont
+    font = TTFont(path)
+    symbol = CmapSubtable.newSubtable(4)
+    symbol.platformID, symbol.platEncID, symbol.language = 3, 0, 0
+    symbol.cmap = {code: name for name, code, _, _, _ in glyphs if code is not None}
+    font["cmap"].tables = [symbol]
+    font["OS/2"].ulCodePageRange1 = 1 << 31  # the symbol character set
+    font["OS/2"].ulUnicodeRange1 = font["OS/2"].ulUnicodeRange2 = 0
+    font["OS/2"].ulUnicodeRange3 = font["OS/2"].ulUnicodeRange4 = 0
+    font["OS/2"].usFirstCharIndex, font["OS/2"].usLastCharIndex = 0xF020, 0xF0FF
+    font.recalcTimestamp = False
+    font.save(path, reorderTables=True)
+
+
 def main():
     out_dir = sys.argv[1]
     os.makedirs(out_dir, exist_ok=True)
@@ -144,6 +181,7 @@ def main():
     build(broken, "Broken Sans", [notdef, ("space", 0x20, empty(), 600, 0),
                                   ("A", 0x41, box(100, 0, 500, 700), 600, 100)])
     with_table_past_end(broken, broken, b"glyf")
+    build_symbol(os.path.join(out_dir, "gdi_symbol.ttf"))
 
 
 if __name__ == "__main__":

@@ -11,14 +11,16 @@ manifest.tsv lists one file per line:
     file <TAB> command line <TAB> dialog <TAB> what the file does
 with the expected reaction of `glyphcensus` (report: exit 0 and the 16 report
 lines; error: exit 1 and one error line naming the file; either: one of the two,
-the damage leaves it to the font engine) and of the Windows dialog (report,
-silence, or either).
+the damage leaves it to the font engine; partial: exit 5, the report and one
+warning naming the file, for a WOFF2 file the decoder refused after the face's
+tables) and of the Windows dialog (report, silence, or either).
 
 Usage: make_hostile_fonts.py OUTPUT_FOLDER
 """
 import io
 import logging
 import os
+import random
 import struct
 import sys
 import zlib
@@ -27,6 +29,7 @@ from fontTools import subset
 from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 from fontTools.ttLib import TTCollection, TTFont, newTable
+from woff2_collection import woff2_collection_bytes
 
 DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 IPAGOTHIC = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
@@ -275,7 +278,7 @@ class Corpus:
         os.makedirs(folder, exist_ok=True)
 
     def add(self, name, data, cli, dialog, why):
-        assert cli in ("report", "error", "either") and dialog in ("report", "silence", "either")
+        assert cli in ("report", "error", "either", "partial") and dialog in ("report", "silence", "either")
         assert name not in [r[0] for r in self.rows], name
         with open(os.path.join(self.folder, name), "wb") as f:
             f.write(data)
@@ -619,6 +622,13 @@ def add_woff2_damage(c, dejavu):
           "WOFF2 signature in capitals: accepted as a container, refused by the decoder")
     c.add("woff2_flavor_ttcf.woff2", set_u32(woff2, 4, 0x74746366), "error", "silence",
           "collection-flavoured WOFF2 is refused")
+    # 31 MiB of repeated random blocks after the font's tables: the decoder
+    # refuses the write that passes its 30 MiB limit, after every table of the
+    # font (the file stays near 512 KiB, under the decoder's largest ratio).
+    private = random.Random(24).randbytes(1 << 19) * 62
+    c.add("woff2_past_size_limit.woff2",
+          woff2_collection_bytes(dejavu, [(b"zzzz", private)], quality=2), "partial", "report",
+          "WOFF2 decoding past 30 MiB in a private table after the font's tables: measured")
 
 
 def add_outline_damage(c):

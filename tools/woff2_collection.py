@@ -1,4 +1,5 @@
-"""WOFF2 collections (flavor 'ttcf') made from a font collection.
+"""WOFF2 collections (flavor 'ttcf') made from a font collection, and WOFF2
+fonts made from a single font the same way.
 
 fontTools writes WOFF2 fonts but not WOFF2 collections, so this writes them
 from the format's definition: every table with its null transform (glyf and
@@ -6,6 +7,9 @@ loca with transform version 3), each font's tables listed in its own entries
 (no table shared), one Brotli stream.
 
 Usage as a module: woff2_collection_bytes(ttc_bytes) -> bytes
+                  woff2_collection_bytes(ttc_bytes, extra_tables, quality) -> bytes
+extra_tables, [(tag, data)], are added after each font's own tables (a private
+table that makes the decoded font large, say); quality is Brotli's.
 """
 import struct
 
@@ -28,10 +32,14 @@ def _u255(value):
 
 
 def _fonts_of(ttc):
-    """[(sfnt version, [(tag, data)])] of a TrueType collection, tables in tag
-    order except that loca follows glyf directly, as WOFF2 requires."""
-    _, version, count = struct.unpack(">4sII", ttc[:12])
-    offsets = struct.unpack(">%dI" % count, ttc[12:12 + 4 * count])
+    """[(sfnt version, [(tag, data)])] of a TrueType collection (version None
+    for a single font), tables in tag order except that loca follows glyf
+    directly, as WOFF2 requires."""
+    if ttc[:4] == b"ttcf":
+        _, version, count = struct.unpack(">4sII", ttc[:12])
+        offsets = struct.unpack(">%dI" % count, ttc[12:12 + 4 * count])
+    else:
+        version, offsets = None, [0]
     fonts = []
     for offset in offsets:
         flavor, num_tables = struct.unpack(">IH", ttc[offset:offset + 6])
@@ -47,27 +55,31 @@ def _fonts_of(ttc):
     return version, fonts
 
 
-def woff2_collection_bytes(ttc):
+def woff2_collection_bytes(ttc, extra_tables=(), quality=11):
     version, fonts = _fonts_of(ttc)
+    fonts = [(flavor, tables + list(extra_tables)) for flavor, tables in fonts]
     directory = b""
     stream = b""
-    collection = struct.pack(">I", version) + _u255(len(fonts))
+    collection = b"" if version is None else struct.pack(">I", version) + _u255(len(fonts))
     index = 0
-    sfnt_size = 12 + 4 * len(fonts)
+    sfnt_size = 0 if version is None else 12 + 4 * len(fonts)
     for flavor, tables in fonts:
-        collection += _u255(len(tables)) + struct.pack(">I", flavor)
+        if version is not None:
+            collection += _u255(len(tables)) + struct.pack(">I", flavor)
         sfnt_size += 12 + 16 * len(tables)
         for tag, data in tables:
             null_transform = 0xC0 if tag in (b"glyf", b"loca") else 0x00
             directory += bytes([0x3F | null_transform]) + tag + _base128(len(data))
             stream += data
             sfnt_size += (len(data) + 3) & ~3
-            collection += _u255(index)
+            if version is not None:
+                collection += _u255(index)
             index += 1
-    compressed = brotli.compress(stream)
+    compressed = brotli.compress(stream, quality=quality)
     body = directory + collection + compressed
     length = 48 + len(body)
     padding = b"\0" * (-length % 4)
-    header = struct.pack(">4sIIHHIIHHIIIII", b"wOF2", 0x74746366, length + len(padding), index,
+    flavor = 0x74746366 if version is not None else fonts[0][0]
+    header = struct.pack(">4sIIHHIIHHIIIII", b"wOF2", flavor, length + len(padding), index,
                          0, sfnt_size, len(compressed), 1, 0, 0, 0, 0, 0, 0)
     return header + body + padding

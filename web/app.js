@@ -381,7 +381,9 @@
     entry.faces = Array.isArray(faces) ? faces : [];
     const failed = entry.faces.filter((face) => face.error);
     entry.status = entry.faces.length && failed.length < entry.faces.length ? 'done' : 'error';
-    entry.message = failed.length ? failed.map((face) => face.error).join('; ') : '';
+    // A file the WOFF2 decoder refused part way: its faces carry the core's words.
+    const partial = entry.faces.find((face) => !face.error && face.warning);
+    entry.message = failed.map((face) => face.error).concat(partial ? [partial.warning] : []).join('; ');
     if (!entry.faces.length) entry.message = text('workerFailed', text('noResult'));
     if (!page.chosen) choose(entry.id, 0);
   }
@@ -886,6 +888,9 @@
     if (face.error) {
       $('face-error').hidden = false;
       $('face-error').textContent = text('notMeasured', face.error);
+    } else if (face.warning) {
+      $('face-error').hidden = false;
+      $('face-error').textContent = text('measuredInPart', face.warning);
     }
     for (const set of face.sets || []) sets.append(renderSet(set));
   }

@@ -1,12 +1,15 @@
 #!/usr/bin/python3
 """glyphcensus under hostile use: maps (Ctrl-C, inputs, name clashes, shared
 faces, failed writes, empty names), lost output, control characters, set
-names and requirements, runs without fonts, WOFF2 collections.
+names and requirements, runs without fonts, WOFF2 collections, WOFF2 files
+the decoder refuses part way (exit 5).
 
 Usage: check_faults.py GLYPHCENSUS TESTDATA
 """
 import json
 import os
+import random
+import re
 import signal
 import subprocess
 import sys
@@ -272,11 +275,70 @@ def check_woff2_collections(work):
         check(status == 0 and out.count("\n") == 16, f"{stem}: --face 1 of the WOFF2 collection")
 
 
+def past_size_limit(work, faces, stem):
+    """A WOFF2 collection of `faces` with an 18 MiB private table after each
+    font's own tables: decoded, it passes the decoder's 30 MiB limit within the
+    last font's private table. Repeated random blocks keep the file near 512 KiB
+    (the decoder refuses a compression ratio above 100)."""
+    collection = TTCollection()
+    collection.fonts = [TTFont(os.path.join(DATA, face)) for face in faces]
+    ttc = os.path.join(work, stem + ".ttc")
+    collection.save(ttc)
+    private = random.Random(24).randbytes(1 << 19) * 36
+    woff2 = os.path.join(work, stem + ".woff2")
+    with open(ttc, "rb") as f, open(woff2, "wb") as out:
+        out.write(woff2_collection_bytes(f.read(), [(b"zzzz", private)], quality=2))
+    return ttc, woff2
+
+
+def check_woff2_past_size_limit(work):
+    """Faces decoded before the decoder refused the file are measured, as the
+    dialog measures them, and the command says the file was measured in part:
+    one warning line for the file, a `warning` on each JSON face, exit 5."""
+    ttc, woff2 = past_size_limit(work, ["glyphtest_edges.ttf", "glyphtest_full.ttf"], "big")
+    _, whole, _ = run(ttc)
+    status, out, err = run(woff2)
+    warning = (f"glyphcensus: {woff2}: warning: the WOFF2 decoder refused the file: it decodes "
+               "to more than 30 MiB, the decoder's limit; only the part it decoded was measured\n")
+    check(status == 5 and out == whole.replace(ttc, woff2) and err == warning,
+          f"past the limit, text: {status} {err!r}")
+    status, out, err = run("--format", "jsonl", woff2)
+    faces = records(out)
+    _, reference, _ = run("--format", "jsonl", ttc)
+    check(status == 5 and err == warning and len(faces) == 2 and
+          all(f["warning"] == warning.split(": warning: ")[1].strip() for f in faces) and
+          [f["sets"] for f in faces] == [f["sets"] for f in records(reference)],
+          f"past the limit, JSON: {status} {err!r} {out[:200]!r}")
+    check(all("warning" not in f for f in records(reference)), "a whole file has no warning")
+    status, out, err = run("--format", "csv", woff2)
+    check(status == 5 and err == warning and out.count("\n") == 3, f"past the limit, CSV: {status}")
+    # Its place among the statuses: 1 before 5, 5 before 3.
+    status, _, err = run("--require", "hiragana", woff2)
+    check(status == 5 and "requirement not met" in err, f"past the limit, unmet: {status} {err!r}")
+    missing = os.path.join(work, "missing.ttf")
+    status, _, err = run(woff2, missing)
+    check(status == 1 and warning in err, f"past the limit and a missing file: {status} {err!r}")
+    status, _, err = run("--face", "0", woff2)
+    check(status == 5 and err == warning, f"past the limit, --face 0: {status} {err!r}")
+    # --help and the README list 5 in its place: after 1, before 3.
+    _, helptext, _ = run("--help")
+    listed = re.findall(r"^  (\d+)  ", helptext.split("Exit status:")[1], re.M)
+    check(listed == ["130", "4", "1", "5", "3", "0", "2"], f"--help lists the statuses {listed}")
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md"),
+              encoding="utf-8") as f:
+        readme = f.read()
+    check("the one listed first: 130, 4, 1, 5, 3, 0)" in readme and "\n| 5 | a file was measured only"
+          in readme, "the README lists status 5")
+    # Each input is named once, however many of its faces were measured.
+    status, out, err = run(woff2, woff2)
+    check(status == 5 and err.count("warning") == 2, f"the same file twice: {status} {err!r}")
+
+
 def main():
     with tempfile.TemporaryDirectory() as work:
         for part in (check_maps_after_ctrl_c, check_maps_spare_inputs, check_map_names,
                      check_lost_output, check_control_characters, check_set_names,
-                     check_woff2_collections):
+                     check_woff2_collections, check_woff2_past_size_limit):
             folder = os.path.join(work, part.__name__)
             os.makedirs(folder)
             part(folder)

@@ -59,7 +59,7 @@ def main():
     if not (by_section.get("OPTIONS", "") + by_section.get("DESCRIPTION", "")).strip():
         failures.append("neither OPTIONS nor DESCRIPTION has text")
     exit_status = by_section.get("EXIT STATUS", "")
-    for status in ("0", "1", "2", "3", "4", "130"):
+    for status in ("0", "1", "2", "3", "4", "5", "130"):
         if not re.search(r"\b" + status + r"\b", exit_status):
             failures.append(f"EXIT STATUS does not mention status {status}")
 

@@ -128,6 +128,22 @@ TEST_F(FreeTypePresenceTest, DefaultCharacterGlyphIsMissing) {
   EXPECT_EQ(font.Count(u"b"), 0u);
 }
 
+// A symbol font (cmap (3,0) only): characters U+0020-U+00FF are looked up
+// U+F000 above, then at their own code, as GDI draws them.
+TEST_F(FreeTypePresenceTest, SymbolFontsMapAsGdiDoes) {
+  Measured font(TestFont("gdi_symbol.ttf"));
+  ASSERT_NE(font.context(), nullptr);
+  EXPECT_EQ(font.Count(u"A"), 1u) << "at U+F041";
+  EXPECT_EQ(font.Count(u"\uF041"), 1u) << "its own code";
+  EXPECT_EQ(font.Count(u"B"), 1u) << "at U+0042 only, as old symbol fonts have it";
+  EXPECT_EQ(font.Count(u"\uF042"), 1u) << "U+F042 looked up again U+F000 below";
+  EXPECT_EQ(font.Count(u"\u00B1"), 1u) << "U+00B1 at U+F0B1";
+  EXPECT_EQ(font.Count(u" "), 0u) << "U+F020 is the blank glyph";
+  EXPECT_EQ(font.Count(u"C?\u0141\u3042\u4E9C"), 0u) << "unmapped";
+  EXPECT_EQ(font.Count(u"\u0141"), 0u) << "U+0141 is not looked up at U+F141";
+  EXPECT_EQ(font.Count(u"AZa09!"), 6u);
+}
+
 TEST_F(FreeTypePresenceTest, CffOutlines) {
   Measured font(TestFont("glyphtest_cff.otf"));
   ASSERT_NE(font.context(), nullptr);

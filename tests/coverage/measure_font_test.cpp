@@ -155,4 +155,27 @@ TEST(ReasonWords, TheWordsOfEveryReason) {
             "was read");
 }
 
+// A WOFF2 font whose private table, after the font's own tables, passes the
+// decoder's 30 MiB limit (from the hostile corpus): measured, and marked as
+// measured in part; a whole font is not.
+TEST(MeasureFontFile, AWoff2RefusedAfterItsTablesIsMeasuredInPart) {
+  const std::vector<FaceResult> faces =
+      Measure(ReadTestFont("hostile/woff2_past_size_limit.woff2"), DigitsRequest());
+  ASSERT_EQ(faces.size(), 1u);
+  EXPECT_TRUE(Measured(faces[0]));
+  EXPECT_TRUE(MeasuredInPart(faces[0]));
+  EXPECT_EQ(faces[0].partial, PartialMeasure::kWoff2PastSizeLimit);
+  EXPECT_EQ(faces[0].warning,
+            "the WOFF2 decoder refused the file: it decodes to more than 30 MiB, the decoder's "
+            "limit; only the part it decoded was measured");
+  ASSERT_EQ(faces[0].sets.size(), 1u);
+  EXPECT_EQ(faces[0].sets[0].present, 10u);
+  const std::vector<FaceResult> whole = Measure(ReadTestFont("glyphtest_full.woff2"), DigitsRequest());
+  ASSERT_EQ(whole.size(), 1u);
+  EXPECT_FALSE(MeasuredInPart(whole[0]));
+  EXPECT_EQ(whole[0].partial, PartialMeasure::kWhole);
+  EXPECT_EQ(PartialWords(PartialMeasure::kWoff2Refused),
+            "the WOFF2 decoder refused the file's data; only the part it decoded was measured");
+}
+
 }  // namespace

@@ -93,13 +93,26 @@ TEST(ConvertWoff2File, FailedConversionsKeepTheBuffer) {
   EXPECT_EQ(Convert(cut).size(), finalSize);
   // The decoder's outcome, for a caller that reports it.
   for (const Bytes* refused : {&corrupt, &cut}) {
-    bool decoded = true;
-    ConvertWoff2File(View(*refused), &decoded);
-    EXPECT_FALSE(decoded);
+    Woff2Decoding decoding = Woff2Decoding::kDecoded;
+    ConvertWoff2File(View(*refused), &decoding);
+    EXPECT_EQ(decoding, Woff2Decoding::kRefused);
   }
-  bool decoded = false;
-  ConvertWoff2File(View(file), &decoded);
-  EXPECT_TRUE(decoded);
+  Woff2Decoding decoding = Woff2Decoding::kRefused;
+  ConvertWoff2File(View(file), &decoding);
+  EXPECT_EQ(decoding, Woff2Decoding::kDecoded);
+}
+
+// A font whose last table passes the decoder's 30 MiB limit (from the hostile
+// corpus): the refused write is told apart from refused data, and the image
+// holds every table written before it.
+TEST(ConvertWoff2File, AWritePastTheLimitIsToldApart) {
+  const Bytes file = ReadTestFile("hostile/woff2_past_size_limit.woff2");
+  ASSERT_GT(U32At(file, 16), kWoff2MaxImageSize);
+  Woff2Decoding decoding = Woff2Decoding::kDecoded;
+  const Bytes image = AsBytes(ConvertWoff2File(View(file), &decoding));
+  EXPECT_EQ(decoding, Woff2Decoding::kPastSizeLimit);
+  EXPECT_EQ(image.size(), kWoff2MaxImageSize);
+  EXPECT_FALSE(AllZero(Bytes(image.begin(), image.begin() + 1024)));
 }
 
 }  // namespace

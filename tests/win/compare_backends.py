@@ -10,7 +10,8 @@ Usage:
                       --windows BUILD-WIN/tests/win/gdi_report.exe
                       [--wine-run tools/wine_run.sh] [--data TESTDATA] [FONT...]
 
-Without FONT arguments it compares IPAGothic, DejaVu Sans and the generated
+Without FONT arguments it compares IPAGothic, DejaVu Sans, Wine's symbol fonts
+(Marlett, Wingdings, Webdings) and the generated
 test fonts found in TESTDATA (made by tools/make_glyph_test_fonts.py,
 tools/make_gdi_test_fonts.py and tools/make_test_fonts.py).
 """
@@ -23,12 +24,18 @@ import sys
 REAL_FONTS = [
     "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
     "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    # Symbol fonts (a (3,0) cmap and no Unicode one) of Wine's own package
+    # fonts-wine, which the Wine tests need anyway.
+    "/usr/share/wine/fonts/marlett.ttf",
+    "/usr/share/wine/fonts/wingding.ttf",
+    "/usr/share/wine/fonts/webdings.ttf",
 ]
 TEST_FONTS = [
     "glyphtest_edges.ttf", "glyphtest_default.ttf", "glyphtest_full.ttf", "glyphtest_cff.otf",
     "glyphtest_collection.ttc", "glyphtest_full.woff", "glyphtest_full.woff2",
     "gdi_edge.ttf", "tt.ttf", "cff.otf", "collection.ttc", "ipag.woff", "dejavu.woff2",
     "gdi_mac_japanese.ttf", "gdi_mac_only.ttf", "ipag_gsub_past_end.ttf", "gdi_glyf_past_end.ttf",
+    "gdi_symbol.ttf",
 ]
 # Fonts that GDI may know by no name at all (their only family name is a
 # Macintosh one): the Windows path may then report the name line alone, but

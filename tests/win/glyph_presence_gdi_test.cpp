@@ -72,6 +72,22 @@ TEST_F(GlyphPresenceTest, TheDefaultCharactersGlyphIsMissingEvenWithInk) {
   EXPECT_EQ(font.Count(u"Q\u3042\u6F22"), 0u) << "unmapped characters";
 }
 
+// A symbol font (cmap (3,0) only): GDI looks the characters U+0020-U+00FF up
+// U+F000 above, then at their own codes; the FreeType test takes the same
+// glyphs (SymbolFontsMapAsGdiDoes there).
+TEST_F(GlyphPresenceTest, SymbolFontsMapU0020ToU00FFAtF020ToF0FF) {
+  OpenFont font(windows_.dialog, TestDataPath("gdi_symbol.ttf"));
+  ASSERT_TRUE(font.ok());
+  EXPECT_EQ(font.Count(u"A"), 1u) << "at U+F041";
+  EXPECT_EQ(font.Count(u"\uF041"), 1u) << "its own code";
+  EXPECT_EQ(font.Count(u"B"), 1u) << "at U+0042 only, as old symbol fonts have it";
+  EXPECT_EQ(font.Count(u"\uF042"), 1u) << "U+F042 looked up again U+F000 below";
+  EXPECT_EQ(font.Count(u"\u00B1"), 1u) << "U+00B1 at U+F0B1";
+  EXPECT_EQ(font.Count(u" "), 0u) << "U+F020 is the blank glyph";
+  EXPECT_EQ(font.Count(u"C?\u0141\u3042\u4E9C"), 0u) << "unmapped";
+  EXPECT_EQ(font.Count(u"AZa09!"), 6u);
+}
+
 // Uniscribe cannot always read a font's properties. Without them the special
 // glyphs are still those the FreeType test takes, so that a font whose default
 // glyph has ink does not count the characters it lacks.
