@@ -101,16 +101,26 @@ test('every string the page asks for exists in both languages', () => {
   for (const key of asked) assert.ok(key in strings.ja, `no string "${key}"`);
 });
 
-test('the page loads only its own modules, each by a relative path', () => {
+test('the page loads only its own modules, each by a relative path, all preloaded', () => {
   const read = (name) => fs.readFileSync(path.join(WEB, name), 'utf8');
-  assert.match(read('index.html'), /<script type="module" src="main.js"><\/script>/);
-  for (const name of fs.readdirSync(WEB).filter((each) => each.endsWith('.js'))) {
-    for (const [, from] of read(name).matchAll(/^import .* from '([^']+)';$/gm)) {
-      if (from.startsWith('node:')) continue;
+  const html = read('index.html');
+  assert.match(html, /<script type="module" src="main.js"><\/script>/);
+  // Every module main.js reaches, each a file of the page's folder.
+  const reached = new Set();
+  const pending = ['main.js'];
+  while (pending.length) {
+    const name = pending.pop();
+    if (reached.has(name)) continue;
+    reached.add(name);
+    for (const [, from] of read(name).matchAll(/ from '([^']+)';$/gm)) {
       assert.match(from, /^\.\/[a-z_0-9]+\.js$/, `${name} imports ${from}`);
       assert.ok(fs.existsSync(path.join(WEB, from)), `${name} imports ${from}, which is missing`);
+      pending.push(from.slice(2));
     }
   }
+  assert.ok(reached.size > 10);
+  const preloaded = [...html.matchAll(/<link rel="modulepreload" href="([^"]+)">/g)].map((match) => match[1]);
+  assert.deepEqual(preloaded.sort(), [...reached].filter((name) => name !== 'main.js').sort());
 });
 
 test('missing characters and redraw keys', () => {
