@@ -6,7 +6,8 @@
 // (measuring readies the image in place) and passes the name to show.
 // Results are the command's JSON face objects (coverage/machine_formats.h, as
 // `glyphcensus --format json --missing` writes them) in one JSON array; the
-// coverage map is the command's SVG (coverage/map_svg.h).
+// coverage map is the command's SVG (coverage/map_svg.h). The CSV rows of the
+// faces measured last are the command's too (`--format csv`).
 #include <emscripten/emscripten.h>
 
 #include <string>
@@ -30,6 +31,17 @@ FontRequest RequestForFace(int face) {
     request.face = static_cast<uint32_t>(face);
   }
   return request;
+}
+
+// The CSV rows of the faces gc_measure measured last, each ending in LF.
+std::string lastCsvRows;
+
+// The ids of the sets the page measures, in report order: the CSV's set
+// columns, as the command's header has them for the same sets.
+std::vector<std::string> BuiltInSetIds() {
+  std::vector<std::string> ids;
+  for (const SetToMeasure& set : BuiltInSets()) ids.push_back(set.id);
+  return ids;
 }
 
 // The results as a JSON array of face objects; the text lives until the next
@@ -61,7 +73,24 @@ extern "C" {
 // characters listed: the JSON array of the face results. The bytes are
 // changed (readied for measuring).
 EMSCRIPTEN_KEEPALIVE const char* gc_measure(uint8_t* bytes, size_t size, const char* name) {
-  return JsonArray(MeasureFontFile(MutableByteView{bytes, size}, name, RequestForFace(-1)));
+  const std::vector<FaceResult> results =
+      MeasureFontFile(MutableByteView{bytes, size}, name, RequestForFace(-1));
+  const std::vector<std::string> setIds = BuiltInSetIds();
+  lastCsvRows.clear();
+  for (const FaceResult& face : results) lastCsvRows += DelimitedRow(face, setIds, ',') + "\n";
+  return JsonArray(results);
+}
+
+// The CSV rows (delimiter ',', each ending in LF) of the faces gc_measure
+// measured last, in the order of its JSON array.
+EMSCRIPTEN_KEEPALIVE const char* gc_measure_csv_rows() { return lastCsvRows.c_str(); }
+
+// The CSV header row of gc_measure's faces, ending in LF: the command's
+// header for the fifteen sets.
+EMSCRIPTEN_KEEPALIVE const char* gc_csv_header() {
+  static std::string header;
+  header = DelimitedHeader(BuiltInSetIds(), ',') + "\n";
+  return header.c_str();
 }
 
 // Measures face `face` of the font file `bytes` and draws its coverage map,

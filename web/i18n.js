@@ -1,8 +1,7 @@
 // Every string the page shows, in Japanese and English. A value is a string
 // or a function of the values it shows. The set labels are not here: they
 // come from the results (the report's own Japanese labels).
-'use strict';
-const GlyphCensusStrings = {
+export const STRINGS = {
   ja: {
     pageTitle: 'GlyphCensus — フォントの文字集合カバレッジ',
     tagline: 'フォントが日本語の各文字集合をどれだけ実際に描くか（インクのある字形）を数えます。フォントはこのブラウザの中だけで測り、どこにも送りません。',
@@ -154,5 +153,3 @@ const GlyphCensusStrings = {
     downloadsNote: (count) => `${count} ${count === 1 ? 'file that was' : 'files that were'} not measured ${count === 1 ? 'is' : 'are'} not in the downloads.`,
   },
 };
-if (typeof module === 'object' && module.exports) module.exports = GlyphCensusStrings;
-else window.GlyphCensusStrings = GlyphCensusStrings;

@@ -1,6 +1,6 @@
 // The worker of the browser page: measures font files with the WebAssembly
 // module (glyphcensus.js, glyphcensus.wasm), which runs the command's own
-// measuring and writers. The messages are described in WEB_PROTOCOL.md.
+// measuring and writers. The messages are described in docs/web-page.md.
 //
 // Each file's bytes stay here until the page sends "forget": the map and the
 // manuscript check measure the file again from them. Every call gets its own
@@ -25,7 +25,7 @@ var Module = {
     moduleFailure = 'the measuring module stopped (' + String(what) + ')';
   },
 };
-importScripts('glyphcensus.js', 'page_logic.js');
+importScripts('glyphcensus.js', 'map_pieces.js');
 
 // The map's pieces that the page puts in one frame at a time (about this
 // many characters each), so that no single task of the page's holds it long.
@@ -56,7 +56,10 @@ function measure(message) {
   self.postMessage({type: 'started', fileId: message.fileId});
   const faces = withBytes(file.bytes, (pointer, size) =>
     callForFaces('gc_measure', ['number', 'number', 'string'], [pointer, size, file.name]));
-  self.postMessage({type: 'result', fileId: message.fileId, faces});
+  // The same faces as the command's CSV writes them, for the page's download.
+  const csv = {header: Module.ccall('gc_csv_header', 'string', [], []),
+               rows: Module.ccall('gc_measure_csv_rows', 'string', [], [])};
+  self.postMessage({type: 'result', fileId: message.fileId, faces, csv});
 }
 
 // The file's bytes and name if they are still here; if not, the reply says so.
@@ -69,7 +72,7 @@ function stillHeld(message, reply) {
 }
 
 // The reply carries the map's SVG text, `svg`, and the same text cut into
-// `pieces` (page_logic.js mapPieces; null when it cannot be cut), which the
+// `pieces` (map_pieces.js; null when it cannot be cut), which the
 // page puts in over several frames.
 function drawMap(message) {
   const reply = {type: 'map', fileId: message.fileId, face: message.face};
@@ -82,7 +85,7 @@ function drawMap(message) {
     reply.error = failure;
   } else {
     reply.svg = Module.ccall('gc_map_svg', 'string', [], []);
-    reply.pieces = self.GlyphCensusLogic.mapPieces(reply.svg, MAP_PIECE_SIZE);
+    reply.pieces = self.GlyphCensusMapPieces.mapPieces(reply.svg, MAP_PIECE_SIZE);
   }
   self.postMessage(reply);
 }

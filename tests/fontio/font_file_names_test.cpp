@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,32 +25,48 @@ TEST(FontFileNames, TakesTheFiveExtensionsInAnyCaseAndNothingElse) {
   EXPECT_FALSE(HasFontFileExtension(std::wstring(L"a.\u0162tf")));
 }
 
-TEST(FontFileNames, DigitRunsCompareAsNumbersOfAnyLength) {
-  EXPECT_LT(CompareNaturally("a2.ttf", "a10.ttf"), 0);
-  EXPECT_GT(CompareNaturally("a10.ttf", "a9.ttf"), 0);
-  EXPECT_LT(CompareNaturally("v1.2.ttf", "v1.10.ttf"), 0);
-  EXPECT_EQ(CompareNaturally("a01.ttf", "a1.ttf"), 0);
-  EXPECT_LT(CompareNaturally("a0.ttf", "a00001.ttf"), 0);
-  // Past 64 bits, still by value.
-  EXPECT_LT(CompareNaturally("n99999999999999999999.ttf", "n100000000000000000000.ttf"), 0);
-  EXPECT_LT(CompareNaturally("n18446744073709551616", "n18446744073709551617"), 0);
-  // A digit sorts before any other character.
-  EXPECT_LT(CompareNaturally("a1", "aa"), 0);
-  EXPECT_LT(CompareNaturally("9", "a"), 0);
-  EXPECT_LT(CompareNaturally("a9z", "a10"), 0);
+// The cases the page's natural order is checked against too
+// (web/test/page_logic_test.js): name, name and the sign of their comparison,
+// separated by tabs, one case a line; lines starting with '#' are comments.
+struct NaturalOrderCase {
+  std::string a;
+  std::string b;
+  int sign = 0;
+};
+
+std::vector<NaturalOrderCase> ReadNaturalOrderCases() {
+  std::ifstream in(std::string(GLYPHCENSUS_SOURCE_DIR) + "/tests/data/natural_order_cases.tsv",
+                   std::ios::binary);
+  std::vector<NaturalOrderCase> cases;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t first = line.find('\t');
+    const size_t second = line.find('\t', first + 1);
+    if (first == std::string::npos || second == std::string::npos) {
+      ADD_FAILURE() << "not a case: " << line;
+      continue;
+    }
+    cases.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1),
+                     std::stoi(line.substr(second + 1))});
+  }
+  return cases;
 }
 
-TEST(FontFileNames, LettersIgnoreCaseAndOtherUnitsCompareByValue) {
-  EXPECT_EQ(CompareNaturally("Font.TTF", "font.ttf"), 0);
-  EXPECT_LT(CompareNaturally("apple", "Banana"), 0);
-  EXPECT_LT(CompareNaturally("a", "ab"), 0);
-  EXPECT_GT(CompareNaturally("ab", "a"), 0);
-  EXPECT_EQ(CompareNaturally("", ""), 0);
-  // Folded to lower case, so '_' (0x5F) sorts before the letters.
-  EXPECT_LT(CompareNaturally("_x", "A"), 0);
-  // UTF-8: code point order, after ASCII ("\xE3\x81\x82" is hiragana a).
-  EXPECT_LT(CompareNaturally("z.ttf", "\xE3\x81\x82.ttf"), 0);
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+TEST(FontFileNames, NaturalOrderAgreesWithTheSharedCasesBothWays) {
+  const std::vector<NaturalOrderCase> cases = ReadNaturalOrderCases();
+  ASSERT_GE(cases.size(), 15u) << "tests/data/natural_order_cases.tsv unread";
+  for (const NaturalOrderCase& each : cases) {
+    EXPECT_EQ(Sign(CompareNaturally(each.a, each.b)), each.sign) << each.a << " vs " << each.b;
+    EXPECT_EQ(Sign(CompareNaturally(each.b, each.a)), -each.sign) << each.b << " vs " << each.a;
+  }
+}
+
+TEST(FontFileNames, WideNamesCompareByCodeUnit) {
   EXPECT_LT(CompareNaturally(std::wstring(L"z"), std::wstring(L"\u3042")), 0);
+  EXPECT_LT(CompareNaturally(std::wstring(L"a2"), std::wstring(L"A10")), 0);
 }
 
 TEST(FontFileNames, SortingIsTotalAndRepeatable) {

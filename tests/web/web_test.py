@@ -14,10 +14,13 @@ and checks that
   nothing the page and its worker do;
 - the coverage map of one font has the same cells, in the same classes, as
   `glyphcensus --map`;
-- the manuscript check finds what `glyphcensus --chars` finds.
+- the manuscript check finds what `glyphcensus --chars` finds;
+- the CSV download is byte for byte `glyphcensus --format csv` on the same
+  files, and the JSON download holds the faces `--format json --missing`
+  gives.
 
 Usage: web_test.py --page build-web --glyphcensus build/cli/glyphcensus
-                   --test-fonts build/testdata
+                   --test-fonts build/testdata [--save-downloads FOLDER]
 """
 import argparse
 import json
@@ -234,7 +237,10 @@ def check_map_hover(browser):
 # them in: nothing may run or load.
 HOSTILE_MAP_CHECK = r'''
 const [text, done] = [arguments[0], arguments[arguments.length - 1]];
-const logic = window.GlyphCensusLogic;
+(async () => {
+const logic = await import('./map_svg.js');
+await import('./map_pieces.js');
+const { mapPieces } = window.GlyphCensusMapPieces;
 const holder = document.createElement('div');
 holder.id = 'hostile-map';
 document.body.append(holder);
@@ -246,7 +252,7 @@ const open = /<svg[^>]*>/.exec(bare);
 const close = bare.lastIndexOf('</svg>');
 const nested = bare.slice(0, open.index + open[0].length) + '<g>' +
   bare.slice(open.index + open[0].length, close) + '</g></svg>';
-const split = logic.mapPieces(nested, 1);
+const split = mapPieces(nested, 1);
 let pieces = 0;
 if (split) {
   const head = logic.parseMap(split.head, '#hostile-map');
@@ -271,12 +277,16 @@ setTimeout(() => {
   });
   holder.remove();
 }, 500);
+})().catch((error) => done({ error: String(error) }));
 '''
 
 
 def check_map_cleaning(browser):
     with open(HOSTILE_MAP, encoding='utf-8') as svg:
         found = browser.driver.execute_async_script(HOSTILE_MAP_CHECK, svg.read())
+    if 'error' in found:
+        check(False, 'the map cleaning check runs: %s' % found['error'])
+        return
     check(found['pieces'] > 1, 'the hostile map is cut into pieces (%d)' % found['pieces'])
     check(found['cells'] == 2, 'the hostile map keeps its cell, whole and in pieces (%d)' % found['cells'])
     check(not found['forbidden'] and not found['attributes'] and not found['links'],
@@ -306,6 +316,31 @@ def check_manuscript(browser, folder):
           (missing, want['missing']))
 
 
+def check_downloads(browser, folder, paths, expected):
+    """The downloads' text: the CSV is the command's, byte for byte (the
+    command run in the folder, so that its paths are the page's names)."""
+    downloads = browser.driver.execute_script('return window.glyphcensusDownloads()')
+    run = subprocess.run([os.path.abspath(args.glyphcensus), '--format', 'csv'] + [os.path.basename(p) for p in paths],
+                         cwd=folder, capture_output=True)
+    csv = downloads['csv']
+    check(csv is not None, 'the page has a CSV download')
+    if csv is not None:
+        got = csv.encode('utf-8')
+        check(got == run.stdout, 'the CSV download is glyphcensus --format csv: first difference '
+              'at byte %d' % next((i for i, (a, b) in enumerate(zip(got, run.stdout)) if a != b),
+                                  min(len(got), len(run.stdout))))
+    document = json.loads(downloads['json'])
+    check(downloads['json'].startswith('{"schema": 1, "faces": [\n') and downloads['json'].endswith('\n]}\n'),
+          'the JSON download has the command\'s layout')
+    check({(f['path'], f['face']): f for f in document['faces']} == expected,
+          'the JSON download holds the faces the command reports')
+    if args.save_downloads:
+        os.makedirs(args.save_downloads, exist_ok=True)
+        for name, text in (('glyphcensus.json', downloads['json']), ('glyphcensus.csv', csv or '')):
+            with open(os.path.join(args.save_downloads, name), 'w', encoding='utf-8', newline='') as out:
+                out.write(text)
+
+
 def main():
     with tempfile.TemporaryDirectory(prefix='glyphcensus-web-test-') as folder:
         paths = gather_fonts(args.test_fonts, folder)
@@ -319,6 +354,7 @@ def main():
             browser.wait_idle(900)
             page_document = browser.results()
             compare_results(page_document, expected)
+            check_downloads(browser, folder, paths, expected)
             check_messages(browser, expected)
             check_map(browser, folder)
             check_map_hover(browser)
@@ -339,5 +375,6 @@ if __name__ == '__main__':
     parser.add_argument('--page', required=True)
     parser.add_argument('--glyphcensus', required=True)
     parser.add_argument('--test-fonts', required=True)
+    parser.add_argument('--save-downloads', help='a folder to write the page\'s downloads into')
     args = parser.parse_args()
     sys.exit(main())

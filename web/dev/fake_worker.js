@@ -1,5 +1,5 @@
 // A stand-in for worker.js while the WebAssembly module does not exist: it
-// answers the page per WEB_PROTOCOL.md by asking dev_server.py, which runs
+// answers the page's messages (docs/web-page.md) by asking dev_server.py, which runs
 // the native command. Not shipped; for development only.
 'use strict';
 const files = new Map();

@@ -1,43 +1,36 @@
 // The page's rules that would break silently: the natural order of file
-// names (it must agree with fontio/font_file_names.cpp), the folder walk, the
-// count wording, the CSV writer, the summary sort and the string table.
+// names (it must agree with fontio/font_file_names.cpp: both read
+// tests/data/natural_order_cases.tsv), the folder walk, the count wording,
+// the summary sort, the redraw keys, the string table and the map's pieces.
 // Run: node --test web/test/
-'use strict';
-const test = require('node:test');
-const assert = require('node:assert/strict');
-const logic = require('../page_logic.js');
+import test from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import vm from 'node:vm';
+import { fileURLToPath } from 'node:url';
+import * as logic from '../page_logic.js';
+import { STRINGS as strings } from '../i18n.js';
 
-const sign = (n) => Math.sign(n);
+const WEB = path.dirname(path.dirname(fileURLToPath(import.meta.url)));
+const ROOT = path.dirname(WEB);
 
-test('natural order agrees with CompareNaturally', () => {
-  const cases = [
-    ['a2.ttf', 'a10.ttf', -1],
-    ['a10.ttf', 'a9.ttf', 1],
-    ['v1.2.ttf', 'v1.10.ttf', -1],
-    ['a01.ttf', 'a1.ttf', 0],
-    ['a0.ttf', 'a00001.ttf', -1],
-    // Digit runs of any length, beyond every integer type.
-    ['n99999999999999999999.ttf', 'n100000000000000000000.ttf', -1],
-    ['n18446744073709551616', 'n18446744073709551617', -1],
-    ['a1', 'aa', -1],
-    ['9', 'a', -1],
-    ['a9z', 'a10', -1],
-    ['Font.TTF', 'font.ttf', 0],
-    ['apple', 'Banana', -1],
-    ['a', 'ab', -1],
-    ['ab', 'a', 1],
-    ['', '', 0],
-    ['_x', 'A', -1],
-    ['z.ttf', 'あ.ttf', -1],
-    // Code point order, as UTF-8 bytes give in the command: U+FF21 before
-    // U+20B9F, though its UTF-16 unit is larger than the surrogate's.
-    ['Ａ.ttf', '𠮟.ttf', -1],
-    // Only ASCII digits are digits.
-    ['x٢', 'x3', 1],
-  ];
+// The worker's classic script, run as the worker runs it, with its own `self`.
+const mapPieces = (() => {
+  const self = {};
+  const source = fs.readFileSync(path.join(WEB, 'map_pieces.js'), 'utf8');
+  vm.runInThisContext(`(function (self) {\n${source}\n})`)(self);
+  return self.GlyphCensusMapPieces.mapPieces;
+})();
+
+test('natural order agrees with CompareNaturally on the shared cases, both ways', () => {
+  const cases = fs.readFileSync(path.join(ROOT, 'tests', 'data', 'natural_order_cases.tsv'), 'utf8')
+    .split('\n').filter((line) => line && !line.startsWith('#')).map((line) => line.split('\t'));
+  assert.ok(cases.length >= 15);
   for (const [a, b, expected] of cases) {
-    assert.equal(sign(logic.compareNaturally(a, b)), expected, `${a} vs ${b}`);
-    assert.equal(sign(logic.compareNaturally(b, a)), -expected || 0, `${b} vs ${a}`);
+    const sign = Number(expected);
+    assert.equal(Math.sign(logic.compareNaturally(a, b)), sign, `${a} vs ${b}`);
+    assert.equal(Math.sign(logic.compareNaturally(b, a)), -sign || 0, `${b} vs ${a}`);
   }
 });
 
@@ -81,30 +74,6 @@ test('counts are written as the report writes them', () => {
   assert.equal(logic.percent(0, 0), '');
 });
 
-const set = (id, present) => ({ id, label: id, total: 100, present, missing: '', missing_code_points: [] });
-
-test('CSV has the command\'s header, quoting and empty fields', () => {
-  const faces = [
-    { schema: 1, path: 'a,b.ttf', container: 'ttf', face: 0, faces: 1, family: 'Say "Hi"\nNow',
-      sets: [set('ascii-letters', 52), set('cyrillic', 0)] },
-    { schema: 1, path: 'bad.ttf', container: null, face: null, faces: null, family: null, error: 'not a font' },
-  ];
-  const lines = logic.facesToCsv(faces).split('\n');
-  assert.equal(lines[0], 'path,container,face,family,error,ascii-letters,digits,ascii-symbols,' +
-    'hiragana,katakana,education-kanji,regular-use-kanji,jis-x-0208-level-1,jis-x-0208-level-2,' +
-    'jis-x-0213-level-3,jis-x-0213-level-4,ibm-extensions,nec-special,greek,cyrillic');
-  assert.equal(lines[1], '"a,b.ttf",ttf,0,"Say ""Hi""');
-  assert.equal(lines[2], `Now",,52${',' .repeat(13)},0`);
-  assert.equal(lines[3], `bad.ttf,,,,not a font${','.repeat(15)}`);
-  assert.equal(lines[4], '');
-  assert.equal(lines.length, 5);
-  assert.equal(logic.csvField('a\rb', ','), '"a\rb"');
-  assert.equal(logic.csvField('a\tb', '\t'), '"a\tb"');
-  assert.equal(logic.csvField('a\tb', ','), 'a\tb');
-  // A set that is not built in gets a column after them.
-  assert.match(logic.facesToCsv([{ path: 'x', sets: [set('text', 3)] }]), /,cyrillic,text\nx,,,,(,){16}3\n$/);
-});
-
 test('summary rows sort stably, rows without a value last', () => {
   const rows = [
     { name: 'a', n: 5 }, { name: 'b', n: null }, { name: 'c', n: 7 }, { name: 'd', n: 5 }, { name: 'e', n: 7 },
@@ -119,19 +88,53 @@ test('summary rows sort stably, rows without a value last', () => {
 });
 
 test('every string the page asks for exists in both languages', () => {
-  const fs = require('node:fs');
-  const path = require('node:path');
-  const strings = require('../i18n.js');
-  const read = (name) => fs.readFileSync(path.join(__dirname, '..', name), 'utf8');
+  const read = (name) => fs.readFileSync(path.join(WEB, name), 'utf8');
   assert.deepEqual(Object.keys(strings.en).sort(), Object.keys(strings.ja).sort());
   for (const key of Object.keys(strings.ja)) assert.equal(typeof strings.en[key], typeof strings.ja[key], key);
+  const modules = fs.readdirSync(WEB).filter((name) => name.endsWith('.js') && name !== 'i18n.js');
   const asked = [
-    ...[...read('app.js').matchAll(/text\('([A-Za-z]+)'/g)],
-    ...[...read('app.js').matchAll(/: '(status[A-Z][a-z]+)'/g)],
+    ...modules.flatMap((name) => [...read(name).matchAll(/text\('([A-Za-z]+)'/g)]),
+    ...modules.flatMap((name) => [...read(name).matchAll(/: '(status[A-Z][a-z]+)'/g)]),
     ...[...read('index.html').matchAll(/data-text="([A-Za-z]+)"/g)],
   ].map((match) => match[1]);
   assert.ok(asked.length > 40);
   for (const key of asked) assert.ok(key in strings.ja, `no string "${key}"`);
+});
+
+test('the page loads only its own modules, each by a relative path, all preloaded', () => {
+  const read = (name) => fs.readFileSync(path.join(WEB, name), 'utf8');
+  const html = read('index.html');
+  assert.match(html, /<script type="module" src="main.js"><\/script>/);
+  // Every module main.js reaches, each a file of the page's folder.
+  const reached = new Set();
+  const pending = ['main.js'];
+  while (pending.length) {
+    const name = pending.pop();
+    if (reached.has(name)) continue;
+    reached.add(name);
+    for (const [, from] of read(name).matchAll(/ from '([^']+)';$/gm)) {
+      assert.match(from, /^\.\/[a-z_0-9]+\.js$/, `${name} imports ${from}`);
+      assert.ok(fs.existsSync(path.join(WEB, from)), `${name} imports ${from}, which is missing`);
+      pending.push(from.slice(2));
+    }
+  }
+  assert.ok(reached.size > 10);
+  const preloaded = [...html.matchAll(/<link rel="modulepreload" href="([^"]+)">/g)].map((match) => match[1]);
+  assert.deepEqual(preloaded.sort(), [...reached].filter((name) => name !== 'main.js').sort());
+});
+
+test('missing characters and redraw keys', () => {
+  assert.equal(logic.missingText({ missing: '亜', missing_code_points: [0x41] }), '亜');
+  assert.equal(logic.missingText({ missing_code_points: [0x41, -1, 0x110000, 1.5, 0x20b9f] }), 'A𠮟');
+  assert.equal(logic.missingText({}), '');
+  const memo = [];
+  const chosen = { fileId: 1, index: 0 };
+  assert.ok(logic.changed(memo, ['ja', chosen, 2]));
+  assert.ok(!logic.changed(memo, ['ja', chosen, 2]));
+  assert.ok(logic.changed(memo, ['ja', { fileId: 1, index: 0 }, 2]));  // another record
+  assert.ok(logic.changed(memo, ['ja', chosen]));                      // fewer values
+  assert.ok(!logic.sameValues([NaN], [NaN]));                           // NaN is never the same: redrawn
+  assert.ok(logic.sameValues([], []));
 });
 
 // The map as the map writer makes it: glyphs in <defs>, panels of rows.
@@ -158,7 +161,7 @@ const SMALL_MAP = [
 
 test('map pieces: head and pieces give back the whole text, in order, under their groups', () => {
   for (const size of [1, 100, 1e9]) {
-    const split = logic.mapPieces(SMALL_MAP, size);
+    const split = mapPieces(SMALL_MAP, size);
     assert.ok(split, `piece size ${size}`);
     // Putting each piece back at its place gives the text again.
     let rebuilt = '';
@@ -181,7 +184,7 @@ test('map pieces: head and pieces give back the whole text, in order, under thei
     assert.ok(split.head.includes('<title>A &lt;b&gt; — coverage map</title>'));
     assert.ok(!split.head.includes('data-kuten'));
   }
-  const pieces = logic.mapPieces(SMALL_MAP, 1).pieces;
+  const pieces = mapPieces(SMALL_MAP, 1).pieces;
   // One piece a child at the smallest size: 2 glyphs, 1 text, 2 rows.
   assert.equal(pieces.length, 5);
   assert.deepEqual(pieces.slice(2).map((piece) => [piece.top, piece.bottom]), [[60, 180], [80, 200], [124, 244]]);
@@ -195,6 +198,6 @@ test('map pieces: text not made as the map writer makes it is parsed whole', () 
     SMALL_MAP.replace('<g id="p1">\n', '<g id="p1">\nloose text\n'),             // text between a panel's rows
     SMALL_MAP.replace('<g id="p1">\n', '<g id="p1">\n<!-- a comment -->\n'),     // a comment inside
   ];
-  for (const text of broken) assert.equal(logic.mapPieces(text, 1), null);
-  assert.deepEqual(logic.mapPieces('<svg xmlns="http://www.w3.org/2000/svg"/>', 1), { head: '<svg xmlns="http://www.w3.org/2000/svg"/>', pieces: [] });
+  for (const text of broken) assert.equal(mapPieces(text, 1), null);
+  assert.deepEqual(mapPieces('<svg xmlns="http://www.w3.org/2000/svg"/>', 1), { head: '<svg xmlns="http://www.w3.org/2000/svg"/>', pieces: [] });
 });

@@ -1,0 +1,77 @@
+// The chosen face's report: its name and file, each set's count and bar, and
+// the list of its missing characters to open and copy.
+import { $, copyText, element } from './dom.js';
+import { text } from './language.js';
+import { changed, formatCount, formatNumber, missingText } from './page_logic.js';
+import { chosenFace, fileById } from './page_state.js';
+import { STATUS_KEYS, familyText } from './file_list_view.js';
+
+export const countText = (present, total) => formatCount(present, total,
+  { all: (n) => text('countAll', n), none: (n) => text('countNone', n) });
+
+function renderSet(set) {
+  const fill = element('span', { className: 'bar-fill' });
+  fill.style.width = `${set.total ? (100 * set.present) / set.total : 0}%`;
+  const row = element('li', { className: 'set' }, [
+    element('span', { className: 'set-label', lang: 'ja', text: set.label }),
+    element('code', { className: 'set-id', text: set.id }),
+    element('span', { className: 'set-count', text: countText(set.present, set.total) }),
+    element('span', { className: 'bar', 'aria-hidden': 'true' }, [fill]),
+  ]);
+  const lacking = missingText(set);
+  if (lacking) {
+    const characters = element('p', { className: 'characters', lang: 'ja', text: lacking });
+    const feedback = element('span', { className: 'hint', role: 'status' });
+    row.append(element('details', { className: 'missing-list' }, [
+      element('summary', { text: text('missingButton', formatNumber(set.total - set.present)) }),
+      characters,
+      element('button', { type: 'button', className: 'copy', text: text('copy'),
+        onclick: () => copyText(lacking, characters, feedback) }),
+      feedback,
+    ]));
+  }
+  return row;
+}
+
+function buildReport(page) {
+  const chosen = chosenFace(page);
+  const sets = $('sets');
+  sets.replaceChildren();
+  $('face-error').hidden = true;
+  if (!chosen) {
+    // A file chosen before its result: its name and where it stands.
+    const entry = page.chosen && fileById(page, page.chosen.fileId);
+    $('face-title').textContent = entry ? entry.name : text('noChoice');
+    $('face-path').textContent = entry ? text(STATUS_KEYS[entry.status]) : '';
+    if (entry && entry.message) {
+      $('face-error').hidden = false;
+      $('face-error').textContent = entry.message;
+    }
+    return;
+  }
+  const { entry, face } = chosen;
+  $('face-title').textContent = familyText(face);
+  $('face-path').textContent = face.faces > 1
+    ? `${entry.name} — ${text('faceOf', face.face + 1, face.faces)}` : entry.name;
+  if (face.error) {
+    $('face-error').hidden = false;
+    $('face-error').textContent = text('notMeasured', face.error);
+  } else if (face.warning) {
+    $('face-error').hidden = false;
+    $('face-error').textContent = text('measuredInPart', face.warning);
+  }
+  for (const set of face.sets || []) sets.append(renderSet(set));
+}
+
+// Rebuilt only when the face, its state or the language changes, so that
+// an opened list of missing characters stays open.
+const reportShown = [];
+
+export function renderReport(page) {
+  const { chosen } = page;
+  const entry = chosen && fileById(page, chosen.fileId);
+  if (changed(reportShown, [page.lang, chosen && chosen.fileId, chosen && chosen.index,
+    entry && entry.status, entry && entry.faces.length])) {
+    buildReport(page);
+  }
+}
