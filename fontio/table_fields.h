@@ -44,7 +44,8 @@ constexpr uint64_t kIndexToLocFormat = 50;
 constexpr uint64_t kSize = 54;
 }  // namespace head_table
 
-// 'hhea' and 'vhea': the horizontal and vertical headers share one layout.
+// 'hhea' and 'vhea': the horizontal and vertical headers, one layout under
+// two sets of names.
 namespace hhea_table {
 constexpr uint64_t kAscender = 4;
 constexpr uint64_t kDescender = 6;

@@ -18,7 +18,9 @@ namespace {
 void SetRecordField(Bytes* font, uint16_t k, uint64_t field, uint32_t value) {
   WriteU32(MutableView(*font), 12 + 16 * uint64_t{k} + field, value);
 }
-void SetRecordTag(Bytes* font, uint16_t k, const char (&tag)[5]) { SetRecordField(font, k, 0, Tag(tag).value); }
+void SetRecordTag(Bytes* font, uint16_t k, const char (&tag)[5]) {
+  SetRecordField(font, k, 0, Tag(tag).value);
+}
 
 TableDirectory Directory(const Bytes& font, uint64_t offset = 0) {
   TableDirectory directory;
