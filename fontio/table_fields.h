@@ -55,11 +55,11 @@ constexpr uint64_t kSize = 36;
 }  // namespace hhea_table
 
 namespace vhea_table {
-constexpr uint64_t kVertTypoAscender = 4;
-constexpr uint64_t kVertTypoDescender = 6;
-constexpr uint64_t kVertTypoLineGap = 8;
-constexpr uint64_t kNumOfLongVerMetrics = 34;
-constexpr uint64_t kSize = 36;
+constexpr uint64_t kVertTypoAscender = hhea_table::kAscender;
+constexpr uint64_t kVertTypoDescender = hhea_table::kDescender;
+constexpr uint64_t kVertTypoLineGap = hhea_table::kLineGap;
+constexpr uint64_t kNumOfLongVerMetrics = hhea_table::kNumberOfHMetrics;
+constexpr uint64_t kSize = hhea_table::kSize;
 }  // namespace vhea_table
 
 // 'maxp': version 0.5 (CFF outlines) holds only numGlyphs; version 1.0
@@ -81,10 +81,10 @@ constexpr uint64_t kBearingSize = 2;      // of the side bearings after them
 }  // namespace hmtx_table
 
 namespace vmtx_table {
-constexpr uint64_t kLongMetricSize = 4;
-constexpr uint64_t kAdvanceHeight = 0;   // in a long metric
-constexpr uint64_t kTopSideBearing = 2;  // in a long metric
-constexpr uint64_t kBearingSize = 2;     // of the side bearings after them
+constexpr uint64_t kLongMetricSize = hmtx_table::kLongMetricSize;
+constexpr uint64_t kAdvanceHeight = hmtx_table::kAdvanceWidth;
+constexpr uint64_t kTopSideBearing = hmtx_table::kLeftSideBearing;
+constexpr uint64_t kBearingSize = hmtx_table::kBearingSize;
 }  // namespace vmtx_table
 
 // 'loca': numGlyphs + 1 offsets into 'glyf'; short ones (indexToLocFormat 0)
