@@ -13,6 +13,7 @@
 
 #include "coverage/stop_token.h"
 #include "fontio/font_structure.h"
+#include "fontio/table_fields.h"
 #include "fontio/unicode_text.h"
 
 struct MeasuringContext {
@@ -123,11 +124,10 @@ WORD GlyphOf(HDC dc, wchar_t character) {
 // OS/2 usDefaultChar of the selected font (version 2 and later), or 0.
 uint16_t ReadDefaultCharacter(HDC dc) {
   constexpr DWORD kOs2Tag = 0x322F534F;  // "OS/2" as GetFontData takes it
-  constexpr DWORD kDefaultCharOffset = 90;
   uint8_t head[2] = {};
   uint8_t field[2] = {};
-  if (GetFontData(dc, kOs2Tag, 0, head, sizeof head) != sizeof head ||
-      GetFontData(dc, kOs2Tag, kDefaultCharOffset, field, sizeof field) != sizeof field) {
+  if (GetFontData(dc, kOs2Tag, os2_table::kVersion, head, sizeof head) != sizeof head ||
+      GetFontData(dc, kOs2Tag, os2_table::kDefaultChar, field, sizeof field) != sizeof field) {
     return 0;
   }
   uint16_t version = 0;

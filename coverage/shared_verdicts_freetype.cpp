@@ -3,14 +3,15 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <cstring>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 
 #include "coverage/glyph_presence_freetype.h"
 #include "coverage/glyph_presence_freetype_stages.h"
-#include "fontio/font_container.h"
+#include "fontio/sfnt_tables.h"
+#include "fontio/table_fields.h"
 
 // One group per set of faces that draw alike: an entry per glyph, 0 while
 // unknown, else the verdict in the low two bits and the drawing cost above.
@@ -31,20 +32,21 @@ namespace {
 // would otherwise hold a table of every face's glyphs at once.
 constexpr size_t kMostGroups = 16;
 
-bool TagIs(const uint8_t tag[4], const char* name) { return std::memcmp(tag, name, 4) == 0; }
-
 // Tables that FreeType's glyph loading, hinting and metrics never read, so
 // faces that differ only in them draw every glyph alike (`head` is compared
 // apart, without its checksum and dates). The character map is read by the
 // automatic hinter, which runs for TrueType faces without hinting programs,
 // so it is left out only when the face has those programs or CFF outlines.
-bool IgnoredTable(const uint8_t tag[4], bool cmapUnread) {
-  static const char* const kIgnored[] = {"name", "GSUB", "GPOS", "GDEF", "BASE",
-                                         "JSTF", "DSIG", "meta", "head"};
-  for (const char* name : kIgnored) {
-    if (TagIs(tag, name)) return true;
-  }
-  return cmapUnread && TagIs(tag, "cmap");
+bool IgnoredTable(Tag tag, bool cmapUnread) {
+  static constexpr Tag kIgnored[] = {Tag("name"), Tag("GSUB"), Tag("GPOS"), Tag("GDEF"), Tag("BASE"),
+                                     Tag("JSTF"), Tag("DSIG"), Tag("meta"), Tag("head")};
+  return IsOneOf(tag, kIgnored) || (cmapUnread && tag == Tag("cmap"));
+}
+
+// Hinting programs or CFF outlines: the automatic hinter does not run.
+bool LeavesCmapUnread(Tag tag) {
+  static constexpr Tag kTags[] = {Tag("fpgm"), Tag("prep"), Tag("CFF "), Tag("CFF2")};
+  return IsOneOf(tag, kTags);
 }
 
 void AppendU32(std::string* key, uint32_t value) {
@@ -53,49 +55,35 @@ void AppendU32(std::string* key, uint32_t value) {
 
 // What decides how face `faceIndex` of the image draws its glyphs: the place
 // of every table that glyph loading can read, and the `head` table less its
-// checksum and dates. Empty when the directory cannot be read.
+// checksum and dates (of the last record tagged `head`; none gives an empty
+// table). Empty when the directory or that table does not lie wholly inside
+// the image.
 std::string DrawingKey(ByteView image, uint32_t faceIndex) {
-  uint32_t directory = 0;
-  if (!FaceDirectoryOffset(image, faceIndex, &directory)) return {};
-  uint16_t tables = 0;
-  if (!ReadU16(image, uint64_t{directory} + 4, &tables)) return {};
+  TableDirectory tables;
+  if (!OpenFaceDirectory(image, faceIndex, &tables) || !AllRecordsInImage(tables)) return {};
   bool cmapUnread = false;
-  uint32_t headOffset = 0, headLength = 0;
-  for (int pass = 0; pass < 2; ++pass) {
-    std::string key;
-    for (uint16_t t = 0; t < tables; ++t) {
-      const uint64_t record = uint64_t{directory} + 12 + 16 * uint64_t{t};
-      uint8_t tag[4];
-      uint32_t offset = 0, length = 0;
-      if (!ReadBytes(image, record, 4, tag) || !ReadU32(image, record + 8, &offset) ||
-          !ReadU32(image, record + 12, &length)) {
-        return {};
-      }
-      if (pass == 0) {
-        cmapUnread = cmapUnread || TagIs(tag, "fpgm") || TagIs(tag, "prep") ||
-                     TagIs(tag, "CFF ") || TagIs(tag, "CFF2");
-        if (TagIs(tag, "head")) {
-          headOffset = offset;
-          headLength = length;
-        }
-        continue;
-      }
-      if (IgnoredTable(tag, cmapUnread)) continue;
-      key.append(reinterpret_cast<const char*>(tag), 4);
-      AppendU32(&key, offset);
-      AppendU32(&key, length);
-    }
-    if (pass == 0) continue;
-    ByteView head;
-    if (!SubView(image, headOffset, headLength, &head)) return {};
-    for (size_t i = 0; i < head.size; ++i) {
-      // checkSumAdjustment (8-11), created and modified (20-35)
-      const bool varies = (i >= 8 && i < 12) || (i >= 20 && i < 36);
-      key.push_back(varies ? '\0' : static_cast<char>(head.data[i]));
-    }
-    return key;
+  TableRecord head;
+  for (uint16_t k = 0; k < tables.numTables; ++k) {
+    const TableRecord record = ReadTableRecord(tables, k);
+    cmapUnread = cmapUnread || LeavesCmapUnread(record.tag);
+    if (record.tag == Tag("head")) head = record;
   }
-  return {};
+  std::string key;
+  for (uint16_t k = 0; k < tables.numTables; ++k) {
+    const TableRecord record = ReadTableRecord(tables, k);
+    if (IgnoredTable(record.tag, cmapUnread)) continue;
+    AppendU32(&key, record.tag.value);
+    AppendU32(&key, record.offset);
+    AppendU32(&key, record.length);
+  }
+  const std::optional<ByteView> headBytes = TableBytes(tables, head);
+  if (!headBytes) return {};
+  for (size_t i = 0; i < headBytes->size; ++i) {
+    const bool varies = (i >= head_table::kCheckSumAdjustment && i < head_table::kCheckSumAdjustment + 4) ||
+                        (i >= head_table::kCreated && i < head_table::kDatesEnd);
+    key.push_back(varies ? '\0' : static_cast<char>(headBytes->data[i]));
+  }
+  return key;
 }
 
 }  // namespace

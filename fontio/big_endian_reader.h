@@ -50,6 +50,21 @@ inline bool ReadU32(ByteView bytes, uint64_t offset, uint32_t* value) {
   return true;
 }
 
+// Signed fields (int16, FWORD, int32) are stored in two's complement.
+inline bool ReadS16(ByteView bytes, uint64_t offset, int16_t* value) {
+  uint16_t raw = 0;
+  if (!ReadU16(bytes, offset, &raw)) return false;
+  *value = static_cast<int16_t>(raw);
+  return true;
+}
+
+inline bool ReadS32(ByteView bytes, uint64_t offset, int32_t* value) {
+  uint32_t raw = 0;
+  if (!ReadU32(bytes, offset, &raw)) return false;
+  *value = static_cast<int32_t>(raw);
+  return true;
+}
+
 bool ReadBytes(ByteView bytes, uint64_t offset, uint64_t count, uint8_t* out);
 
 // The part [offset, offset + count) of `bytes`, without copying.

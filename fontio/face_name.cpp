@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "fontio/font_container.h"
+#include "fontio/sfnt_tables.h"
+#include "fontio/table_fields.h"
 
 namespace {
 
@@ -20,12 +22,6 @@ struct NameRecord {
   uint16_t platformId, encodingId, languageId, nameId;
   uint64_t stringOffset;  // from the start of the image
   uint16_t stringLength;
-};
-
-struct NamingTable {
-  uint64_t recordOffset;  // of the table record in the directory
-  uint32_t offset;
-  uint32_t length;
 };
 
 struct Slots {
@@ -54,40 +50,34 @@ bool FindDirectory(ByteView image, uint32_t faceIndex, uint64_t* directory) {
   *directory = 0;
   if (IsFontSignature(image, "ttcf")) {
     uint32_t version = 0;
-    if (!ReadU32(image, 4, &version) || (version != 0x00010000 && version != 0x00020000)) return false;
+    if (!ReadU32(image, ttc_header::kVersion, &version) || (version != 0x00010000 && version != 0x00020000)) {
+      return false;
+    }
   }
   uint32_t fontOffset = 0;
   if (!FaceDirectoryOffset(image, faceIndex, &fontOffset)) return false;
   *directory = fontOffset;
   uint32_t sfntVersion = 0;
-  return ReadU32(image, *directory, &sfntVersion) && IsSfntVersion(sfntVersion);
+  return ReadU32(image, *directory + sfnt_directory::kVersion, &sfntVersion) && IsSfntVersion(sfntVersion);
 }
 
-// The first table record tagged "name" that lies inside the image.
-bool FindNamingTable(ByteView image, uint64_t directory, NamingTable* table) {
-  uint16_t numTables = 0;
-  if (!ReadU16(image, directory + 4, &numTables)) return false;
-  for (uint64_t k = 0; k < numTables; ++k) {
-    const uint64_t record = directory + 12 + 16 * k;
-    uint8_t tag[4];
-    if (!ReadBytes(image, record, 4, tag) || !ReadU32(image, record + 8, &table->offset) ||
-        !ReadU32(image, record + 12, &table->length)) {
-      break;  // later records lie further out
-    }
-    if (tag[0] == 'n' && tag[1] == 'a' && tag[2] == 'm' && tag[3] == 'e') {
-      table->recordOffset = record;
-      return true;
-    }
-  }
-  return false;
+// The first table record tagged "name" among the records that lie inside the
+// image; its table may run outside the image, and its names are read from
+// the image, each read checked on its own.
+bool FindNamingTable(ByteView image, uint64_t directory, TableRecord* record) {
+  TableDirectory tables;
+  return ReadTableDirectory(image, directory, &tables) && FindTableRecord(tables, Tag("name"), record);
 }
 
 bool ReadNameRecord(ByteView image, uint64_t table, uint64_t storage, uint16_t k, NameRecord* r) {
-  const uint64_t at = table + 6 + 12 * uint64_t{k};
+  const uint64_t at = table + name_table::kRecords + name_table::kRecordSize * uint64_t{k};
   uint16_t stringOffset = 0;
-  if (!ReadU16(image, at, &r->platformId) || !ReadU16(image, at + 2, &r->encodingId) ||
-      !ReadU16(image, at + 4, &r->languageId) || !ReadU16(image, at + 6, &r->nameId) ||
-      !ReadU16(image, at + 8, &r->stringLength) || !ReadU16(image, at + 10, &stringOffset)) {
+  if (!ReadU16(image, at + name_record::kPlatformId, &r->platformId) ||
+      !ReadU16(image, at + name_record::kEncodingId, &r->encodingId) ||
+      !ReadU16(image, at + name_record::kLanguageId, &r->languageId) ||
+      !ReadU16(image, at + name_record::kNameId, &r->nameId) ||
+      !ReadU16(image, at + name_record::kLength, &r->stringLength) ||
+      !ReadU16(image, at + name_record::kStringOffset, &stringOffset)) {
     return false;
   }
   r->stringOffset = storage + stringOffset;
@@ -200,7 +190,10 @@ void KeepName(const NameRecord& r, const FaceName& name, Slots* slots) {
 FaceName WalkNameRecords(ByteView image, uint64_t table, Slots* slots, std::vector<StringMark>* marks) {
   uint16_t count = 0;
   uint16_t storage = 0;
-  if (!ReadU16(image, table + 2, &count) || !ReadU16(image, table + 4, &storage)) return FaceName();
+  if (!ReadU16(image, table + name_table::kCount, &count) ||
+      !ReadU16(image, table + name_table::kStorageOffset, &storage)) {
+    return FaceName();
+  }
   for (uint16_t k = 0; k < count; ++k) {
     NameRecord r;
     if (!ReadNameRecord(image, table, table + storage, k, &r) || !IsAcceptedFamilyRecord(r)) continue;
@@ -229,7 +222,7 @@ bool ReadFaceName(MutableByteView image, FaceName* faceName, FaceName* requestNa
   const ByteView view = AsConst(image);
   uint64_t directory = 0;
   if (!FindDirectory(view, 0, &directory)) return false;
-  NamingTable table{};
+  TableRecord table;
   if (!FindNamingTable(view, directory, &table)) return true;
 
   Slots slots;
@@ -250,7 +243,7 @@ bool ReadFaceName(MutableByteView image, FaceName* faceName, FaceName* requestNa
   marks.erase(std::unique(marks.begin(), marks.end(), SameString), marks.end());
   for (const StringMark& mark : marks) WriteMark(image, mark);
 
-  WriteU32(image, table.recordOffset + 4, TableChecksum(view, table.offset, table.length));
+  WriteU32(image, table.at + table_record::kChecksum, TableChecksum(view, table.offset, table.length));
   return true;
 }
 
@@ -265,7 +258,7 @@ bool ReadFamilyName(ByteView image, uint32_t faceIndex, FaceName* faceName) {
   faceName->clear();
   uint64_t directory = 0;
   if (!FindDirectory(image, faceIndex, &directory)) return false;
-  NamingTable table{};
+  TableRecord table;
   if (!FindNamingTable(image, directory, &table)) return true;
   Slots slots;
   std::vector<StringMark> marks;  // not applied: the image stays as it is

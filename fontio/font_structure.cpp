@@ -1,17 +1,15 @@
 #include "fontio/font_structure.h"
 
-#include <cstring>
 #include <set>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "fontio/font_container.h"
+#include "fontio/sfnt_tables.h"
+#include "fontio/table_fields.h"
 
 namespace {
-
-constexpr uint64_t kOffsetTableSize = 12;
-constexpr uint64_t kTableRecordSize = 16;
 
 // Bounds the records a walk over an image visits. A collection may list many
 // directories that overlap one another, and directories may share naming
@@ -35,23 +33,24 @@ struct StructureWalk {
   std::set<std::pair<uint64_t, uint64_t>> cmaps;    // (offset, length), checked and fitting
 };
 
-bool TagIs(const uint8_t tag[4], const char* name) { return std::memcmp(tag, name, 4) == 0; }
-
 // The naming table at `table`: its header, its records and their strings.
 bool NamingTableFits(StructureWalk* walk, uint64_t table) {
   if (walk->namingTables.count(table) != 0) return true;
   const ByteView image = walk->image;
   uint16_t count = 0;
   uint16_t storage = 0;
-  if (!ReadU16(image, table + 2, &count) || !ReadU16(image, table + 4, &storage) ||
-      !FitsIn(image.size, table, 6 + 12 * uint64_t{count}) || !walk->budget.Spend(count)) {
+  if (!ReadU16(image, table + name_table::kCount, &count) ||
+      !ReadU16(image, table + name_table::kStorageOffset, &storage) ||
+      !FitsIn(image.size, table, name_table::kRecords + name_table::kRecordSize * uint64_t{count}) ||
+      !walk->budget.Spend(count)) {
     return false;
   }
   for (uint64_t k = 0; k < count; ++k) {
+    const uint64_t record = table + name_table::kRecords + name_table::kRecordSize * k;
     uint16_t length = 0;
     uint16_t offset = 0;
-    ReadU16(image, table + 6 + 12 * k + 8, &length);
-    ReadU16(image, table + 6 + 12 * k + 10, &offset);
+    ReadU16(image, record + name_record::kLength, &length);
+    ReadU16(image, record + name_record::kStringOffset, &offset);
     if (!FitsIn(image.size, table + storage + offset, length)) return false;
   }
   walk->namingTables.insert(table);
@@ -66,20 +65,24 @@ bool CmapFits(StructureWalk* walk, uint64_t table, uint64_t length) {
   if (walk->cmaps.count({table, length}) != 0) return true;
   ByteView cmap;
   uint16_t count = 0;
-  if (!SubView(walk->image, table, length, &cmap) || !ReadU16(cmap, 2, &count) ||
-      !FitsIn(cmap.size, 4, 8 * uint64_t{count}) || !walk->budget.Spend(count)) {
+  if (!SubView(walk->image, table, length, &cmap) || !ReadU16(cmap, cmap_table::kNumTables, &count) ||
+      !FitsIn(cmap.size, cmap_table::kEncodingRecords, cmap_table::kEncodingRecordSize * uint64_t{count}) ||
+      !walk->budget.Spend(count)) {
     return false;
   }
   for (uint64_t k = 0; k < count; ++k) {
+    const uint64_t record = cmap_table::kEncodingRecords + cmap_table::kEncodingRecordSize * k;
     uint16_t platform = 0, encoding = 0, format = 0;
     uint32_t subtable = 0, groups = 0;
-    ReadU16(cmap, 4 + 8 * k, &platform);
-    ReadU16(cmap, 4 + 8 * k + 2, &encoding);
-    ReadU32(cmap, 4 + 8 * k + 4, &subtable);
+    ReadU16(cmap, record + cmap_encoding_record::kPlatformId, &platform);
+    ReadU16(cmap, record + cmap_encoding_record::kEncodingId, &encoding);
+    ReadU32(cmap, record + cmap_encoding_record::kSubtableOffset, &subtable);
     if (platform != 3 || encoding != 10) continue;
-    if (!ReadU16(cmap, subtable, &format)) return false;
+    if (!ReadU16(cmap, uint64_t{subtable} + cmap_subtable::kFormat, &format)) return false;
     if (format != 12) continue;
-    if (!ReadU32(cmap, uint64_t{subtable} + 12, &groups) || !FitsIn(cmap.size, uint64_t{subtable} + 16, 12 * uint64_t{groups})) {
+    if (!ReadU32(cmap, uint64_t{subtable} + cmap_format12::kNumGroups, &groups) ||
+        !FitsIn(cmap.size, uint64_t{subtable} + cmap_format12::kGroups,
+                cmap_format12::kGroupSize * uint64_t{groups})) {
       return false;
     }
   }
@@ -87,34 +90,30 @@ bool CmapFits(StructureWalk* walk, uint64_t table, uint64_t length) {
   return true;
 }
 
-// The number of table records at `directory`, when all of them lie inside the image.
-bool ReadTableCount(ByteView image, uint64_t directory, uint16_t* numTables) {
-  return ReadU16(image, directory + 4, numTables) &&
-         FitsIn(image.size, directory, kOffsetTableSize + kTableRecordSize * *numTables);
+// The offset table at `directory`, when all of its records lie inside the image.
+bool ReadWholeDirectory(ByteView image, uint64_t directory, TableDirectory* tables) {
+  return ReadTableDirectory(image, directory, tables) && AllRecordsInImage(*tables);
 }
 
+// Every record's table inside the image; of the naming tables and cmaps only
+// the first of each is looked into, as loaders use the first one.
 bool FontFits(StructureWalk* walk, uint64_t directory) {
-  const ByteView image = walk->image;
-  uint16_t numTables = 0;
-  if (!ReadTableCount(image, directory, &numTables) || !walk->budget.Spend(numTables)) return false;
+  TableDirectory tables;
+  if (!ReadWholeDirectory(walk->image, directory, &tables) || !walk->budget.Spend(tables.numTables)) {
+    return false;
+  }
   bool namingTableSeen = false;
   bool cmapSeen = false;
-  for (uint64_t k = 0; k < numTables; ++k) {
-    const uint64_t record = directory + kOffsetTableSize + kTableRecordSize * k;
-    uint8_t tag[4] = {};
-    uint32_t offset = 0;
-    uint32_t length = 0;
-    ReadBytes(image, record, 4, tag);
-    ReadU32(image, record + 8, &offset);
-    ReadU32(image, record + 12, &length);
-    if (!FitsIn(image.size, offset, length)) return false;
-    if (!namingTableSeen && TagIs(tag, "name")) {
-      namingTableSeen = true;  // loaders use the first one
-      if (!NamingTableFits(walk, offset)) return false;
+  for (uint16_t k = 0; k < tables.numTables; ++k) {
+    const TableRecord record = ReadTableRecord(tables, k);
+    if (!TableBytes(tables, record)) return false;
+    if (!namingTableSeen && record.tag == Tag("name")) {
+      namingTableSeen = true;
+      if (!NamingTableFits(walk, record.offset)) return false;
     }
-    if (!cmapSeen && TagIs(tag, "cmap")) {
+    if (!cmapSeen && record.tag == Tag("cmap")) {
       cmapSeen = true;
-      if (!CmapFits(walk, offset, length)) return false;
+      if (!CmapFits(walk, record.offset, record.length)) return false;
     }
   }
   return true;
@@ -131,7 +130,7 @@ bool ListDirectories(ByteView image, std::vector<uint64_t>* directories) {
     return true;
   }
   uint32_t count = 0;
-  if (!ReadU32(image, 8, &count)) return false;
+  if (!ReadU32(image, ttc_header::kNumFonts, &count)) return false;
   std::unordered_set<uint32_t> seen;
   // An offset that lies outside the image ends the loop, so it runs at most
   // image.size / 4 times.
@@ -143,54 +142,43 @@ bool ListDirectories(ByteView image, std::vector<uint64_t>* directories) {
   return true;
 }
 
-// searchRange, entrySelector and rangeShift for `numTables` records.
-void WriteSearchFields(MutableByteView image, uint64_t directory, uint16_t numTables) {
-  uint16_t entrySelector = 0;
-  while (numTables >> (entrySelector + 1) != 0) ++entrySelector;
-  const uint32_t searchRange = numTables == 0 ? 0 : (uint32_t{1} << entrySelector) * 16;
-  WriteU16(image, directory + 6, static_cast<uint16_t>(searchRange));
-  WriteU16(image, directory + 8, entrySelector);
-  WriteU16(image, directory + 10, static_cast<uint16_t>(numTables * 16u - searchRange));
-}
-
 // Removes from the directory the records of tables that run outside the image
 // and that measuring does not need; the records after them move up, in order,
 // and the freed records at the end become zero.
 void DropUnneededTablesOutside(MutableByteView image, uint64_t directory, WalkBudget* budget) {
-  const ByteView view = AsConst(image);
-  uint16_t numTables = 0;
-  if (!ReadTableCount(view, directory, &numTables) || !budget->Spend(numTables)) return;
+  TableDirectory tables;
+  if (!ReadWholeDirectory(AsConst(image), directory, &tables) || !budget->Spend(tables.numTables)) return;
+  constexpr uint64_t kRecordSize = sfnt_directory::kRecordSize;
+  const uint64_t firstRecord = directory + sfnt_directory::kRecords;
   uint16_t kept = 0;
-  for (uint64_t k = 0; k < numTables; ++k) {
-    uint8_t record[kTableRecordSize] = {};
-    ReadBytes(view, directory + kOffsetTableSize + kTableRecordSize * k, kTableRecordSize, record);
-    uint32_t offset = 0;
-    uint32_t length = 0;
-    ReadU32(ByteView{record, sizeof record}, 8, &offset);
-    ReadU32(ByteView{record, sizeof record}, 12, &length);
-    if (!FitsIn(image.size, offset, length) && !IsNeededTable(record)) continue;
-    if (kept != k) WriteBytes(image, directory + kOffsetTableSize + kTableRecordSize * kept, record, sizeof record);
+  // A record moves only to a place before it, so every record is read before
+  // anything is written over it.
+  for (uint16_t k = 0; k < tables.numTables; ++k) {
+    const TableRecord record = ReadTableRecord(tables, k);
+    if (!TableBytes(tables, record) && !IsNeededTable(record.tag)) continue;
+    if (kept != k) {
+      uint8_t bytes[kRecordSize] = {};
+      ReadBytes(tables.image, record.at, kRecordSize, bytes);
+      WriteBytes(image, firstRecord + kRecordSize * kept, bytes, kRecordSize);
+    }
     ++kept;
   }
-  if (kept == numTables) return;
-  const uint8_t zero[kTableRecordSize] = {};
-  for (uint64_t k = kept; k < numTables; ++k) {
-    WriteBytes(image, directory + kOffsetTableSize + kTableRecordSize * k, zero, sizeof zero);
+  if (kept == tables.numTables) return;
+  const uint8_t zero[kRecordSize] = {};
+  for (uint64_t k = kept; k < tables.numTables; ++k) {
+    WriteBytes(image, firstRecord + kRecordSize * k, zero, kRecordSize);
   }
-  WriteU16(image, directory + 4, kept);
-  WriteSearchFields(image, directory, kept);
+  WriteTableCount(image, directory, kept);
 }
 
 }  // namespace
 
-bool IsNeededTable(const uint8_t tag[4]) {
-  static const char* const kNeeded[] = {"cmap", "head", "hhea", "hmtx", "maxp", "loca", "glyf",
-                                        "CFF ", "CFF2", "OS/2", "name", "post", "EBDT", "EBLC",
-                                        "EBSC", "CBDT", "CBLC", "sbix", "bdat", "bloc"};
-  for (const char* needed : kNeeded) {
-    if (TagIs(tag, needed)) return true;
-  }
-  return false;
+bool IsNeededTable(Tag tag) {
+  static constexpr Tag kNeeded[] = {Tag("cmap"), Tag("head"), Tag("hhea"), Tag("hmtx"), Tag("maxp"),
+                                    Tag("loca"), Tag("glyf"), Tag("CFF "), Tag("CFF2"), Tag("OS/2"),
+                                    Tag("name"), Tag("post"), Tag("EBDT"), Tag("EBLC"), Tag("EBSC"),
+                                    Tag("CBDT"), Tag("CBLC"), Tag("sbix"), Tag("bdat"), Tag("bloc")};
+  return IsOneOf(tag, kNeeded);
 }
 
 bool FontStructureFits(ByteView image) {
@@ -207,10 +195,10 @@ void NormalizeCollectionHeader(MutableByteView image) {
   if (!IsFontSignature(AsConst(image), "ttcf")) return;
   WriteBytes(image, 0, reinterpret_cast<const uint8_t*>("ttcf"), 4);
   uint32_t count = 0;
-  ReadU32(AsConst(image), 8, &count);
+  ReadU32(AsConst(image), ttc_header::kNumFonts, &count);
   // A font needs at least its offset (4 bytes) and a directory of one table
   // (28 bytes): FreeType's own limit.
-  if (count == 0 || count > image.size / 32) WriteU32(image, 8, 1);
+  if (count == 0 || count > image.size / 32) WriteU32(image, ttc_header::kNumFonts, 1);
 }
 
 void PrepareImageForMeasuring(MutableByteView image) {
@@ -224,24 +212,15 @@ void PrepareImageForMeasuring(MutableByteView image) {
 bool FindBrokenNeededTable(ByteView image, uint32_t faceIndex, char tag[5]) {
   if (IsFontSignature(image, "ttcf")) {
     uint32_t count = 0;
-    if (!ReadU32(image, 8, &count) || faceIndex >= count) return false;
+    if (!ReadU32(image, ttc_header::kNumFonts, &count) || faceIndex >= count) return false;
   }
-  uint32_t directory = 0;
-  if (!FaceDirectoryOffset(image, faceIndex, &directory)) return false;
-  uint16_t numTables = 0;
-  if (!ReadU16(image, uint64_t{directory} + 4, &numTables)) return false;
-  for (uint64_t k = 0; k < numTables; ++k) {
-    const uint64_t record = directory + kOffsetTableSize + kTableRecordSize * k;
-    uint8_t recordTag[4] = {};
-    uint32_t offset = 0;
-    uint32_t length = 0;
-    if (!ReadBytes(image, record, 4, recordTag) || !ReadU32(image, record + 8, &offset) ||
-        !ReadU32(image, record + 12, &length)) {
-      return false;  // the rest of the directory lies outside the image
-    }
-    if (IsNeededTable(recordTag) && !FitsIn(image.size, offset, length)) {
-      std::memcpy(tag, recordTag, 4);
-      tag[4] = '\0';
+  TableDirectory tables;
+  if (!OpenFaceDirectory(image, faceIndex, &tables)) return false;
+  // Records past the end of the image are not looked at.
+  for (uint16_t k = 0; k < tables.recordsInImage; ++k) {
+    const TableRecord record = ReadTableRecord(tables, k);
+    if (IsNeededTable(record.tag) && !TableBytes(tables, record)) {
+      TagText(record.tag, tag);
       return true;
     }
   }

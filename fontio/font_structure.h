@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "fontio/big_endian_reader.h"
+#include "fontio/sfnt_tables.h"
 
 // True when, for every font in the image (the sfnt at offset 0, or each font
 // that a collection's header lists, "ttcf" in any letter case), these lie
@@ -35,7 +36,7 @@ void NormalizeCollectionHeader(MutableByteView image);
 // True for the tables that the glyph tests read to measure a font: cmap, head,
 // hhea, hmtx, maxp, loca, glyf, CFF, CFF2, OS/2, name, post and the bitmap
 // tables (EBDT, EBLC, EBSC, CBDT, CBLC, sbix, bdat, bloc).
-bool IsNeededTable(const uint8_t tag[4]);
+bool IsNeededTable(Tag tag);
 
 // Readies an image for both glyph tests, before it is registered or opened:
 // NormalizeCollectionHeader, then, in every font the image lists (each

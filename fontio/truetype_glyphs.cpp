@@ -1,67 +1,52 @@
 #include "fontio/truetype_glyphs.h"
 
 #include <cstring>
+#include <optional>
 
 #include "fontio/font_container.h"
+#include "fontio/sfnt_tables.h"
+#include "fontio/table_fields.h"
 
 namespace {
 
-constexpr uint32_t Tag(const char (&name)[5]) {
-  return (uint32_t(uint8_t(name[0])) << 24) | (uint32_t(uint8_t(name[1])) << 16) |
-         (uint32_t(uint8_t(name[2])) << 8) | uint32_t(uint8_t(name[3]));
-}
-
 // The tables the reader reads, in the order of TableSlot.
 enum TableSlot { kHead, kMaxp, kHhea, kHmtx, kLoca, kGlyf, kReadTableCount };
-constexpr uint32_t kReadTags[kReadTableCount] = {Tag("head"), Tag("maxp"), Tag("hhea"),
-                                                 Tag("hmtx"), Tag("loca"), Tag("glyf")};
+constexpr Tag kReadTags[kReadTableCount] = {Tag("head"), Tag("maxp"), Tag("hhea"),
+                                            Tag("hmtx"), Tag("loca"), Tag("glyf")};
 // Tables under which FreeType's outline is not the plain 'glyf' data (glyph
 // variations) or which make the face another kind of font.
-constexpr uint32_t kRefusedTags[] = {Tag("fvar"), Tag("gvar"), Tag("CFF "), Tag("CFF2")};
+constexpr Tag kRefusedTags[] = {Tag("fvar"), Tag("gvar"), Tag("CFF "), Tag("CFF2")};
 
 struct TableViews {
   ByteView tables[kReadTableCount];
   bool found[kReadTableCount] = {};
 };
 
-int ReadTableSlot(uint32_t tag) {
+int ReadTableSlot(Tag tag) {
   for (int i = 0; i < kReadTableCount; ++i) {
     if (kReadTags[i] == tag) return i;
   }
   return -1;
 }
 
-bool IsRefusedTag(uint32_t tag) {
-  for (uint32_t refused : kRefusedTags) {
-    if (refused == tag) return true;
-  }
-  return false;
-}
-
-// Each read table once, not empty, inside the image. FreeType skips records
-// that run past the file (clipping hmtx) and treats empty ones as missing; a
-// face where that matters is declined rather than imitated.
-bool FindTables(ByteView image, uint32_t directory, TableViews* views) {
-  uint32_t version = 0;
-  uint16_t tableCount = 0;
-  if (!ReadU32(image, directory, &version) || version != kTrueTypeVersion ||
-      !ReadU16(image, uint64_t{directory} + 4, &tableCount) ||
-      !FitsIn(image.size, uint64_t{directory} + 12, uint64_t{tableCount} * 16)) {
+// Every record inside the image, and each read table once, not empty, inside
+// the image. FreeType skips records that run past the file (clipping hmtx)
+// and treats empty ones as missing; a face where that matters is declined
+// rather than imitated.
+bool FindTables(ByteView image, uint32_t faceIndex, TableViews* views) {
+  TableDirectory directory;
+  if (!OpenFaceDirectory(image, faceIndex, &directory) || directory.sfntVersion != kTrueTypeVersion ||
+      !AllRecordsInImage(directory)) {
     return false;
   }
-  for (uint32_t i = 0; i < tableCount; ++i) {
-    const uint64_t record = uint64_t{directory} + 12 + uint64_t{i} * 16;
-    uint32_t tag = 0, offset = 0, length = 0;
-    ReadU32(image, record, &tag);
-    ReadU32(image, record + 8, &offset);
-    ReadU32(image, record + 12, &length);
-    if (IsRefusedTag(tag)) return false;
-    const int slot = ReadTableSlot(tag);
+  for (uint16_t k = 0; k < directory.numTables; ++k) {
+    const TableRecord record = ReadTableRecord(directory, k);
+    if (IsOneOf(record.tag, kRefusedTags)) return false;
+    const int slot = ReadTableSlot(record.tag);
     if (slot < 0) continue;
-    if (views->found[slot] || length == 0 ||
-        !SubView(image, offset, length, &views->tables[slot])) {
-      return false;
-    }
+    const std::optional<ByteView> table = TableBytes(directory, record);
+    if (views->found[slot] || record.length == 0 || !table) return false;
+    views->tables[slot] = *table;
     views->found[slot] = true;
   }
   for (bool found : views->found) {
@@ -70,25 +55,25 @@ bool FindTables(ByteView image, uint32_t directory, TableViews* views) {
   return true;
 }
 
-// A signed 16-bit field the caller knows to lie inside `bytes`.
-int16_t ReadS16(ByteView bytes, uint64_t offset) {
-  uint16_t value = 0;
-  ReadU16(bytes, offset, &value);
-  return static_cast<int16_t>(value);
-}
-
 // The header fields, read as FreeType reads them from tables at least as long
 // as FreeType needs.
 bool ReadHeaders(const TableViews& views, TrueTypeGlyphs* glyphs) {
   const ByteView head = views.tables[kHead], maxp = views.tables[kMaxp], hhea = views.tables[kHhea];
   uint16_t locFormat = 0, numGlyphs = 0, hMetrics = 0;
   uint32_t maxpVersion = 0;
-  if (head.size < 54 || !ReadU16(head, 50, &locFormat) || locFormat > 1) return false;
-  if (!ReadU32(maxp, 0, &maxpVersion) || !ReadU16(maxp, 4, &numGlyphs) || numGlyphs == 0 ||
-      (maxpVersion >= 0x10000 && maxp.size < 32)) {
+  if (head.size < head_table::kSize || !ReadU16(head, head_table::kIndexToLocFormat, &locFormat) ||
+      locFormat > 1) {
     return false;
   }
-  if (hhea.size < 36 || !ReadU16(hhea, 34, &hMetrics) || hMetrics == 0) return false;
+  if (!ReadU32(maxp, maxp_table::kVersion, &maxpVersion) ||
+      !ReadU16(maxp, maxp_table::kNumGlyphs, &numGlyphs) || numGlyphs == 0 ||
+      (maxpVersion >= maxp_table::kVersion1 && maxp.size < maxp_table::kVersion1Size)) {
+    return false;
+  }
+  if (hhea.size < hhea_table::kSize || !ReadU16(hhea, hhea_table::kNumberOfHMetrics, &hMetrics) ||
+      hMetrics == 0) {
+    return false;
+  }
   glyphs->longOffsets = locFormat == 1;
   glyphs->numGlyphs = numGlyphs;
   glyphs->numberOfHMetrics = hMetrics;
@@ -114,20 +99,23 @@ bool GlyphBytes(const TrueTypeGlyphs& glyphs, uint32_t glyph, ByteView* bytes) {
   uint64_t start = 0, end = 0;
   if (glyphs.longOffsets) {
     uint32_t first = 0, second = 0;
-    if (!ReadU32(glyphs.loca, uint64_t{glyph} * 4, &first) ||
-        !ReadU32(glyphs.loca, uint64_t{glyph} * 4 + 4, &second)) {
+    const uint64_t at = uint64_t{glyph} * loca_table::kLongEntrySize;
+    if (!ReadU32(glyphs.loca, at, &first) ||
+        !ReadU32(glyphs.loca, at + loca_table::kLongEntrySize, &second)) {
       return false;
     }
     start = first, end = second;
   } else {
     uint16_t first = 0, second = 0;
-    if (!ReadU16(glyphs.loca, uint64_t{glyph} * 2, &first) ||
-        !ReadU16(glyphs.loca, uint64_t{glyph} * 2 + 2, &second)) {
+    const uint64_t at = uint64_t{glyph} * loca_table::kShortEntrySize;
+    if (!ReadU16(glyphs.loca, at, &first) ||
+        !ReadU16(glyphs.loca, at + loca_table::kShortEntrySize, &second)) {
       return false;
     }
-    start = uint64_t{first} * 2, end = uint64_t{second} * 2;
+    start = uint64_t{first} * loca_table::kShortOffsetScale;
+    end = uint64_t{second} * loca_table::kShortOffsetScale;
   }
-  if (end < start + 10 || end > glyphs.glyf.size) return false;
+  if (end < start + glyf_glyph::kHeaderSize || end > glyphs.glyf.size) return false;
   return SubView(glyphs.glyf, start, end - start, bytes);
 }
 
@@ -136,16 +124,12 @@ bool GlyphBytes(const TrueTypeGlyphs& glyphs, uint32_t glyph, ByteView* bytes) {
 bool ReadHorizontalMetrics(const TrueTypeGlyphs& glyphs, uint32_t glyph, uint16_t* advance,
                            int16_t* bearing) {
   const uint32_t longCount = glyphs.numberOfHMetrics;
-  const uint64_t advanceAt = uint64_t{glyph < longCount ? glyph : longCount - 1} * 4;
-  const uint64_t bearingAt =
-      glyph < longCount ? advanceAt + 2 : uint64_t{longCount} * 4 + uint64_t{glyph - longCount} * 2;
-  uint16_t rawBearing = 0;
-  if (!ReadU16(glyphs.hmtx, advanceAt, advance) ||
-      !ReadU16(glyphs.hmtx, bearingAt, &rawBearing)) {
-    return false;
-  }
-  *bearing = static_cast<int16_t>(rawBearing);
-  return true;
+  const uint64_t metricAt = uint64_t{glyph < longCount ? glyph : longCount - 1} * hmtx_table::kLongMetricSize;
+  const uint64_t bearingAt = glyph < longCount ? metricAt + hmtx_table::kLeftSideBearing
+                                               : uint64_t{longCount} * hmtx_table::kLongMetricSize +
+                                                     uint64_t{glyph - longCount} * hmtx_table::kBearingSize;
+  return ReadU16(glyphs.hmtx, metricAt + hmtx_table::kAdvanceWidth, advance) &&
+         ReadS16(glyphs.hmtx, bearingAt, bearing);
 }
 
 // The contour ends: each above the one before, the first not negative (as
@@ -155,9 +139,9 @@ bool ReadContourEnds(ByteView bytes, int contourCount, uint64_t* at,
   ends->resize(static_cast<size_t>(contourCount));
   int32_t previous = -1;
   for (int i = 0; i < contourCount; ++i) {
-    uint16_t rawEnd = 0;
-    if (!ReadU16(bytes, *at, &rawEnd)) return false;
-    const int32_t end = static_cast<int16_t>(rawEnd);
+    int16_t signedEnd = 0;
+    if (!ReadS16(bytes, *at, &signedEnd)) return false;
+    const int32_t end = signedEnd;
     if (end <= previous) return false;
     (*ends)[i] = static_cast<uint16_t>(end);
     previous = end;
@@ -248,10 +232,10 @@ inline void Step(ByteView axis, uint64_t* offset, int32_t* value) {
     *offset += 1;
     *value += kStep == kShortPositive ? int32_t{delta} : -int32_t{delta};
   } else if constexpr (kStep == kLongDelta) {
-    uint16_t delta = 0;
-    ReadU16(axis, *offset, &delta);
+    int16_t delta = 0;
+    ReadS16(axis, *offset, &delta);
     *offset += 2;
-    *value += static_cast<int16_t>(delta);
+    *value += delta;
   }
 }
 
@@ -313,16 +297,15 @@ bool ReadPoints(ByteView bytes, uint64_t at, uint64_t xBytes, uint64_t yBytes, i
 
 bool OpenTrueTypeGlyphs(ByteView image, uint32_t faceIndex, TrueTypeGlyphs* glyphs) {
   *glyphs = TrueTypeGlyphs{};
-  uint32_t directory = 0;
   TableViews views;
   TrueTypeGlyphs found;
-  if (!FaceDirectoryOffset(image, faceIndex, &directory) || !FindTables(image, directory, &views) ||
-      !ReadHeaders(views, &found)) {
+  if (!FindTables(image, faceIndex, &views) || !ReadHeaders(views, &found)) {
     return false;
   }
   // FreeType counts loca's offsets from its length (at most 0x10000) and
   // adjusts the glyph count when there are fewer than numGlyphs + 1.
-  const uint64_t locaLength = uint64_t{found.numGlyphs + 1} * (found.longOffsets ? 4 : 2);
+  const uint64_t entrySize = found.longOffsets ? loca_table::kLongEntrySize : loca_table::kShortEntrySize;
+  const uint64_t locaLength = uint64_t{found.numGlyphs + 1} * entrySize;
   if (!SubView(views.tables[kLoca], 0, locaLength, &found.loca)) return false;
   found.hmtx = views.tables[kHmtx];
   found.glyf = views.tables[kGlyf];
@@ -341,9 +324,12 @@ bool ReadSimpleGlyph(const TrueTypeGlyphs& glyphs, uint32_t glyph, PlainOutline*
     return false;
   }
   // FreeType refuses 0xFFF contours or more; fewer than one is not simple.
-  const int contourCount = ReadS16(bytes, 0);
+  // The glyph's header lies inside its bytes (GlyphBytes).
+  int16_t contourCount = 0, xMin = 0;
+  ReadS16(bytes, glyf_glyph::kNumberOfContours, &contourCount);
+  ReadS16(bytes, glyf_glyph::kXMin, &xMin);
   if (contourCount < 1 || contourCount >= 0xFFF) return false;
-  uint64_t at = 10;
+  uint64_t at = glyf_glyph::kHeaderSize;
   uint16_t instructionLength = 0;
   if (!ReadContourEnds(bytes, contourCount, &at, &outline->contourEnds) ||
       !ReadU16(bytes, at, &instructionLength)) {
@@ -356,7 +342,7 @@ bool ReadSimpleGlyph(const TrueTypeGlyphs& glyphs, uint32_t glyph, PlainOutline*
   outline->kinds.resize(pointCount);
   uint8_t* flags = outline->kinds.data();
   // FreeType places the origin at xMin - lsb: the outline moves by lsb - xMin.
-  const int32_t xShift = int32_t{bearing} - ReadS16(bytes, 2);
+  const int32_t xShift = int32_t{bearing} - xMin;
   // kOnCurve is 1 and kQuadraticControl 0: the kind is the flag's low bit.
   static_assert(kOnCurve == kOnCurvePoint && kQuadraticControl == 0, "kinds are flag bits");
   uint64_t xBytes = 0, yBytes = 0;

@@ -3,18 +3,18 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <map>
 #include <vector>
 
+#include "fontio/sfnt_tables.h"
+#include "fontio/table_fields.h"
+
 namespace {
 
 constexpr uint64_t kWoffHeaderSize = 44;
 constexpr uint64_t kWoffEntrySize = 20;
-constexpr uint64_t kSfntHeaderSize = 12;
-constexpr uint64_t kSfntRecordSize = 16;
 
 int32_t ReadTotalSfntSize(ByteView woff) {
   uint32_t total = 0;
@@ -23,27 +23,15 @@ int32_t ReadTotalSfntSize(ByteView woff) {
   return static_cast<int32_t>(total);
 }
 
-// searchRange, entrySelector and rangeShift as the sfnt offset table stores
-// them, each the low 16 bits of its value.
+// The sfnt offset table: the flavor as its version, and the WOFF header's
+// numTables with the search fields for it.
 void WriteOffsetTable(ByteView woff, MutableByteView sfnt) {
   uint32_t flavor = 0;
   uint16_t numTables = 0;
   ReadU32(woff, 4, &flavor);
   ReadU16(woff, 12, &numTables);
-  uint32_t searchRange = 0;
-  uint32_t entrySelector = 0;
-  if (numTables != 0) {
-    // floor(log2(n)) in double precision; exact for every 16-bit n.
-    const double e = std::floor(std::log2(static_cast<double>(numTables)));
-    searchRange = static_cast<uint32_t>(std::pow(2.0, e) * 16.0);
-    entrySelector = static_cast<uint32_t>(e);
-  }
-  const uint16_t rangeShift = static_cast<uint16_t>(numTables * 16u - searchRange);
-  WriteU32(sfnt, 0, flavor);
-  WriteU16(sfnt, 4, numTables);
-  WriteU16(sfnt, 6, static_cast<uint16_t>(searchRange));
-  WriteU16(sfnt, 8, static_cast<uint16_t>(entrySelector));
-  WriteU16(sfnt, 10, rangeShift);
+  WriteU32(sfnt, sfnt_directory::kVersion, flavor);
+  WriteTableCount(sfnt, 0, numTables);
 }
 
 // A directory entry and whether its stored data may be used.
@@ -83,7 +71,7 @@ void RefuseOverlappingRanges(std::vector<PlacedEntry>* entries) {
 }
 
 // The directory entries that lie wholly inside the file, in file order.
-std::vector<PlacedEntry> ReadTableDirectory(ByteView woff) {
+std::vector<PlacedEntry> ReadWoffDirectory(ByteView woff) {
   uint16_t numTables = 0;
   ReadU16(woff, 12, &numTables);
   std::vector<PlacedEntry> entries;
@@ -147,20 +135,20 @@ bool TableTagLess(const WoffTableEntry& a, const WoffTableEntry& b) {
 void WriteWoffTables(ByteView woff, MutableByteView destination) {
   WriteOffsetTable(woff, destination);
 
-  std::vector<PlacedEntry> entries = ReadTableDirectory(woff);
+  std::vector<PlacedEntry> entries = ReadWoffDirectory(woff);
   // Stable, so that equivalent tags keep their file order on every platform.
   std::stable_sort(entries.begin(), entries.end(), PlacedTagLess);
 
   uint16_t numTables = 0;
   ReadU16(woff, 12, &numTables);
-  uint64_t position = kSfntHeaderSize + kSfntRecordSize * numTables;
+  uint64_t position = sfnt_directory::kRecords + sfnt_directory::kRecordSize * numTables;
   for (size_t i = 0; i < entries.size(); ++i) {
     const WoffTableEntry& entry = entries[i].entry;
-    const uint64_t record = kSfntHeaderSize + kSfntRecordSize * i;
-    WriteBytes(destination, record, entry.tag, 4);
-    WriteU32(destination, record + 4, entry.origChecksum);
-    WriteU32(destination, record + 8, static_cast<uint32_t>(position));
-    WriteU32(destination, record + 12, entry.origLength);
+    const uint64_t record = sfnt_directory::kRecords + sfnt_directory::kRecordSize * i;
+    WriteBytes(destination, record + table_record::kTag, entry.tag, 4);
+    WriteU32(destination, record + table_record::kChecksum, entry.origChecksum);
+    WriteU32(destination, record + table_record::kOffset, static_cast<uint32_t>(position));
+    WriteU32(destination, record + table_record::kLength, entry.origLength);
     if (entries[i].hasData) WriteTableData(woff, entry, destination, position);
     position += (uint64_t{entry.origLength} + 3) & ~uint64_t{3};  // padding stays zero
   }

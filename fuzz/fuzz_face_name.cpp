@@ -123,12 +123,11 @@ bool OnlyNeededTablesOutside(ByteView image) {
   uint16_t numTables = 0;
   if (!ReadU16(image, 4, &numTables) || !FitsIn(image.size, 0, 12 + 16 * uint64_t{numTables})) return true;
   for (uint64_t k = 0; k < numTables; ++k) {
-    uint8_t tag[4] = {};
-    uint32_t offset = 0, length = 0;
-    ReadBytes(image, 12 + 16 * k, 4, tag);
+    uint32_t tag = 0, offset = 0, length = 0;
+    ReadU32(image, 12 + 16 * k, &tag);
     ReadU32(image, 12 + 16 * k + 8, &offset);
     ReadU32(image, 12 + 16 * k + 12, &length);
-    if (!FitsIn(image.size, offset, length) && !IsNeededTable(tag)) return false;
+    if (!FitsIn(image.size, offset, length) && !IsNeededTable(Tag(tag))) return false;
   }
   return true;
 }
@@ -154,7 +153,9 @@ void CheckStructure(const std::vector<uint8_t>& original) {
   for (uint32_t face = 0; face < 3; ++face) {
     char tag[5] = {};
     if (FindBrokenNeededTable(prepared, face, tag)) {
-      Check(tag[4] == '\0' && IsNeededTable(reinterpret_cast<const uint8_t*>(tag)));
+      uint32_t named = 0;
+      ReadU32(ByteView{reinterpret_cast<const uint8_t*>(tag), 4}, 0, &named);
+      Check(tag[4] == '\0' && IsNeededTable(Tag(named)));
     }
   }
 }

@@ -157,8 +157,25 @@ def main():
     write("fuzz_face_name", "carriage_return.ttf",
           h.with_table(ttf, b"name", h.raw_name_table([(3, 1, 0x409, 1, len(cr), 0)], cr)))
     write_reaching_seeds(ttf)
+    write_table_seeds(ttf, ttc)
     write_glyph_reader_seeds(ttf, ttc, otf)
     write_outline_seeds()
+
+
+def write_table_seeds(ttf, ttc):
+    """The table directory reader: a font and a collection, a duplicate tag,
+    a table running past the end, overlapping tables and a directory cut
+    inside its last record."""
+    write("fuzz_sfnt_tables", "tiny.ttf", ttf)
+    write("fuzz_sfnt_tables", "tiny.ttc", ttc)
+    records = h.table_records(ttf)
+    first_tag, second_tag = records[0][0], records[1][0]
+    duplicate = bytearray(ttf)
+    duplicate[28:32] = first_tag  # the second record takes the first one's tag
+    write("fuzz_sfnt_tables", "duplicate_tag.ttf", bytes(duplicate))
+    write("fuzz_sfnt_tables", "table_past_end.ttf", h.set_record(ttf, first_tag, length=len(ttf)))
+    write("fuzz_sfnt_tables", "overlapping.ttf", h.set_record(ttf, second_tag, offset=records[0][2]))
+    write("fuzz_sfnt_tables", "records_cut.ttf", ttf[:12 + 16 * len(records) - 3])
 
 
 def outline_input(header, contours):

@@ -1,5 +1,6 @@
-// The coverage report with a fake presence test and a recording output: line
-// texts, number formats, the captions and their order, and cancellation.
+// The coverage report with a fake presence test and a recording output: its
+// lines, the captions and their order, and cancellation. (The line format
+// itself is the core's: tests/coverage/report_lines_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -167,38 +168,6 @@ std::u16string Ascii(const std::string& text) { return std::u16string(text.begin
 std::u16string NumberedCaption(const char16_t* label, int k, int n) {
   return std::u16string(label) + u"読み込み中...(" + Ascii(std::to_string(k)) + u"/" +
          Ascii(std::to_string(n)) + u")";
-}
-
-// ---- Report lines -------------------------------------------------------------
-
-TEST(FormatCoverageLineTest, NumbersAroundAThousand) {
-  EXPECT_EQ(Line(RegularUseKanji, 999), u"常用漢字：999/2,136");
-  EXPECT_EQ(Line(RegularUseKanji, 1000), u"常用漢字：1,000/2,136");
-  EXPECT_EQ(Line(RegularUseKanji, 2135), u"常用漢字：2,135/2,136");
-  EXPECT_EQ(Line(JisLevel1, 1005), u"第一水準：1,005/2,965");
-  EXPECT_EQ(Line(JisLevel1, 2000), u"第一水準：2,000/2,965");
-  EXPECT_EQ(Line(JisLevel2, 1), u"第二水準：1/3,390");
-}
-
-TEST(FormatCoverageLineTest, NoneAndAll) {
-  EXPECT_EQ(Line(LatinLetters, 0), u"英字：－");
-  EXPECT_EQ(Line(EducationKanji, 0), u"教育漢字：－");
-  EXPECT_EQ(Line(LatinLetters, 52), u"英字：全52");
-  EXPECT_EQ(Line(LatinLetters, 51), u"英字：51/52");
-  EXPECT_EQ(Line(JisLevel4, 2436), u"第四水準：全2,436");
-  EXPECT_EQ(Line(IbmExtensions, 388), u"IBM拡張文字：全388");
-  EXPECT_EQ(Line(CyrillicLetters, 65), u"キリル文字：65/66");
-}
-
-TEST(FormatCoverageLineTest, EveryFullLine) {
-  const char16_t* expected[kCharacterSetCount] = {
-      u"英字：全52", u"数字：全10", u"記号：全32", u"ひらがな：全77", u"カタカナ：全78",
-      u"教育漢字：全1,026", u"常用漢字：全2,136", u"第一水準：全2,965", u"第二水準：全3,390",
-      u"第三水準：全1,259", u"第四水準：全2,436", u"IBM拡張文字：全388", u"NEC特殊文字：全83",
-      u"ギリシア文字：全48", u"キリル文字：全66"};
-  for (int set = 0; set < kCharacterSetCount; ++set) {
-    EXPECT_EQ(Line(set, kCharacterSets[set].total), expected[set]) << set;
-  }
 }
 
 // ---- Whole reports --------------------------------------------------------------

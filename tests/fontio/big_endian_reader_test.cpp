@@ -84,6 +84,37 @@ TEST(Read, FailedReadLeavesTheOutputUnchanged) {
   EXPECT_EQ(u32, 0xAAAAAAAAu);
 }
 
+TEST(Read, SignedValuesAreTwosComplement) {
+  int16_t s16 = 0;
+  int32_t s32 = 0;
+  ASSERT_TRUE(ReadS16(View(), 0, &s16));
+  EXPECT_EQ(s16, 1);
+  ASSERT_TRUE(ReadS16(View(), 2, &s16));  // 0x80FF
+  EXPECT_EQ(s16, -32513);
+  ASSERT_TRUE(ReadS32(View(), 2, &s32));  // 0x80FF1234
+  EXPECT_EQ(s32, -2130767308);
+  ASSERT_TRUE(ReadS32(View(), 4, &s32));
+  EXPECT_EQ(s32, 0x12345678);
+  const std::vector<uint8_t> ones = {0xFF, 0xFF, 0xFF, 0xFF};
+  ASSERT_TRUE(ReadS16(ByteView{ones.data(), 2}, 0, &s16));
+  EXPECT_EQ(s16, -1);
+  ASSERT_TRUE(ReadS32(ByteView{ones.data(), 4}, 0, &s32));
+  EXPECT_EQ(s32, -1);
+}
+
+TEST(Read, SignedReadsPastTheEndFailAndLeaveTheOutput) {
+  int16_t s16 = 7;
+  int32_t s32 = 7;
+  EXPECT_TRUE(ReadS16(View(), 6, &s16));
+  EXPECT_FALSE(ReadS16(View(), 7, &s16));
+  EXPECT_FALSE(ReadS16(View(), kMax64 - 1, &s16));
+  EXPECT_TRUE(ReadS32(View(), 4, &s32));
+  EXPECT_FALSE(ReadS32(View(), 5, &s32));
+  EXPECT_FALSE(ReadS32(View(), k2To32 - 1, &s32));
+  EXPECT_EQ(s16, 0x5678);
+  EXPECT_EQ(s32, 0x12345678);
+}
+
 TEST(Read, EmptyBufferRefusesEveryValue) {
   const ByteView empty{nullptr, 0};
   uint8_t u8 = 0;

@@ -19,11 +19,14 @@ inline std::string TestDataPath(const std::string& name) {
   return std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/" + name;
 }
 
-// The file's bytes; empty when it cannot be read.
-inline Bytes ReadTestFile(const std::string& name) {
-  std::ifstream in(TestDataPath(name), std::ios::binary);
+// The bytes of the file at `path`; empty when it cannot be read.
+inline Bytes ReadFileAt(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// The test data file's bytes; empty when it cannot be read.
+inline Bytes ReadTestFile(const std::string& name) { return ReadFileAt(TestDataPath(name)); }
 
 inline ByteView View(const Bytes& bytes) { return ByteView{bytes.data(), bytes.size()}; }
 inline MutableByteView MutableView(Bytes& bytes) { return MutableByteView{bytes.data(), bytes.size()}; }
