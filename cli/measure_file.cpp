@@ -1,5 +1,7 @@
 #include "cli/measure_file.h"
 
+#include <utility>
+
 #include "cli/map_files.h"
 #include "cli/mapped_file.h"
 #include "coverage/map_svg.h"
@@ -19,14 +21,15 @@ FontRequest FontRequestOf(const MeasureRequest& request) {
 }
 
 // Draws the coverage map of a measured face, measured with its own context,
-// into a temporary file that is put into place when the face is handed on.
+// kept (in a temporary file beside its place, or in memory for a pipe) until
+// the face is handed on.
 void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequest& request,
                     FaceResult* face) {
   std::string svg;
   const std::string path =
       MapPathOf(request.maps, face->inputIndex, face->faceIndex, face->faceCount);
   if (!DrawFaceMap(image, context, face, &svg)) return;
-  WriteMapBeside(path, !request.maps.folder.empty(), svg, &face->mapTemp, &face->mapError);
+  KeepDrawnMap(path, !request.maps.folder.empty(), std::move(svg), face);
 }
 
 }  // namespace

@@ -105,9 +105,9 @@ ExitStatus CheckMapPlaces(const Options& options, const std::vector<std::string>
   return Refuse("--map-dir " + options.mapDir + ": " + std::strerror(errno));
 }
 
-// No map may replace an input: refused here for the maps whose place is known
-// before the files are read (a face of a collection is checked again when its
-// map is put into place).
+// No map may replace an input, nor go to a folder, a socket or a block device:
+// refused here for the maps whose place is known before the files are read (a
+// face of a collection is checked again when its map is put into place).
 ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
   if (!WantsMaps(plan->request.maps)) return ExitStatus::Ok;
   for (const std::string& file : plan->files) {
@@ -116,6 +116,8 @@ ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
   }
   for (size_t k = 0; k < plan->files.size(); ++k) {
     const std::string mapPath = MapPathOf(plan->request.maps, k, 0, 1);
+    std::string refusal;
+    if (MapPlaceKindOf(mapPath, &refusal) == MapPlaceKind::kRefused) return Refuse(refusal);
     FileIdentity identity;
     if (!IdentityOf(mapPath, &identity)) continue;
     const auto input = plan->maps.inputs.find(identity);

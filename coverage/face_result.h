@@ -24,6 +24,7 @@ struct FaceResult {
   std::string mapError;   // why the coverage map could not be written
   size_t inputIndex = 0;  // the position of the file among the inputs
   std::string mapTemp;    // the map drawn, in a temporary file until handed on
+  std::string mapContent; // the map drawn, for a pipe or device, until handed on
 };
 
 inline bool Measured(const FaceResult& result) { return result.error.empty(); }
