@@ -83,16 +83,17 @@ struct RunOutcome {
 
 // Writes the face's record and, once it has reached stdout, puts the face's
 // map into place; notes what fell short.
-void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, FaceResult face,
+void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace handed,
             RunOutcome* outcome) {
   ClearProgress(progress);
-  ChooseMapPlace(&plan->maps, &face);
+  FaceResult& face = handed.result;
+  ChooseMapPlace(&plan->maps, handed.inputIndex, handed.map, &face);
   writer->Write(face);
   // Nothing is measured, and no map replaces an old one, for output that
   // cannot be written.
   outcome->outputError = FlushOutput();
   std::string placeError;
-  if (outcome->outputError == 0 && !PlaceMap(&plan->maps, face, &placeError)) {
+  if (outcome->outputError == 0 && !PlaceMap(&plan->maps, handed.map, face, &placeError)) {
     face.mapError = placeError;
   }
   if (!Measured(face)) outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
@@ -117,7 +118,7 @@ ExitStatus Run(RunPlan* plan) {
     std::fputs("glyphcensus: no font file found in the files and folders named\n", stderr);
     outcome.status = ExitStatus::NotMeasured;
   }
-  const auto write = [&](const FaceResult& face) {
+  const auto write = [&](const CommandFace& face) {
     HandOn(plan, writer.get(), &progress, face, &outcome);
   };
   const auto showProgress = [&](size_t done, size_t total, const std::string& next) {

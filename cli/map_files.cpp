@@ -196,14 +196,15 @@ const std::string* InputAt(const MapCommits& commits, const std::string& mapPath
 
 // The map's text, where it is not in a temporary file of its own to rename:
 // the face's, that of its temporary file, or that of the map it shares.
-bool MapContentOf(const MapCommits& commits, const FaceResult& face, std::string* content,
+bool MapContentOf(const MapCommits& commits, const PendingMap& map, std::string* content,
                   std::string* error) {
-  if (face.mapTemp.empty()) {
-    *content = face.mapContent;
+  if (map.temporaryPath.empty()) {
+    *content = map.content;
     return true;
   }
-  const auto placed = commits.placed.find(face.mapTemp);
-  const std::string& source = placed == commits.placed.end() ? face.mapTemp : placed->second;
+  const auto placed = commits.placed.find(map.temporaryPath);
+  const std::string& source =
+      placed == commits.placed.end() ? map.temporaryPath : placed->second;
   if (ReadWhole(source, content)) return true;
   *error = "cannot read the coverage map " + source;
   return false;
@@ -277,17 +278,17 @@ bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::str
 }
 
 void KeepDrawnMap(const std::string& mapPath, bool makeFolders, std::string svg,
-                  FaceResult* face) {
+                  PendingMap* map, std::string* mapError) {
   std::string refusal;
   switch (MapPlaceKindOf(mapPath, &refusal)) {
     case MapPlaceKind::kReplace:
-      WriteMapBeside(mapPath, makeFolders, svg, &face->mapTemp, &face->mapError);
+      WriteMapBeside(mapPath, makeFolders, svg, &map->temporaryPath, mapError);
       return;
     case MapPlaceKind::kWriteInto:
-      face->mapContent = std::move(svg);
+      map->content = std::move(svg);
       return;
     case MapPlaceKind::kRefused:
-      face->mapError = refusal;
+      *mapError = refusal;
       return;
   }
 }
@@ -299,10 +300,9 @@ bool IdentityOf(const std::string& path, FileIdentity* identity) {
   return true;
 }
 
-void ChooseMapPlace(MapCommits* commits, FaceResult* face) {
-  if (!face->mapError.empty() || (face->mapTemp.empty() && face->mapContent.empty())) return;
-  const std::string mapPath =
-      MapPathOf(commits->target, face->inputIndex, face->faceIndex, face->faceCount);
+void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map, FaceResult* face) {
+  if (!face->mapError.empty() || !Drawn(map)) return;
+  const std::string mapPath = MapPathOf(commits->target, input, face->faceIndex, face->faceCount);
   const auto earlier = commits->written.find(mapPath);
   std::string refusal;
   if (earlier != commits->written.end()) {
@@ -318,31 +318,33 @@ void ChooseMapPlace(MapCommits* commits, FaceResult* face) {
   }
 }
 
-bool PlaceMap(MapCommits* commits, const FaceResult& face, std::string* error) {
+bool PlaceMap(MapCommits* commits, const PendingMap& map, const FaceResult& face,
+              std::string* error) {
   if (face.mapPath.empty()) return true;
   const std::string& mapPath = face.mapPath;
   std::string refusal;
   const MapPlaceKind kind = MapPlaceKindOf(mapPath, &refusal);
-  const bool ownTemporary = !face.mapTemp.empty() && commits->placed.count(face.mapTemp) == 0;
+  const std::string& temporaryPath = map.temporaryPath;
+  const bool ownTemporary = !temporaryPath.empty() && commits->placed.count(temporaryPath) == 0;
   if (kind == MapPlaceKind::kReplace && ownTemporary) {
-    if (!Rename(face.mapTemp, mapPath, error)) return false;
-    commits->placed[face.mapTemp] = mapPath;
+    if (!Rename(temporaryPath, mapPath, error)) return false;
+    commits->placed[temporaryPath] = mapPath;
     return true;
   }
   std::string content;
-  if (!MapContentOf(*commits, face, &content, error)) return false;
+  if (!MapContentOf(*commits, map, &content, error)) return false;
   if (ownTemporary) {  // the place became a pipe or device since the map was drawn
-    std::remove(face.mapTemp.c_str());
-    Forget(face.mapTemp);
+    std::remove(temporaryPath.c_str());
+    Forget(temporaryPath);
   }
   if (kind == MapPlaceKind::kWriteInto) return WriteInto(mapPath, content, error);
   if (kind == MapPlaceKind::kRefused) {
     *error = refusal;
     return false;
   }
-  std::string temporaryPath;
-  return WriteMapBeside(mapPath, false, content, &temporaryPath, error) &&
-         Rename(temporaryPath, mapPath, error);
+  std::string copyPath;
+  return WriteMapBeside(mapPath, false, content, &copyPath, error) &&
+         Rename(copyPath, mapPath, error);
 }
 
 void DiscardPendingMaps() {

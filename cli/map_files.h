@@ -58,11 +58,20 @@ MapPlaceKind MapPlaceKindOf(const std::string& mapPath, std::string* refusal);
 bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::string& content,
                     std::string* temporaryPath, std::string* error);
 
-// Keeps the face's drawn map until it is handed on: in a temporary file beside
-// its place (face->mapTemp), or in memory when it is to be written into a
-// pipe or device (face->mapContent); face->mapError when it cannot.
+// A face's map drawn and not yet in place: in a temporary file beside its
+// place, or in memory when it is to be written into a pipe or device.
+struct PendingMap {
+  std::string temporaryPath;
+  std::string content;
+};
+
+inline bool Drawn(const PendingMap& map) {
+  return !map.temporaryPath.empty() || !map.content.empty();
+}
+
+// Keeps the face's drawn map until it is handed on; `mapError` when it cannot.
 void KeepDrawnMap(const std::string& mapPath, bool makeFolders, std::string svg,
-                  FaceResult* face);
+                  PendingMap* map, std::string* mapError);
 
 // A file's identity (device and inode, links followed).
 using FileIdentity = std::pair<dev_t, ino_t>;
@@ -77,16 +86,18 @@ struct MapCommits {
   std::map<std::string, std::string> placed;   // temporary file -> map path it became
 };
 
-// Before the face's record is written: sets face->mapPath to the place its map
-// goes, or face->mapError when it may not go there (an input file, a map this
-// run has written already of another input, a refused kind of place).
-void ChooseMapPlace(MapCommits* commits, FaceResult* face);
+// Before the record of `face` (of input `input`) is written: sets
+// face->mapPath to the place its map goes, or face->mapError when it may not
+// go there (an input file, a map this run has written already of another
+// input, a refused kind of place).
+void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map, FaceResult* face);
 
 // After the face's record has been written and flushed: puts the map into
 // face->mapPath (renamed, or written into a pipe or device). False with
 // `error` when that fails. A face that shares another's map (same table
 // directory) gets a copy of it.
-bool PlaceMap(MapCommits* commits, const FaceResult& face, std::string* error);
+bool PlaceMap(MapCommits* commits, const PendingMap& map, const FaceResult& face,
+              std::string* error);
 
 // Removes the temporary maps no face was handed on with (after a stop, or a
 // record that could not be written).

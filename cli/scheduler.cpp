@@ -19,11 +19,12 @@ StopToken measuringStop;
 // One input file on its way through the workers.
 struct FileSlot {
   std::string path;
+  size_t inputIndex = 0;     // its position among the inputs
   bool loaded = false;       // LoadFontFile has finished
   LoadedFile file;
   size_t nextFace = 0;       // the next entry of file.faces to hand out
   size_t facesDone = 0;
-  std::vector<FaceResult> results;
+  std::vector<CommandFace> results;
   bool done = false;         // results are complete
 };
 
@@ -40,7 +41,7 @@ struct Schedule {
 
 // Shares each result of a face listed again, then frees the image.
 void FinishFile(FileSlot* slot) {
-  CompleteFaceResults(slot->file, &slot->results);
+  CompleteCommandFaces(slot->file, slot->inputIndex, &slot->results);
   ReleaseImage(&slot->file);
   slot->done = true;
 }
@@ -50,7 +51,8 @@ void MeasureFace(Schedule* schedule, FileSlot* slot, size_t k, std::unique_lock<
   const bool ownResult = slot->file.sameAs[k] == k;
   if (ownResult) {
     lock->unlock();
-    FaceResult result = MeasureLoadedFace(slot->file, slot->file.faces[k], schedule->request);
+    CommandFace result =
+        MeasureLoadedFace(slot->file, slot->file.faces[k], slot->inputIndex, schedule->request);
     lock->lock();
     slot->results[k] = std::move(result);
   }
@@ -68,7 +70,7 @@ void LoadFile(Schedule* schedule, size_t index, std::unique_lock<std::mutex>* lo
   slot->loaded = true;
   slot->results.resize(slot->file.faces.size());
   if (slot->file.faces.empty()) {
-    slot->results.push_back(slot->file.file);
+    slot->results.push_back(CommandFace{slot->file.file, slot->inputIndex, PendingMap{}});
     slot->done = true;
   }
   schedule->changed.notify_all();
@@ -94,7 +96,7 @@ void Work(Schedule* schedule) {
       const size_t index = schedule->nextFile++;
       schedule->slots[index] = std::make_unique<FileSlot>();
       schedule->slots[index]->path = schedule->paths[index];
-      schedule->slots[index]->file.file.inputIndex = index;
+      schedule->slots[index]->inputIndex = index;
       LoadFile(schedule, index, &lock);
       continue;
     }
@@ -118,7 +120,7 @@ bool HandOnInOrder(Schedule* schedule, const ResultSink& results, const Progress
     ++schedule->handedOn;
     schedule->changed.notify_all();  // the window moved on
     lock.unlock();
-    for (const FaceResult& result : finished->results) {
+    for (const CommandFace& result : finished->results) {
       if (stopRequested.load()) return false;
       results(result);
     }
@@ -138,8 +140,8 @@ bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureReq
   // One file: the other threads would have nothing to do, so they help judge
   // the glyphs of its face, when it has only one.
   MeasureRequest stoppable = request;
-  stoppable.stop = &measuringStop;
-  if (paths.size() == 1) stoppable.faceThreads = jobs;
+  stoppable.font.stop = &measuringStop;
+  if (paths.size() == 1) stoppable.font.faceThreads = jobs;
   Schedule schedule{paths, stoppable, 4 * size_t{jobs}};
   schedule.slots.resize(paths.size());
   if (!paths.empty()) progress(0, paths.size(), paths[0]);

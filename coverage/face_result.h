@@ -21,10 +21,10 @@ struct FaceResult {
   MeasureFault fault;     // why the face (or file) could not be measured
   std::string error;      // the same in words; empty when it was measured
   std::string mapPath;    // the coverage map written for the face, if any
-  std::string mapError;   // why the coverage map could not be written
-  size_t inputIndex = 0;  // the position of the file among the inputs
-  std::string mapTemp;    // the map drawn, in a temporary file until handed on
-  std::string mapContent; // the map drawn, for a pipe or device, until handed on
+  std::string mapError;   // why the coverage map could not be drawn or written
 };
 
-inline bool Measured(const FaceResult& result) { return result.error.empty(); }
+// Every fault has its reason (kFrontEnd for the front end's own words).
+inline bool Measured(const FaceResult& result) {
+  return result.fault.reason == MeasureReason::kMeasured;
+}
