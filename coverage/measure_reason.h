@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "fontio/font_container.h"
+
 enum class MeasureReason : uint8_t {
   kMeasured,              // nothing went wrong
   kFrontEnd,              // the front end's own reason (a file it cannot read); words in the result
@@ -29,9 +31,17 @@ struct MeasureFault {
   uint32_t faceCount = 0; // kNoSuchFace, kFacesLeftOut: the file's faces
   uint32_t mostFaces = 0; // kFacesLeftOut: the most faces measured
   std::string table;      // kTableOutsideFile: the table's tag
+  // kNotAFontFile, kUnreadCollection, kWoffNotConverted, kWoff2NotConverted:
+  // what the container rules of fontio/ refused, when they did.
+  ContainerRefusal refusal = ContainerRefusal::kNone;
 };
 
 // The reason in English, as the command prints it, naming the program
 // `program` where the words speak of it ("not a font file glyphcensus reads
 // ..."). Empty for kMeasured and kFrontEnd.
 std::string ReasonWords(const MeasureFault& fault, const std::string& program);
+
+// What the container rules refused, in English ("" for kNone). ReasonWords
+// keeps to the words the command has always printed; these say which rule
+// refused the file, for a front end that shows more.
+std::string RefusalWords(ContainerRefusal refusal);
