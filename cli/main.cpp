@@ -87,18 +87,19 @@ void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace
             RunOutcome* outcome) {
   ClearProgress(progress);
   FaceResult& face = handed.result;
-  ChooseMapPlace(&plan->maps, handed.inputIndex, handed.map, &face);
-  writer->Write(face);
+  MapNote& map = handed.mapNote;
+  ChooseMapPlace(&plan->maps, handed.inputIndex, handed.map, face, &map);
+  writer->Write(face, map);
   // Nothing is measured, and no map replaces an old one, for output that
   // cannot be written.
   outcome->outputError = FlushOutput();
   std::string placeError;
-  if (outcome->outputError == 0 && !PlaceMap(&plan->maps, handed.map, face, &placeError)) {
-    face.mapError = placeError;
+  if (outcome->outputError == 0 && !PlaceMap(&plan->maps, handed.map, map.path, &placeError)) {
+    map.error = placeError;
   }
   if (!Measured(face)) outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
-  if (!face.mapError.empty()) {
-    ReportError(face.path, face.mapError);
+  if (!map.error.empty()) {
+    ReportError(face.path, map.error);
     outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
   }
   for (const std::string& line : UnmetRequirements(face, plan->requirements)) {

@@ -300,28 +300,28 @@ bool IdentityOf(const std::string& path, FileIdentity* identity) {
   return true;
 }
 
-void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map, FaceResult* face) {
-  if (!face->mapError.empty() || !Drawn(map)) return;
-  const std::string mapPath = MapPathOf(commits->target, input, face->faceIndex, face->faceCount);
+void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map,
+                    const FaceResult& face, MapNote* note) {
+  if (!note->error.empty() || !Drawn(map)) return;
+  const std::string mapPath = MapPathOf(commits->target, input, face.faceIndex, face.faceCount);
   const auto earlier = commits->written.find(mapPath);
   std::string refusal;
   if (earlier != commits->written.end()) {
-    face->mapError = "the coverage map " + mapPath + " is already that of " + earlier->second +
+    note->error = "the coverage map " + mapPath + " is already that of " + earlier->second +
                      "; it is not replaced";
   } else if (const std::string* input = InputAt(*commits, mapPath)) {
-    face->mapError = "the coverage map " + mapPath + " would replace the input " + *input;
+    note->error = "the coverage map " + mapPath + " would replace the input " + *input;
   } else if (MapPlaceKindOf(mapPath, &refusal) == MapPlaceKind::kRefused) {
-    face->mapError = refusal;
+    note->error = refusal;
   } else {
-    commits->written[mapPath] = face->path;
-    face->mapPath = mapPath;
+    commits->written[mapPath] = face.path;
+    note->path = mapPath;
   }
 }
 
-bool PlaceMap(MapCommits* commits, const PendingMap& map, const FaceResult& face,
+bool PlaceMap(MapCommits* commits, const PendingMap& map, const std::string& mapPath,
               std::string* error) {
-  if (face.mapPath.empty()) return true;
-  const std::string& mapPath = face.mapPath;
+  if (mapPath.empty()) return true;
   std::string refusal;
   const MapPlaceKind kind = MapPlaceKindOf(mapPath, &refusal);
   const std::string& temporaryPath = map.temporaryPath;

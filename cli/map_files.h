@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "coverage/face_result.h"
+#include "coverage/machine_formats.h"
 
 struct MapTarget {
   std::string file;                // --map: the map of the one face measured
@@ -87,16 +88,17 @@ struct MapCommits {
 };
 
 // Before the record of `face` (of input `input`) is written: sets
-// face->mapPath to the place its map goes, or face->mapError when it may not
-// go there (an input file, a map this run has written already of another
-// input, a refused kind of place).
-void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map, FaceResult* face);
+// note->path to the place its map goes, or note->error when it may not go
+// there (an input file, a map this run has written already of another input,
+// a refused kind of place). Nothing when the map was not drawn.
+void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map,
+                    const FaceResult& face, MapNote* note);
 
-// After the face's record has been written and flushed: puts the map into
-// face->mapPath (renamed, or written into a pipe or device). False with
-// `error` when that fails. A face that shares another's map (same table
-// directory) gets a copy of it.
-bool PlaceMap(MapCommits* commits, const PendingMap& map, const FaceResult& face,
+// After the face's record has been written and flushed: puts the map at
+// `mapPath` (renamed, or written into a pipe or device; nothing when empty).
+// False with `error` when that fails. A face that shares another's map (same
+// table directory) gets a copy of it.
+bool PlaceMap(MapCommits* commits, const PendingMap& map, const std::string& mapPath,
               std::string* error);
 
 // Removes the temporary maps no face was handed on with (after a stop, or a

@@ -12,11 +12,12 @@ namespace {
 // kept (in a temporary file beside its place, or in memory for a pipe) until
 // the face is handed on.
 void WriteMapOfFace(ByteView image, MeasuringContext* context, const MeasureRequest& request,
-                    size_t inputIndex, FaceResult* face, PendingMap* map) {
+                    size_t inputIndex, const FaceResult& face, CommandFace* handed) {
   std::string svg;
-  const std::string path = MapPathOf(request.maps, inputIndex, face->faceIndex, face->faceCount);
-  if (!DrawFaceMap(image, context, face, &svg)) return;
-  KeepDrawnMap(path, !request.maps.folder.empty(), std::move(svg), map, &face->mapError);
+  const std::string path = MapPathOf(request.maps, inputIndex, face.faceIndex, face.faceCount);
+  if (!DrawFaceMap(image, context, face, &svg, &handed->mapNote.error)) return;
+  KeepDrawnMap(path, !request.maps.folder.empty(), std::move(svg), &handed->map,
+               &handed->mapNote.error);
 }
 
 }  // namespace
@@ -54,7 +55,7 @@ CommandFace MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex, size
   MeasuredFaceHook writeMap;
   if (WantsMaps(request.maps)) {
     writeMap = [&](ByteView image, MeasuringContext* context, FaceResult* result) {
-      WriteMapOfFace(image, context, request, inputIndex, result, &face.map);
+      WriteMapOfFace(image, context, request, inputIndex, *result, &face);
     };
   }
   face.result = MeasurePreparedFace(loaded, faceIndex, request.font, writeMap);
@@ -70,7 +71,10 @@ void CompleteCommandFaces(const LoadedFile& loaded, size_t inputIndex,
   for (size_t k = 0; k < results.size(); ++k) {
     complete[k].result = std::move(results[k]);
     complete[k].inputIndex = inputIndex;
-    if (k < loaded.sameAs.size()) complete[k].map = (*faces)[loaded.sameAs[k]].map;
+    if (k < loaded.sameAs.size()) {
+      complete[k].map = (*faces)[loaded.sameAs[k]].map;
+      complete[k].mapNote = (*faces)[loaded.sameAs[k]].mapNote;
+    }
   }
   *faces = std::move(complete);
 }

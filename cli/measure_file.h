@@ -25,6 +25,7 @@ struct CommandFace {
   FaceResult result;
   size_t inputIndex = 0;    // the position of the file among the inputs
   PendingMap map;           // the map drawn, until the face is handed on
+  MapNote mapNote;          // where the map goes, or why it does not
 };
 
 // A file read and converted, with the faces to measure (measure_font.h).

@@ -70,7 +70,7 @@ void LoadFile(Schedule* schedule, size_t index, std::unique_lock<std::mutex>* lo
   slot->loaded = true;
   slot->results.resize(slot->file.faces.size());
   if (slot->file.faces.empty()) {
-    slot->results.push_back(CommandFace{slot->file.file, slot->inputIndex, PendingMap{}});
+    slot->results.push_back(CommandFace{slot->file.file, slot->inputIndex, PendingMap{}, MapNote{}});
     slot->done = true;
   }
   schedule->changed.notify_all();

@@ -20,8 +20,6 @@ struct FaceResult {
   std::vector<MeasuredSet> sets;  // empty unless measured
   MeasureFault fault;     // why the face (or file) could not be measured
   std::string error;      // the same in words; empty when it was measured
-  std::string mapPath;    // the coverage map written for the face, if any
-  std::string mapError;   // why the coverage map could not be drawn or written
 };
 
 // Every fault has its reason (kFrontEnd for the front end's own words).
