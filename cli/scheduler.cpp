@@ -1,5 +1,8 @@
 #include "cli/scheduler.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -145,8 +148,16 @@ bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureReq
   Schedule schedule{paths, stoppable, 4 * size_t{jobs}};
   schedule.slots.resize(paths.size());
   if (!paths.empty()) progress(0, paths.size(), paths[0]);
+  // The workers hold back the signals the command handles, so that these
+  // reach the calling thread, whose wait for a pipe's reader they then end.
+  sigset_t handled;
+  sigset_t before;
+  sigemptyset(&handled);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&handled, signal);
+  pthread_sigmask(SIG_BLOCK, &handled, &before);
   std::vector<std::thread> workers;
   for (unsigned k = 0; k < jobs; ++k) workers.emplace_back(Work, &schedule);
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
   const bool complete = HandOnInOrder(&schedule, results, progress);
   for (std::thread& worker : workers) worker.join();
   return complete && !stopRequested.load();
