@@ -6,8 +6,11 @@
 // font collection, WOFF, WOFF2), converted to an sfnt font, and each face is
 // measured once into a FaceResult that the chosen output format renders.
 // Results go to stdout; errors and progress (only on a terminal) to stderr.
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <csignal>
 #include <cstdio>
@@ -27,16 +30,49 @@
 
 namespace {
 
-void OnInterrupt(int) {
-  StopMeasuring();
-  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the process at once
+// A signal that ends the run at once (SIGTERM, SIGHUP, a second Ctrl-C):
+// the temporary maps go, then the signal's own default action ends the process
+// once the handler returns, so that the caller sees it killed by that signal.
+void OnEndingSignal(int signal) {
+  RemovePendingMapsOnSignal();
+  struct sigaction action = {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  raise(signal);  // held until the handler returns
 }
 
-void InterruptOnCtrlC() {
+void OnSignal(int signal, void (*handler)(int)) {
   struct sigaction action = {};
-  action.sa_handler = OnInterrupt;
+  action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  sigaction(signal, &action, nullptr);
+}
+
+void OnInterrupt(int) {
+  StopMeasuring();
+  OnSignal(SIGINT, OnEndingSignal);  // a second Ctrl-C ends the process at once
+}
+
+void HandleSignals() {
+  OnSignal(SIGINT, OnInterrupt);
+  OnSignal(SIGTERM, OnEndingSignal);
+  OnSignal(SIGHUP, OnEndingSignal);
+  // A reader that has gone is a failed write (EPIPE), which ends the run as
+  // any lost output does: exit status 4, temporary maps removed.
+  OnSignal(SIGPIPE, SIG_IGN);
+}
+
+// Descriptors 0-2 closed by the caller (`2>&-`) would be the next files
+// opened, and messages or the report would land in a map: they are opened on
+// /dev/null first. False when that cannot be done.
+bool OpenStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened != fd) return false;
+  }
+  return true;
 }
 
 // What the handed-on results say about the run.
@@ -50,32 +86,40 @@ struct RunOutcome {
 };
 
 // A face measured only in part: the warning on stderr, once per file.
-void NoteMeasuredInPart(const FaceResult& face, RunOutcome* outcome) {
+void NoteMeasuredInPart(const FaceResult& face, size_t inputIndex, RunOutcome* outcome) {
   outcome->status = MergeExitStatus(outcome->status, ExitStatus::MeasuredInPart);
-  if (outcome->warnedBefore && outcome->lastWarnedInput == face.inputIndex) return;
+  if (outcome->warnedBefore && outcome->lastWarnedInput == inputIndex) return;
   outcome->warnedBefore = true;
-  outcome->lastWarnedInput = face.inputIndex;
+  outcome->lastWarnedInput = inputIndex;
   ReportError(face.path, "warning: " + face.warning);
 }
 
-// Puts the face's map into place, writes its record, and notes what fell short.
-void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, FaceResult face,
+// Writes the face's record and, once it has reached stdout, puts the face's
+// map into place; notes what fell short.
+void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace handed,
             RunOutcome* outcome) {
   ClearProgress(progress);
-  CommitMap(&plan->maps, &face);
-  writer->Write(face);
+  FaceResult& face = handed.result;
+  MapNote& map = handed.mapNote;
+  ChooseMapPlace(&plan->maps, handed.inputIndex, handed.map, face, &map);
+  writer->Write(face, map);
+  // Nothing is measured, and no map replaces an old one, for output that
+  // cannot be written.
+  outcome->outputError = FlushOutput();
+  std::string placeError;
+  if (outcome->outputError == 0 && !PlaceMap(&plan->maps, handed.map, map.path, &placeError)) {
+    map.error = placeError;
+  }
   if (!Measured(face)) outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
-  if (MeasuredInPart(face)) NoteMeasuredInPart(face, outcome);
-  if (!face.mapError.empty()) {
-    ReportError(face.path, face.mapError);
+  if (MeasuredInPart(face)) NoteMeasuredInPart(face, handed.inputIndex, outcome);
+  if (!map.error.empty()) {
+    ReportError(face.path, map.error);
     outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
   }
   for (const std::string& line : UnmetRequirements(face, plan->requirements)) {
     std::fprintf(stderr, "glyphcensus: requirement not met: %s\n", TerminalSafe(line).c_str());
     outcome->status = MergeExitStatus(outcome->status, ExitStatus::RequirementNotMet);
   }
-  // Nothing is measured for output that cannot be written.
-  outcome->outputError = FlushOutput();
   if (outcome->outputError != 0) StopMeasuring();
 }
 
@@ -89,14 +133,13 @@ ExitStatus Run(RunPlan* plan) {
     std::fputs("glyphcensus: no font file found in the files and folders named\n", stderr);
     outcome.status = ExitStatus::NotMeasured;
   }
-  const auto write = [&](const FaceResult& face) {
+  const auto write = [&](const CommandFace& face) {
     HandOn(plan, writer.get(), &progress, face, &outcome);
   };
   const auto showProgress = [&](size_t done, size_t total, const std::string& next) {
     ShowProgress(&progress, done, total, next);
   };
   writer->Begin(plan->setIds);
-  InterruptOnCtrlC();
   const bool complete =
       MeasureFilesInOrder(plan->files, plan->request, plan->jobs, write, showProgress);
   DiscardPendingMaps();
@@ -121,6 +164,8 @@ ExitStatus Run(RunPlan* plan) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!OpenStandardDescriptors()) return static_cast<int>(ExitStatus::Usage);
+  HandleSignals();
   Options options;
   const int parsed = ParseCommandLine(argc, argv, &options);
   if (parsed >= 0) return parsed;

@@ -1,23 +1,95 @@
 #include "cli/map_files.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <set>
 
 namespace {
 
-std::mutex pendingMutex;
-std::set<std::string> pendingMaps;  // temporary files written, not yet in place
+// The temporary maps written and not yet in place, in a list a signal handler
+// may read: a slot is only ever added at the head, never freed, and reused
+// once its file is gone. The handler unlinks the files of the live slots.
+struct PendingSlot {
+  enum State { kFree, kClaimed, kLive };
+  std::atomic<int> state{kClaimed};
+  char path[PATH_MAX];
+  PendingSlot* next = nullptr;
+};
+
+std::atomic<PendingSlot*> pendingHead{nullptr};
+std::mutex slotsMutex;  // between threads; the handler only reads
 std::atomic<unsigned> temporaryCount{0};
+// Set by the signal handler; a temporary file is made only while `creating`
+// counts it, and the handler waits for that count to drop to nothing, so no
+// temporary file is made after the handler has unlinked them all.
+std::atomic<bool> removingOnSignal{false};
+std::atomic<int> creating{0};
 
 std::string SystemError(int error) { return std::strerror(error); }
+
+PendingSlot* ClaimSlot() {
+  for (PendingSlot* slot = pendingHead.load(); slot != nullptr; slot = slot->next) {
+    int free = PendingSlot::kFree;
+    if (slot->state.compare_exchange_strong(free, PendingSlot::kClaimed)) return slot;
+  }
+  PendingSlot* slot = new PendingSlot;  // never freed: the handler may be reading it
+  slot->next = pendingHead.load();
+  while (!pendingHead.compare_exchange_weak(slot->next, slot)) {
+  }
+  return slot;
+}
+
+void Forget(const std::string& temporaryPath) {
+  std::lock_guard<std::mutex> lock(slotsMutex);
+  for (PendingSlot* slot = pendingHead.load(); slot != nullptr; slot = slot->next) {
+    if (slot->state.load() == PendingSlot::kLive && temporaryPath == slot->path) {
+      slot->state.store(PendingSlot::kFree);
+    }
+  }
+}
+
+// Makes the file `path` (O_EXCL) and notes it as pending, with the signals
+// that remove pending files held back on this thread meanwhile (the handler
+// then runs on another thread, or here once the file is noted). -1 with errno
+// when it cannot.
+int CreatePending(const std::string& path) {
+  if (path.size() >= PATH_MAX) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  sigset_t held;
+  sigset_t before;
+  sigemptyset(&held);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+  pthread_sigmask(SIG_BLOCK, &held, &before);
+  ++creating;
+  int fd = -1;
+  if (removingOnSignal.load()) {
+    errno = EINTR;
+  } else {
+    std::lock_guard<std::mutex> lock(slotsMutex);
+    PendingSlot* slot = ClaimSlot();
+    std::memcpy(slot->path, path.c_str(), path.size() + 1);
+    slot->state.store(PendingSlot::kLive);  // before the file exists: never one unnoted
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) slot->state.store(PendingSlot::kFree);
+  }
+  const int openError = errno;
+  --creating;
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  errno = openError;
+  return fd;
+}
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -55,11 +127,6 @@ bool WriteAll(int fd, const std::string& content) {
   return true;
 }
 
-void Forget(const std::string& temporaryPath) {
-  std::lock_guard<std::mutex> lock(pendingMutex);
-  pendingMaps.erase(temporaryPath);
-}
-
 bool ReadWhole(const std::string& path, std::string* content) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
@@ -71,6 +138,54 @@ bool ReadWhole(const std::string& path, std::string* content) {
   return read;
 }
 
+// Whether `path`, or a link on its way, lies in /proc: /dev/stdout, /dev/fd/N
+// and /proc/self/fd/N name the process's own descriptors. Renaming over such a
+// path would replace the link itself (run as root, /dev/stdout of the system).
+bool LeadsIntoProc(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {  // the kernel's own limit on links followed
+    const std::string folder = FolderOf(current).empty() ? "." : FolderOf(current);
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr) return false;
+    const std::string real = resolved;
+    if (real == "/proc" || real.compare(0, 6, "/proc/") == 0) return true;
+    const std::string full = (real == "/" ? "" : real) + "/" + FileNameOf(current);
+    char target[PATH_MAX];
+    const ssize_t length = readlink(full.c_str(), target, sizeof target - 1);
+    if (length <= 0) return false;
+    target[length] = '\0';
+    current = target[0] == '/' ? std::string(target) : real + "/" + target;
+  }
+  return false;
+}
+
+// Opens a pipe, device or descriptor to write the map into. A named pipe
+// without a reader waits for one here, as tee does; O_APPEND keeps what a
+// descriptor's file holds (the report, for /dev/stdout on a file).
+bool WriteInto(const std::string& mapPath, const std::string& content, std::string* error) {
+  const int fd = open(mapPath.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = "cannot write the coverage map " + mapPath + ": " + SystemError(errno);
+    return false;
+  }
+  const bool written = WriteAll(fd, content);
+  const int writeError = errno;
+  const bool closed = close(fd) == 0;
+  if (written && closed) return true;
+  *error = "cannot write the coverage map " + mapPath + ": " +
+           SystemError(written ? errno : writeError);
+  return false;
+}
+
+bool Rename(const std::string& temporaryPath, const std::string& mapPath, std::string* error) {
+  if (std::rename(temporaryPath.c_str(), mapPath.c_str()) != 0) {
+    *error = "cannot write the coverage map " + mapPath + ": " + SystemError(errno);
+    return false;
+  }
+  Forget(temporaryPath);
+  return true;
+}
+
 // The input a map path would replace, or null.
 const std::string* InputAt(const MapCommits& commits, const std::string& mapPath) {
   FileIdentity identity;
@@ -79,13 +194,20 @@ const std::string* InputAt(const MapCommits& commits, const std::string& mapPath
   return input == commits.inputs.end() ? nullptr : &input->second;
 }
 
-bool Place(const std::string& temporaryPath, const std::string& mapPath, std::string* error) {
-  if (std::rename(temporaryPath.c_str(), mapPath.c_str()) != 0) {
-    *error = "cannot write the coverage map " + mapPath + ": " + SystemError(errno);
-    return false;
+// The map's text, where it is not in a temporary file of its own to rename:
+// the face's, that of its temporary file, or that of the map it shares.
+bool MapContentOf(const MapCommits& commits, const PendingMap& map, std::string* content,
+                  std::string* error) {
+  if (map.temporaryPath.empty()) {
+    *content = map.content;
+    return true;
   }
-  Forget(temporaryPath);
-  return true;
+  const auto placed = commits.placed.find(map.temporaryPath);
+  const std::string& source =
+      placed == commits.placed.end() ? map.temporaryPath : placed->second;
+  if (ReadWhole(source, content)) return true;
+  *error = "cannot read the coverage map " + source;
+  return false;
 }
 
 }  // namespace
@@ -106,23 +228,42 @@ std::string MapPathOf(const MapTarget& target, size_t input, uint32_t faceIndex,
   return target.folder + (target.folder.back() == '/' ? "" : "/") + name + ".svg";
 }
 
+MapPlaceKind MapPlaceKindOf(const std::string& mapPath, std::string* refusal) {
+  struct stat info;
+  if (stat(mapPath.c_str(), &info) != 0) {
+    if (!LeadsIntoProc(mapPath)) return MapPlaceKind::kReplace;
+    *refusal = "the coverage map " + mapPath + ": " + SystemError(errno);
+    return MapPlaceKind::kRefused;
+  }
+  if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) return MapPlaceKind::kWriteInto;
+  if (S_ISREG(info.st_mode)) {
+    return LeadsIntoProc(mapPath) ? MapPlaceKind::kWriteInto : MapPlaceKind::kReplace;
+  }
+  const char* what = S_ISDIR(info.st_mode)    ? "a folder"
+                     : S_ISSOCK(info.st_mode) ? "a socket"
+                     : S_ISBLK(info.st_mode)  ? "a block device"
+                                              : "not a file";
+  *refusal = "the coverage map " + mapPath + " is " + std::string(what) +
+             " (a map goes to a file, a named pipe or a character device)";
+  return MapPlaceKind::kRefused;
+}
+
 bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::string& content,
                     std::string* temporaryPath, std::string* error) {
   if (makeFolders && !MakeFoldersOf(mapPath, error)) return false;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    *temporaryPath = FolderOf(mapPath) + "." + FileNameOf(mapPath) + "." +
-                     std::to_string(getpid()) + "-" + std::to_string(temporaryCount++) + ".tmp";
-    fd = open(temporaryPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Short and of fixed length (at most 26 bytes), so that it fits in the
+    // folder whenever the map's own name does (NAME_MAX).
+    *temporaryPath = FolderOf(mapPath) + ".gc" + std::to_string(getpid()) + "-" +
+                     std::to_string(temporaryCount++) + ".tmp";
+    fd = CreatePending(*temporaryPath);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
     *error = "cannot write the coverage map " + mapPath + ": " + SystemError(errno);
+    temporaryPath->clear();
     return false;
-  }
-  {
-    std::lock_guard<std::mutex> lock(pendingMutex);
-    pendingMaps.insert(*temporaryPath);
   }
   const bool written = WriteAll(fd, content);
   const int writeError = errno;
@@ -132,7 +273,24 @@ bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::str
            SystemError(written ? errno : writeError);
   std::remove(temporaryPath->c_str());
   Forget(*temporaryPath);
+  temporaryPath->clear();
   return false;
+}
+
+void KeepDrawnMap(const std::string& mapPath, bool makeFolders, std::string svg,
+                  PendingMap* map, std::string* mapError) {
+  std::string refusal;
+  switch (MapPlaceKindOf(mapPath, &refusal)) {
+    case MapPlaceKind::kReplace:
+      WriteMapBeside(mapPath, makeFolders, svg, &map->temporaryPath, mapError);
+      return;
+    case MapPlaceKind::kWriteInto:
+      map->content = std::move(svg);
+      return;
+    case MapPlaceKind::kRefused:
+      *mapError = refusal;
+      return;
+  }
 }
 
 bool IdentityOf(const std::string& path, FileIdentity* identity) {
@@ -142,43 +300,69 @@ bool IdentityOf(const std::string& path, FileIdentity* identity) {
   return true;
 }
 
-void CommitMap(MapCommits* commits, FaceResult* face) {
-  if (face->mapTemp.empty()) return;
-  const std::string mapPath =
-      MapPathOf(commits->target, face->inputIndex, face->faceIndex, face->faceCount);
+void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map,
+                    const FaceResult& face, MapNote* note) {
+  if (!note->error.empty() || !Drawn(map)) return;
+  const std::string mapPath = MapPathOf(commits->target, input, face.faceIndex, face.faceCount);
   const auto earlier = commits->written.find(mapPath);
+  std::string refusal;
   if (earlier != commits->written.end()) {
-    face->mapError = "the coverage map " + mapPath + " is already that of " + earlier->second +
+    note->error = "the coverage map " + mapPath + " is already that of " + earlier->second +
                      "; it is not replaced";
-    return;
-  }
-  if (const std::string* input = InputAt(*commits, mapPath)) {
-    face->mapError = "the coverage map " + mapPath + " would replace the input " + *input;
-    return;
-  }
-  const auto placed = commits->placed.find(face->mapTemp);
-  if (placed == commits->placed.end()) {
-    if (!Place(face->mapTemp, mapPath, &face->mapError)) return;
-    commits->placed[face->mapTemp] = mapPath;
+  } else if (const std::string* input = InputAt(*commits, mapPath)) {
+    note->error = "the coverage map " + mapPath + " would replace the input " + *input;
+  } else if (MapPlaceKindOf(mapPath, &refusal) == MapPlaceKind::kRefused) {
+    note->error = refusal;
   } else {
-    // A face sharing an earlier face's table directory: a copy of its map.
-    std::string content;
-    std::string temporaryPath;
-    if (!ReadWhole(placed->second, &content)) {
-      face->mapError = "cannot read the coverage map " + placed->second;
-      return;
-    }
-    if (!WriteMapBeside(mapPath, false, content, &temporaryPath, &face->mapError) ||
-        !Place(temporaryPath, mapPath, &face->mapError)) {
-      return;
-    }
+    commits->written[mapPath] = face.path;
+    note->path = mapPath;
   }
-  commits->written[mapPath] = face->path;
-  face->mapPath = mapPath;
+}
+
+bool PlaceMap(MapCommits* commits, const PendingMap& map, const std::string& mapPath,
+              std::string* error) {
+  if (mapPath.empty()) return true;
+  std::string refusal;
+  const MapPlaceKind kind = MapPlaceKindOf(mapPath, &refusal);
+  const std::string& temporaryPath = map.temporaryPath;
+  const bool ownTemporary = !temporaryPath.empty() && commits->placed.count(temporaryPath) == 0;
+  if (kind == MapPlaceKind::kReplace && ownTemporary) {
+    if (!Rename(temporaryPath, mapPath, error)) return false;
+    commits->placed[temporaryPath] = mapPath;
+    return true;
+  }
+  std::string content;
+  if (!MapContentOf(*commits, map, &content, error)) return false;
+  if (ownTemporary) {  // the place became a pipe or device since the map was drawn
+    std::remove(temporaryPath.c_str());
+    Forget(temporaryPath);
+  }
+  if (kind == MapPlaceKind::kWriteInto) return WriteInto(mapPath, content, error);
+  if (kind == MapPlaceKind::kRefused) {
+    *error = refusal;
+    return false;
+  }
+  std::string copyPath;
+  return WriteMapBeside(mapPath, false, content, &copyPath, error) &&
+         Rename(copyPath, mapPath, error);
 }
 
 void DiscardPendingMaps() {
-  std::lock_guard<std::mutex> lock(pendingMutex);
-  for (const std::string& path : pendingMaps) std::remove(path.c_str());
-  pendingMaps.clear();
+  std::lock_guard<std::mutex> lock(slotsMutex);
+  for (PendingSlot* slot = pendingHead.load(); slot != nullptr; slot = slot->next) {
+    if (slot->state.load() != PendingSlot::kLive) continue;
+    std::remove(slot->path);
+    slot->state.store(PendingSlot::kFree);
+  }
+}
+
+void RemovePendingMapsOnSignal() {
+  removingOnSignal.store(true);
+  // A thread making a temporary file holds these signals back, so it is not
+  // this one: it is done in a moment.
+  while (creating.load() != 0) {
+  }
+  for (PendingSlot* slot = pendingHead.load(); slot != nullptr; slot = slot->next) {
+    if (slot->state.load() == PendingSlot::kLive) unlink(slot->path);
+  }
 }

@@ -1,8 +1,12 @@
 #pragma once
-// Where glyphcensus writes coverage maps, and how: each map goes to a
-// temporary file beside its place and is renamed into place only when the
-// face's results are handed on, so that a run cut short or a failed write never
-// leaves a half or wrong map, and never removes the map that was there.
+// Where glyphcensus writes coverage maps, and how. A map whose place is a
+// regular file, or nothing yet, goes to a temporary file beside its place and
+// is renamed into place only once the face's record has been written and
+// flushed, so that a run cut short or a failed write never leaves a half or
+// wrong map, and never removes the map that was there. A map whose place is a
+// named pipe, a character device or one of the process's descriptors
+// (/dev/stdout, /dev/fd/N as `>(...)` gives) is written into it, as tee would,
+// at the same moment. Any other place is refused.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -12,6 +16,7 @@
 #include <vector>
 
 #include "coverage/face_result.h"
+#include "coverage/machine_formats.h"
 
 struct MapTarget {
   std::string file;                // --map: the map of the one face measured
@@ -36,11 +41,38 @@ std::string PathBelowOperand(const std::string& operand, const std::string& file
 std::string MapPathOf(const MapTarget& target, size_t input, uint32_t faceIndex,
                       uint32_t faceCount);
 
+// How a map reaches its place.
+enum class MapPlaceKind {
+  kReplace,    // a regular file or nothing yet: a temporary file renamed over it
+  kWriteInto,  // a named pipe, a character device, a descriptor: written into
+  kRefused,    // a folder, a socket, a block device: never written
+};
+
+// What is at `mapPath` now, links followed; for kRefused, `refusal` says why.
+// A place that cannot be looked at (a folder missing on the way) is kReplace:
+// writing it then says what is wrong.
+MapPlaceKind MapPlaceKindOf(const std::string& mapPath, std::string* refusal);
+
 // Writes `content` to a new temporary file in the folder of `mapPath` (making
 // that folder first when `makeFolders`: the mirrored folders of --map-dir).
 // False with `error` when it cannot; a temporary file is then not left.
 bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::string& content,
                     std::string* temporaryPath, std::string* error);
+
+// A face's map drawn and not yet in place: in a temporary file beside its
+// place, or in memory when it is to be written into a pipe or device.
+struct PendingMap {
+  std::string temporaryPath;
+  std::string content;
+};
+
+inline bool Drawn(const PendingMap& map) {
+  return !map.temporaryPath.empty() || !map.content.empty();
+}
+
+// Keeps the face's drawn map until it is handed on; `mapError` when it cannot.
+void KeepDrawnMap(const std::string& mapPath, bool makeFolders, std::string svg,
+                  PendingMap* map, std::string* mapError);
 
 // A file's identity (device and inode, links followed).
 using FileIdentity = std::pair<dev_t, ino_t>;
@@ -55,11 +87,24 @@ struct MapCommits {
   std::map<std::string, std::string> placed;   // temporary file -> map path it became
 };
 
-// Renames the face's map (face->mapTemp) into place and sets face->mapPath, or
-// sets face->mapError: when the place is an input file, or a map this run has
-// written already (of another input), or the rename fails. A face that shares
-// another's map (same table directory) gets a copy of it.
-void CommitMap(MapCommits* commits, FaceResult* face);
+// Before the record of `face` (of input `input`) is written: sets
+// note->path to the place its map goes, or note->error when it may not go
+// there (an input file, a map this run has written already of another input,
+// a refused kind of place). Nothing when the map was not drawn.
+void ChooseMapPlace(MapCommits* commits, size_t input, const PendingMap& map,
+                    const FaceResult& face, MapNote* note);
 
-// Removes the temporary maps no face was handed on with (after a stop).
+// After the face's record has been written and flushed: puts the map at
+// `mapPath` (renamed, or written into a pipe or device; nothing when empty).
+// False with `error` when that fails. A face that shares another's map (same
+// table directory) gets a copy of it.
+bool PlaceMap(MapCommits* commits, const PendingMap& map, const std::string& mapPath,
+              std::string* error);
+
+// Removes the temporary maps no face was handed on with (after a stop, or a
+// record that could not be written).
 void DiscardPendingMaps();
+
+// Removes every temporary map at once, from a signal handler that then ends
+// the process: async-signal-safe, and no temporary map is made after it.
+void RemovePendingMapsOnSignal();

@@ -12,16 +12,20 @@
 #include "coverage/measure_font.h"
 #include "coverage/stop_token.h"
 
+// What a run asks of every file: the core's request (sets, faces, threads for
+// a file's only face, the scheduler's stop token) and where maps go.
 struct MeasureRequest {
-  std::vector<SetToMeasure> sets;
-  bool listMissing = false;
-  bool faceGiven = false;   // measure only `face`
-  uint32_t face = 0;
+  FontRequest font;
   MapTarget maps;           // where coverage maps go, if anywhere
-  // Threads for the glyphs of a file's only face (the sets of one face are
-  // then judged in parallel; the counts stay the same).
-  unsigned faceThreads = 1;
-  const StopToken* stop = nullptr;  // the scheduler's
+};
+
+// A face's record as the command hands it on: the core's record, and what the
+// command keeps beside it.
+struct CommandFace {
+  FaceResult result;
+  size_t inputIndex = 0;    // the position of the file among the inputs
+  PendingMap map;           // the map drawn, until the face is handed on
+  MapNote mapNote;          // where the map goes, or why it does not
 };
 
 // A file read and converted, with the faces to measure (measure_font.h).
@@ -32,8 +36,7 @@ struct LoadedFile : PreparedFont {
 };
 
 // Reads and converts the file. When it cannot be measured at all (unreadable,
-// refused, no such face), `loaded->faces` is empty and `loaded->file.error`
-// says why.
+// refused, no such face), `loaded->faces` is empty and `loaded->file` says why.
 void LoadFontFile(const std::string& path, const MeasureRequest& request, LoadedFile* loaded);
 
 // Frees the image of a loaded file.
@@ -41,5 +44,11 @@ void ReleaseImage(LoadedFile* loaded);
 
 // Measures one face of a loaded file. Several threads may measure faces of
 // one loaded file at once: the image is only read.
-FaceResult MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex,
-                             const MeasureRequest& request);
+CommandFace MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex, size_t inputIndex,
+                              const MeasureRequest& request);
+
+// The records of a file whose faces are all measured, in face order: each face
+// listed again shares the record and map of the face it repeats (measure_font.h,
+// CompleteFaceResults), and a record of faces left out may follow.
+void CompleteCommandFaces(const LoadedFile& loaded, size_t inputIndex,
+                          std::vector<CommandFace>* faces);

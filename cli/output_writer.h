@@ -17,7 +17,8 @@ class OutputWriter {
   virtual ~OutputWriter() = default;
   // `setIds`: the sets every measured face reports, in order.
   virtual void Begin(const std::vector<std::string>& setIds) = 0;
-  virtual void Write(const FaceResult& face) = 0;
+  // `map`: where the face's coverage map goes, or why not (JSON only).
+  virtual void Write(const FaceResult& face, const MapNote& map) = 0;
   virtual void End() = 0;
 };
 

@@ -16,7 +16,7 @@ class DelimitedWriter : public OutputWriter {
     setIds_ = setIds;
     WriteRow(DelimitedHeader(setIds, delimiter_));
   }
-  void Write(const FaceResult& face) override {
+  void Write(const FaceResult& face, const MapNote&) override {
     WriteRow(DelimitedRow(face, setIds_, delimiter_));
     if (!Measured(face)) ReportError(face.path, face.error);
   }

@@ -14,8 +14,8 @@ class JsonWriter : public OutputWriter {
   void Begin(const std::vector<std::string>&) override {
     if (!lines_) std::printf("%s", JsonDocumentStart().c_str());
   }
-  void Write(const FaceResult& face) override {
-    const std::string object = FaceJson(face, settings_.listMissing);
+  void Write(const FaceResult& face, const MapNote& map) override {
+    const std::string object = FaceJson(face, settings_.listMissing, map);
     if (lines_) {
       std::printf("%s\n", object.c_str());
     } else {

@@ -33,7 +33,7 @@ class TextWriter : public OutputWriter {
  public:
   explicit TextWriter(const OutputSettings& settings) : settings_(settings) {}
   void Begin(const std::vector<std::string>&) override {}
-  void Write(const FaceResult& face) override {
+  void Write(const FaceResult& face, const MapNote&) override {
     if (face.nameRead) WriteReport(face);
     if (!Measured(face)) ReportError(face.path, face.error);
   }

@@ -23,8 +23,8 @@ ExitStatus Refuse(const std::string& message) {
 // records and requirements of two sets could not be told apart.
 ExitStatus CheckSetIdIsNew(const RunPlan& plan, const std::vector<std::string>& charFiles,
                            size_t builtInCount, const std::string& path, const std::string& id) {
-  for (size_t k = 0; k < plan.request.sets.size(); ++k) {
-    if (plan.request.sets[k].id != id) continue;
+  for (size_t k = 0; k < plan.request.font.sets.size(); ++k) {
+    if (plan.request.font.sets[k].id != id) continue;
     if (k < builtInCount) {
       return Refuse("--chars " + path + ": the set would be named '" + id +
                     "', which is a built-in set's id (rename the file, or leave the built-in "
@@ -38,7 +38,7 @@ ExitStatus CheckSetIdIsNew(const RunPlan& plan, const std::vector<std::string>& 
 
 // The chosen built-in sets in measuring order, then one per --chars file.
 ExitStatus ChooseSets(const Options& options, RunPlan* plan) {
-  std::vector<SetToMeasure>& sets = plan->request.sets;
+  std::vector<SetToMeasure>& sets = plan->request.font.sets;
   for (const SetToMeasure& builtIn : BuiltInSets()) {
     bool wanted = !options.setsGiven;
     for (const std::string& id : options.setIds) wanted = wanted || id == builtIn.id;
@@ -66,7 +66,7 @@ ExitStatus ParseRequirements(const Options& options, RunPlan* plan) {
   for (const std::string& text : options.requirements) {
     Requirement requirement;
     std::string error;
-    if (!ParseRequirement(text, plan->request.sets, &requirement, &error)) return Refuse(error);
+    if (!ParseRequirement(text, plan->request.font.sets, &requirement, &error)) return Refuse(error);
     plan->requirements.push_back(requirement);
   }
   return ExitStatus::Ok;
@@ -105,9 +105,9 @@ ExitStatus CheckMapPlaces(const Options& options, const std::vector<std::string>
   return Refuse("--map-dir " + options.mapDir + ": " + std::strerror(errno));
 }
 
-// No map may replace an input: refused here for the maps whose place is known
-// before the files are read (a face of a collection is checked again when its
-// map is put into place).
+// No map may replace an input, nor go to a folder, a socket or a block device:
+// refused here for the maps whose place is known before the files are read (a
+// face of a collection is checked again when its map is put into place).
 ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
   if (!WantsMaps(plan->request.maps)) return ExitStatus::Ok;
   for (const std::string& file : plan->files) {
@@ -116,6 +116,8 @@ ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
   }
   for (size_t k = 0; k < plan->files.size(); ++k) {
     const std::string mapPath = MapPathOf(plan->request.maps, k, 0, 1);
+    std::string refusal;
+    if (MapPlaceKindOf(mapPath, &refusal) == MapPlaceKind::kRefused) return Refuse(refusal);
     FileIdentity identity;
     if (!IdentityOf(mapPath, &identity)) continue;
     const auto input = plan->maps.inputs.find(identity);
@@ -132,9 +134,10 @@ ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
   ExitStatus status = ChooseSets(options, plan);
   if (status == ExitStatus::Ok) status = ParseRequirements(options, plan);
   if (status != ExitStatus::Ok) return status;
-  plan->request.listMissing = options.listMissing;
-  plan->request.faceGiven = options.faceGiven;
-  plan->request.face = options.face;
+  plan->request.font.listMissing = options.listMissing;
+  plan->request.font.faceGiven = options.faceGiven;
+  plan->request.font.face = options.face;
+  plan->request.font.program = "glyphcensus";
   plan->request.maps.file = options.mapFile;
   plan->request.maps.folder = options.mapDir;
   ExpandInputs(options, plan);

@@ -16,7 +16,7 @@
 #include "coverage/face_measurement.h"
 
 struct RunPlan {
-  // The storage of the --chars sets, which request.sets points into; a plan
+  // The storage of the --chars sets, which request.font.sets points into; a plan
   // is therefore filled in place and never moved.
   std::vector<std::unique_ptr<OwnedCharacterSet>> ownedSets;
   std::vector<CharacterSet> setViews;

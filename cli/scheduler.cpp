@@ -1,5 +1,8 @@
 #include "cli/scheduler.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -19,11 +22,12 @@ StopToken measuringStop;
 // One input file on its way through the workers.
 struct FileSlot {
   std::string path;
+  size_t inputIndex = 0;     // its position among the inputs
   bool loaded = false;       // LoadFontFile has finished
   LoadedFile file;
   size_t nextFace = 0;       // the next entry of file.faces to hand out
   size_t facesDone = 0;
-  std::vector<FaceResult> results;
+  std::vector<CommandFace> results;
   bool done = false;         // results are complete
 };
 
@@ -40,7 +44,7 @@ struct Schedule {
 
 // Shares each result of a face listed again, then frees the image.
 void FinishFile(FileSlot* slot) {
-  CompleteFaceResults(slot->file, &slot->results);
+  CompleteCommandFaces(slot->file, slot->inputIndex, &slot->results);
   ReleaseImage(&slot->file);
   slot->done = true;
 }
@@ -50,7 +54,8 @@ void MeasureFace(Schedule* schedule, FileSlot* slot, size_t k, std::unique_lock<
   const bool ownResult = slot->file.sameAs[k] == k;
   if (ownResult) {
     lock->unlock();
-    FaceResult result = MeasureLoadedFace(slot->file, slot->file.faces[k], schedule->request);
+    CommandFace result =
+        MeasureLoadedFace(slot->file, slot->file.faces[k], slot->inputIndex, schedule->request);
     lock->lock();
     slot->results[k] = std::move(result);
   }
@@ -68,7 +73,7 @@ void LoadFile(Schedule* schedule, size_t index, std::unique_lock<std::mutex>* lo
   slot->loaded = true;
   slot->results.resize(slot->file.faces.size());
   if (slot->file.faces.empty()) {
-    slot->results.push_back(slot->file.file);
+    slot->results.push_back(CommandFace{slot->file.file, slot->inputIndex, PendingMap{}, MapNote{}});
     slot->done = true;
   }
   schedule->changed.notify_all();
@@ -94,7 +99,7 @@ void Work(Schedule* schedule) {
       const size_t index = schedule->nextFile++;
       schedule->slots[index] = std::make_unique<FileSlot>();
       schedule->slots[index]->path = schedule->paths[index];
-      schedule->slots[index]->file.file.inputIndex = index;
+      schedule->slots[index]->inputIndex = index;
       LoadFile(schedule, index, &lock);
       continue;
     }
@@ -118,7 +123,7 @@ bool HandOnInOrder(Schedule* schedule, const ResultSink& results, const Progress
     ++schedule->handedOn;
     schedule->changed.notify_all();  // the window moved on
     lock.unlock();
-    for (const FaceResult& result : finished->results) {
+    for (const CommandFace& result : finished->results) {
       if (stopRequested.load()) return false;
       results(result);
     }
@@ -138,13 +143,21 @@ bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureReq
   // One file: the other threads would have nothing to do, so they help judge
   // the glyphs of its face, when it has only one.
   MeasureRequest stoppable = request;
-  stoppable.stop = &measuringStop;
-  if (paths.size() == 1) stoppable.faceThreads = jobs;
+  stoppable.font.stop = &measuringStop;
+  if (paths.size() == 1) stoppable.font.faceThreads = jobs;
   Schedule schedule{paths, stoppable, 4 * size_t{jobs}};
   schedule.slots.resize(paths.size());
   if (!paths.empty()) progress(0, paths.size(), paths[0]);
+  // The workers hold back the signals the command handles, so that these
+  // reach the calling thread, whose wait for a pipe's reader they then end.
+  sigset_t handled;
+  sigset_t before;
+  sigemptyset(&handled);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&handled, signal);
+  pthread_sigmask(SIG_BLOCK, &handled, &before);
   std::vector<std::thread> workers;
   for (unsigned k = 0; k < jobs; ++k) workers.emplace_back(Work, &schedule);
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
   const bool complete = HandOnInOrder(&schedule, results, progress);
   for (std::thread& worker : workers) worker.join();
   return complete && !stopRequested.load();

@@ -9,7 +9,7 @@
 #include "cli/measure_file.h"
 
 // Called on the calling thread, in input order, for every face result.
-using ResultSink = std::function<void(const FaceResult&)>;
+using ResultSink = std::function<void(const CommandFace&)>;
 // Called on the calling thread after each file's results: files done, files in
 // all, and the next file in order (empty at the end).
 using ProgressSink = std::function<void(size_t done, size_t total, const std::string& next)>;

@@ -25,13 +25,12 @@ struct FaceResult {
   // the face was measured whole or not at all).
   PartialMeasure partial = PartialMeasure::kWhole;
   std::string warning;
-  std::string mapPath;    // the coverage map written for the face, if any
-  std::string mapError;   // why the coverage map could not be written
-  size_t inputIndex = 0;  // the position of the file among the inputs
-  std::string mapTemp;    // the map drawn, in a temporary file until handed on
 };
 
-inline bool Measured(const FaceResult& result) { return result.error.empty(); }
+// Every fault has its reason (kFrontEnd for the front end's own words).
+inline bool Measured(const FaceResult& result) {
+  return result.fault.reason == MeasureReason::kMeasured;
+}
 
 inline bool MeasuredInPart(const FaceResult& result) {
   return Measured(result) && !result.warning.empty();

@@ -33,7 +33,7 @@ Json SetObject(const MeasuredSet& set, bool listMissing) {
   return object;
 }
 
-Json FaceObject(const FaceResult& face, bool listMissing) {
+Json FaceObject(const FaceResult& face, bool listMissing, const MapNote& map) {
   Json object = {{"schema", kSchemaVersion}, {"path", face.path}};
   object["container"] = face.container.empty() ? Json() : Json(face.container);
   object["face"] = face.faceKnown ? Json(face.faceIndex) : Json();
@@ -47,8 +47,8 @@ Json FaceObject(const FaceResult& face, bool listMissing) {
   } else {
     object["error"] = face.error;
   }
-  if (!face.mapPath.empty()) object["map"] = face.mapPath;
-  if (!face.mapError.empty()) object["map_error"] = face.mapError;
+  if (!map.path.empty()) object["map"] = map.path;
+  if (!map.error.empty()) object["map_error"] = map.error;
   return object;
 }
 
@@ -78,8 +78,8 @@ std::string Row(const std::vector<std::string>& fields, char delimiter) {
 
 }  // namespace
 
-std::string FaceJson(const FaceResult& face, bool listMissing) {
-  return Dump(FaceObject(face, listMissing), -1);
+std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& map) {
+  return Dump(FaceObject(face, listMissing, map), -1);
 }
 
 std::string JsonDocumentStart() {

@@ -12,9 +12,16 @@
 // may be added without raising it; it is raised when one is renamed or removed.
 constexpr int kSchemaVersion = 1;
 
+// What a front end that writes coverage maps says of a face's map: where it
+// goes, or why it does not (the JSON fields "map" and "map_error").
+struct MapNote {
+  std::string path;
+  std::string error;
+};
+
 // The face's JSON object on one line, without a line end. Paths are bytes on
 // Linux: anything in them that is not UTF-8 becomes U+FFFD.
-std::string FaceJson(const FaceResult& face, bool listMissing);
+std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& map = MapNote());
 
 // What the JSON document holds before its first face object ("{"schema": 1,
 // "faces": [") and after the last (face objects are separated by ",\n" and

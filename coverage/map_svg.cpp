@@ -239,14 +239,15 @@ bool WriteCoverageMapSvg(const MapInput& input, std::string* svg) {
   return true;
 }
 
-bool DrawFaceMap(ByteView image, MeasuringContext* context, FaceResult* face, std::string* svg) {
+bool DrawFaceMap(ByteView image, MeasuringContext* context, const FaceResult& face,
+                 std::string* svg, std::string* error) {
   MapInput input;
-  input.familyName = FormatNameLine(face->familyName);
-  for (const MeasuredSet& set : face->sets) input.reportLines.push_back(FormatSetLine(set));
+  input.familyName = FormatNameLine(face.familyName);
+  for (const MeasuredSet& set : face.sets) input.reportLines.push_back(FormatSetLine(set));
   input.image = image;
-  input.faceIndex = face->faceIndex;
+  input.faceIndex = face.faceIndex;
   input.context = context;
   if (WriteCoverageMapSvg(input, svg)) return true;
-  face->mapError = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
+  *error = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
   return false;
 }

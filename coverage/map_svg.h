@@ -24,8 +24,9 @@ bool WriteCoverageMapSvg(const MapInput& input, std::string* svg);
 
 // The map of a measured face, with its report lines, drawn with the face's
 // open context (from MeasurePreparedFace's hook). False (`svg` empty) with
-// `face->mapError` saying why when it cannot be drawn.
-bool DrawFaceMap(ByteView image, MeasuringContext* context, FaceResult* face, std::string* svg);
+// `error` saying why when it cannot be drawn.
+bool DrawFaceMap(ByteView image, MeasuringContext* context, const FaceResult& face,
+                 std::string* svg, std::string* error);
 
 // Text for XML content and attribute values: & < > " ' escaped, bytes that are
 // not UTF-8 and characters XML forbids replaced by U+FFFD.

@@ -11,11 +11,15 @@
 
 namespace {
 
-// Why the container rules refused the file, in the reasons of the core.
-MeasureReason RefusalReason(ContainerRefusal refusal, ByteView file) {
-  if (IsFontSignature(file, "ttcf")) return MeasureReason::kUnreadCollection;
-  (void)refusal;  // every other refusal has the same words
-  return MeasureReason::kNotAFontFile;
+// Why the container rules refused the file, in the reasons of the core: a
+// collection refused has its own words, every other refusal the same ones;
+// the refusal itself goes with them.
+MeasureFault RefusalFault(ContainerRefusal refusal, ByteView file) {
+  MeasureFault fault;
+  fault.reason = IsFontSignature(file, "ttcf") ? MeasureReason::kUnreadCollection
+                                                : MeasureReason::kNotAFontFile;
+  fault.refusal = refusal;
+  return fault;
 }
 
 void SetFault(FaceResult* result, const MeasureFault& fault, const FontRequest& request) {
@@ -35,7 +39,7 @@ bool MakeImage(MutableByteView file, const FontRequest& request, PreparedFont* f
   ContainerRefusal refusal = ContainerRefusal::kNone;
   const FontContainer container = DetectFontContainer(view, CollectionRule::AnyOutlines, &refusal);
   if (container == FontContainer::Refused) {
-    SetFault(&font->file, RefusalReason(refusal, view), request);
+    SetFault(&font->file, RefusalFault(refusal, view), request);
     return false;
   }
   font->file.container = ContainerName(container, view);
@@ -44,11 +48,12 @@ bool MakeImage(MutableByteView file, const FontRequest& request, PreparedFont* f
     return true;
   }
   Woff2Decoding decoding = Woff2Decoding::kDecoded;
-  if (!ConvertWebFont(view, container, &font->converted, nullptr, &decoding)) {
-    SetFault(&font->file,
-             container == FontContainer::Woff ? MeasureReason::kWoffNotConverted
-                                              : MeasureReason::kWoff2NotConverted,
-             request);
+  if (!ConvertWebFont(view, container, &font->converted, &refusal, &decoding)) {
+    MeasureFault fault;
+    fault.reason = container == FontContainer::Woff ? MeasureReason::kWoffNotConverted
+                                                     : MeasureReason::kWoff2NotConverted;
+    fault.refusal = refusal;
+    SetFault(&font->file, fault, request);
     return false;
   }
   font->woff2Refused = decoding != Woff2Decoding::kDecoded;

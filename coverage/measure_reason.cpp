@@ -60,3 +60,29 @@ std::string PartialWords(PartialMeasure partial) {
   }
   return "";
 }
+
+std::string RefusalWords(ContainerRefusal refusal) {
+  switch (refusal) {
+    case ContainerRefusal::kNone:
+      return "";
+    case ContainerRefusal::kTooShort:
+      return "the file is shorter than its header";
+    case ContainerRefusal::kUnknownSignature:
+      return "its first bytes are neither an sfnt version nor 'ttcf', 'wOFF' or 'wOF2'";
+    case ContainerRefusal::kCollectionVersion:
+      return "the collection header is of a version other than 1 or 2";
+    case ContainerRefusal::kCollectionFirstFont:
+      return "the collection's first font is neither TrueType nor OpenType";
+    case ContainerRefusal::kWebFontFlavour:
+      return "the web font's flavour is neither TrueType nor CFF";
+    case ContainerRefusal::kFileTooLarge:
+      return "the file is 2 GiB or larger";
+    case ContainerRefusal::kConvertedTooLarge:
+      return "the converted font would be larger than the converter allows";
+    case ContainerRefusal::kNoMemory:
+      return "the memory for the converted font cannot be had";
+    case ContainerRefusal::kNotWebFont:
+      return "the file is not a WOFF or WOFF2 file";
+  }
+  return "";
+}

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "fontio/font_container.h"
+
 enum class MeasureReason : uint8_t {
   kMeasured,              // nothing went wrong
   kFrontEnd,              // the front end's own reason (a file it cannot read); words in the result
@@ -37,6 +39,9 @@ struct MeasureFault {
   uint32_t faceCount = 0; // kNoSuchFace, kFacesLeftOut: the file's faces
   uint32_t mostFaces = 0; // kFacesLeftOut: the most faces measured
   std::string table;      // kTableOutsideFile: the table's tag
+  // kNotAFontFile, kUnreadCollection, kWoffNotConverted, kWoff2NotConverted:
+  // what the container rules of fontio/ refused, when they did.
+  ContainerRefusal refusal = ContainerRefusal::kNone;
 };
 
 // The reason in English, as the command prints it, naming the program
@@ -46,3 +51,8 @@ std::string ReasonWords(const MeasureFault& fault, const std::string& program);
 
 // Why a face was measured only in part, in English; empty for kWhole.
 std::string PartialWords(PartialMeasure partial);
+
+// What the container rules refused, in English ("" for kNone). ReasonWords
+// keeps to the words the command has always printed; these say which rule
+// refused the file, for a front end that shows more.
+std::string RefusalWords(ContainerRefusal refusal);

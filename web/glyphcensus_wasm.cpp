@@ -57,12 +57,13 @@ const char* JsonArray(const std::vector<FaceResult>& results) {
   return json.c_str();
 }
 
-// The SVG of the last map drawn.
+// The SVG of the last map drawn, or why it could not be drawn.
 std::string lastMap;
+std::string lastMapError;
 
 // Draws the coverage map of a measured face, as `glyphcensus --map` does.
 void DrawMap(ByteView image, MeasuringContext* context, FaceResult* face) {
-  DrawFaceMap(image, context, face, &lastMap);
+  DrawFaceMap(image, context, *face, &lastMap, &lastMapError);
 }
 
 }  // namespace
@@ -99,6 +100,7 @@ EMSCRIPTEN_KEEPALIVE const char* gc_csv_header() {
 EMSCRIPTEN_KEEPALIVE const char* gc_map(uint8_t* bytes, size_t size, const char* name, int face) {
   static std::string failure;
   lastMap.clear();
+  lastMapError.clear();
   const FontRequest request = RequestForFace(face);
   PreparedFont font;
   if (!PrepareFont(MutableByteView{bytes, size}, name, request, &font)) {
@@ -107,7 +109,7 @@ EMSCRIPTEN_KEEPALIVE const char* gc_map(uint8_t* bytes, size_t size, const char*
   }
   const FaceResult result = MeasurePreparedFace(font, font.faces.front(), request, DrawMap);
   ReleasePreparedFont(&font);
-  failure = !Measured(result) ? result.error : result.mapError;
+  failure = !Measured(result) ? result.error : lastMapError;
   return failure.c_str();
 }
 

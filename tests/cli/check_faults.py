@@ -1,12 +1,18 @@
 #!/usr/bin/python3
 """glyphcensus under hostile use: maps (Ctrl-C, inputs, name clashes, shared
-faces, failed writes, empty names), lost output, control characters, set
-names and requirements, runs without fonts, WOFF2 collections, WOFF2 files
-the decoder refuses part way (exit 5).
+faces, failed writes, empty names, pipes and devices, places refused, output
+lost before the map is placed, signals, long names), closed standard
+descriptors, lost output, control characters, set names and requirements,
+runs without fonts, WOFF2 collections, WOFF2 files the decoder refuses part
+way (exit 5).
 
 Usage: check_faults.py GLYPHCENSUS TESTDATA
 """
 import json
+import shlex
+import socket
+import stat
+import threading
 import os
 import random
 import re
@@ -161,6 +167,212 @@ def check_map_names(work):
         check(status == 2 and out == "" and "empty" in err, f"{option} '': {status} {err!r}")
     status, _, err = run("--map-dir", font, font)
     check(status == 2 and "not a folder" in err, f"--map-dir on a file: {status} {err!r}")
+
+
+def is_svg(data):
+    return data.startswith(b"<?xml") and data.rstrip().endswith(b"</svg>")
+
+
+def temporary_files(folder):
+    return [os.path.join(top, name) for top, _, names in os.walk(folder) for name in names
+            if name.endswith(".tmp")]
+
+
+def check_maps_into_pipes_and_devices(work):
+    """A named pipe, a character device, /dev/stdout and >(...) are written
+    into, as tee would; they stay what they were."""
+    font = os.path.join(DATA, "tt.ttf")
+    fifo = os.path.join(work, "pipe.svg")
+    os.mkfifo(fifo)
+    received = []
+    reader = threading.Thread(target=lambda: received.append(open(fifo, "rb").read()), daemon=True)
+    reader.start()
+    status, out, err = run("--format", "jsonl", "--sets", "digits", "--map", fifo, font)
+    reader.join(timeout=60)
+    check(status == 0 and received and is_svg(received[0]) and stat.S_ISFIFO(os.lstat(fifo).st_mode)
+          and records(out)[0]["map"] == fifo, f"--map on a named pipe: {status} {err!r}")
+
+    if os.geteuid() == 0:  # mknod needs root
+        device = os.path.join(work, "null")
+        os.mknod(device, 0o666 | stat.S_IFCHR, os.makedev(1, 3))
+        status, out, err = run("--sets", "digits", "--map", device, font)
+        check(status == 0 and stat.S_ISCHR(os.lstat(device).st_mode)
+              and sorted(os.listdir(work)) == ["null", "pipe.svg"],
+              f"--map on a character device: {status} {err!r} {os.listdir(work)}")
+
+    link = os.lstat("/dev/stdout")
+    result = subprocess.run([GLYPHCENSUS, "--sets", "digits", "--map", "/dev/stdout", font],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+    check(result.returncode == 0 and 0 <= result.stdout.find(b"Test Sans") < result.stdout.find(b"<?xml")
+          and os.lstat("/dev/stdout") == link, f"--map /dev/stdout: {result.returncode} {result.stderr!r}")
+    report = os.path.join(work, "report.txt")
+    with open(report, "wb") as f:  # stdout a regular file: appended to, never renamed over
+        result = subprocess.run([GLYPHCENSUS, "--sets", "digits", "--map", "/dev/stdout", font],
+                                stdout=f, stderr=subprocess.PIPE, timeout=600)
+    with open(report, "rb") as f:
+        data = f.read()
+    check(result.returncode == 0 and data.startswith(b"Test Sans") and data.find(b"<?xml") > 0
+          and data.count(b"<?xml") == 1 and os.lstat("/dev/stdout") == link,
+          f"--map /dev/stdout on a file: {result.returncode} {result.stderr!r} {data[:40]!r}")
+
+    gzipped = os.path.join(work, "m.svg.gz")
+    command = (f"{shlex.quote(GLYPHCENSUS)} --sets digits --map >(gzip > {shlex.quote(gzipped)}) "
+               f"{shlex.quote(font)}; status=$?; wait; exit $status")
+    result = subprocess.run(["bash", "-c", command], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            timeout=600)
+    time.sleep(0.2)
+    unpacked = subprocess.run(["gzip", "-dc", gzipped], stdout=subprocess.PIPE).stdout
+    check(result.returncode == 0 and is_svg(unpacked), f"--map >(gzip): {result.returncode} {result.stderr!r}")
+
+    maps = os.path.join(work, "maps")
+    os.makedirs(maps)
+    os.mkfifo(os.path.join(maps, "tt.ttf.svg"))
+    received = []
+    reader = threading.Thread(
+        target=lambda: received.append(open(os.path.join(maps, "tt.ttf.svg"), "rb").read()),
+        daemon=True)
+    reader.start()
+    status, _, err = run("--sets", "digits", "--map-dir", maps, font)
+    reader.join(timeout=60)
+    check(status == 0 and received and is_svg(received[0]) and os.listdir(maps) == ["tt.ttf.svg"],
+          f"--map-dir with a named pipe: {status} {err!r} {os.listdir(maps)}")
+
+
+def check_map_places_refused(work):
+    """A folder, a socket, a block device, or a link to one: refused before
+    anything is measured, and left as it was."""
+    font = os.path.join(DATA, "tt.ttf")
+    folder = os.path.join(work, "folder.svg")
+    os.makedirs(folder)
+    sock = os.path.join(work, "socket.svg")
+    server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    server.bind(sock)
+    link = os.path.join(work, "link.svg")
+    os.symlink(folder, link)
+    places = [(folder, "a folder"), (sock, "a socket"), (link, "a folder")]
+    if os.geteuid() == 0:  # mknod needs root
+        block = os.path.join(work, "block.svg")
+        os.mknod(block, 0o600 | stat.S_IFBLK, os.makedev(7, 0))
+        places.append((block, "a block device"))
+    for place, words in places:
+        before = os.lstat(place)
+        status, out, err = run("--map", place, font)
+        check(status == 2 and out == "" and words in err and place in err
+              and os.lstat(place) == before, f"--map {place}: {status} {out!r} {err!r}")
+    maps = os.path.join(work, "maps")
+    os.makedirs(os.path.join(maps, "tt.ttf.svg"))
+    status, out, err = run("--map-dir", maps, font)
+    check(status == 2 and out == "" and "a folder" in err, f"--map-dir, a folder in place: {status} {err!r}")
+    server.close()
+
+
+def check_map_after_record(work):
+    """The old maps stay when the records cannot be written."""
+    maps = os.path.join(work, "maps")
+    os.makedirs(maps)
+    fonts = [os.path.join(DATA, name) for name in ("tt.ttf", "cff.otf")]
+    for font in fonts:
+        with open(os.path.join(maps, os.path.basename(font) + ".svg"), "w") as f:
+            f.write("OLD")
+    for fmt in ("text", "jsonl"):
+        with open("/dev/full", "w") as full:
+            result = subprocess.run([GLYPHCENSUS, "--format", fmt, "--sets", "digits", "--map-dir", maps,
+                                     *fonts], stdout=full, stderr=subprocess.PIPE, timeout=600)
+        contents = {name: open(os.path.join(maps, name)).read() for name in os.listdir(maps)}
+        check(result.returncode == 4 and contents == {"tt.ttf.svg": "OLD", "cff.otf.svg": "OLD"},
+              f"/dev/full {fmt}: {result.returncode} {sorted(contents)} "
+              f"{[name for name, text in contents.items() if text != 'OLD']} replaced")
+
+
+def check_signals_leave_no_temporary_maps(work):
+    """A run ended by a closed pipe (SIGPIPE at its default), SIGTERM, SIGHUP
+    or a second Ctrl-C leaves no temporary map."""
+    fonts = links_to_ipag(os.path.join(work, "fonts"), 12)
+    maps = os.path.join(work, "piped")
+    command = (f"{shlex.quote(GLYPHCENSUS)} -j2 --format jsonl --map-dir {shlex.quote(maps)} "
+               f"{shlex.quote(fonts)} | head -1; exit ${{PIPESTATUS[0]}}")
+    result = subprocess.run(["bash", "-c", command], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            timeout=600)
+    check(result.returncode == 4 and result.stderr == b"" and not temporary_files(maps),
+          f"| head -1: {result.returncode} {result.stderr!r} {temporary_files(maps)}")
+    for signal_number in (signal.SIGTERM, signal.SIGHUP):
+        maps = os.path.join(work, "killed_%d" % signal_number)
+        process = subprocess.Popen([GLYPHCENSUS, "-j2", "--format", "jsonl", "--map-dir", maps, fonts],
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
+        process.stdout.readline()
+        process.send_signal(signal_number)
+        process.communicate(timeout=60)
+        check(process.returncode == -signal_number and not temporary_files(maps),
+              f"signal {signal_number}: {process.returncode} {temporary_files(maps)}")
+    maps = os.path.join(work, "timeout")
+    result = subprocess.run(["timeout", "-s", "TERM", "0.4", GLYPHCENSUS, "-j2", "--map-dir", maps, fonts],
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+    check(result.returncode == 124 and os.path.isdir(maps) and not temporary_files(maps),
+          f"timeout -s TERM: {result.returncode} {temporary_files(maps)}")
+    # A second Ctrl-C while the map goes into a pipe no one reads.
+    fifo = os.path.join(work, "unread.svg")
+    os.mkfifo(fifo)
+    process = subprocess.Popen([GLYPHCENSUS, "--map", fifo, IPAG], stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE)
+    time.sleep(3)
+    process.send_signal(signal.SIGINT)
+    process.communicate(timeout=60)
+    check(process.returncode == 130, f"Ctrl-C while waiting for a reader: {process.returncode}")
+    maps = os.path.join(work, "twice")
+    process = subprocess.Popen([GLYPHCENSUS, "-j2", "--format", "jsonl", "--map-dir", maps, fonts],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
+    process.stdout.readline()
+    process.send_signal(signal.SIGINT)
+    process.send_signal(signal.SIGINT)
+    process.communicate(timeout=60)
+    check(process.returncode in (130, -signal.SIGINT) and not temporary_files(maps),
+          f"Ctrl-C twice: {process.returncode} {temporary_files(maps)}")
+
+
+def check_long_map_names(work):
+    """A map name of 251 bytes (255 with .svg) is written, with --map and
+    --map-dir; the temporary name fits too."""
+    font = os.path.join(work, "f" * 247 + ".ttf")  # 251 bytes, so the map is 255
+    os.symlink(os.path.join(DATA, "tt.ttf"), font)
+    target = os.path.join(work, "m" * 251 + ".svg")
+    status, _, err = run("--sets", "digits", "--map", target, font)
+    check(status == 0 and is_svg(open(target, "rb").read()), f"--map, a 255-byte name: {status} {err!r}")
+    maps = os.path.join(work, "maps")
+    status, _, err = run("--sets", "digits", "--map-dir", maps, font)
+    check(status == 0 and os.listdir(maps) == [os.path.basename(font) + ".svg"],
+          f"--map-dir, a 255-byte name: {status} {err!r}")
+
+
+def check_closed_standard_descriptors(work):
+    """With 0, 1 or 2 closed, the descriptor is /dev/null while the command
+    runs: no map or font is opened in its place, and no message lands in a map."""
+    fonts = links_to_ipag(os.path.join(work, "fonts"), 4)
+    for number, redirect in ((0, "<&-"), (1, ">&-"), (2, "2>&-")):
+        maps = os.path.join(work, "maps_%d" % number)
+        command = (f"exec {shlex.quote(GLYPHCENSUS)} -j2 --require nec-special "
+                   f"--map-dir {shlex.quote(maps)} {shlex.quote(fonts)} {redirect}")
+        process = subprocess.Popen(["bash", "-c", command], stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE)
+        seen = None
+        # The command's own descriptor, once bash has become it (the dynamic
+        # loader may hold it a moment before main runs): /dev/null from then on.
+        for _ in range(1000):
+            try:
+                if os.readlink(f"/proc/{process.pid}/exe").endswith("glyphcensus"):
+                    seen = os.readlink(f"/proc/{process.pid}/fd/{number}")
+                    if seen == "/dev/null":
+                        break
+            except OSError:
+                pass
+            if process.poll() is not None:
+                break
+            time.sleep(0.002)
+        out, err = process.communicate(timeout=600)
+        maps_found = sorted(os.listdir(maps)) if os.path.isdir(maps) else []
+        clean = all(open(os.path.join(maps, name), "rb").read().find(b"glyphcensus") < 0
+                    and is_svg(open(os.path.join(maps, name), "rb").read()) for name in maps_found)
+        check(process.returncode == 3 and seen == "/dev/null" and len(maps_found) == 4 and clean,
+              f"{redirect}: {process.returncode} fd {number} is {seen} {len(maps_found)} maps clean {clean} {err!r}")
 
 
 def check_lost_output(work):
@@ -337,6 +549,9 @@ def check_woff2_past_size_limit(work):
 def main():
     with tempfile.TemporaryDirectory() as work:
         for part in (check_maps_after_ctrl_c, check_maps_spare_inputs, check_map_names,
+                     check_maps_into_pipes_and_devices, check_map_places_refused,
+                     check_map_after_record, check_signals_leave_no_temporary_maps,
+                     check_long_map_names, check_closed_standard_descriptors,
                      check_lost_output, check_control_characters, check_set_names,
                      check_woff2_collections, check_woff2_past_size_limit):
             folder = os.path.join(work, part.__name__)

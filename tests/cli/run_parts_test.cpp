@@ -1,11 +1,16 @@
 // The parts of a glyphcensus run that read untrusted text or decide an
 // outcome: the cgroup files, the terminal escaping, requirements, the exit
-// status merge and the map paths.
+// status merge, the map paths and the kinds of place a map goes to.
 #include <gtest/gtest.h>
 
 #include <sched.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "cli/cpu_count.h"
 #include "cli/exit_status.h"
@@ -134,6 +139,57 @@ TEST(MapPaths, MirrorTheFoldersBelowEachOperand) {
   target = MapTarget();
   target.file = "one.svg";
   EXPECT_EQ(MapPathOf(target, 0, 0, 1), "one.svg");
+}
+
+// What is at a map's place decides how the map gets there; links followed,
+// and a descriptor of the process's own (/dev/stdout) is never renamed over.
+TEST(MapPlaces, EachKindOfPlace) {
+  char folderTemplate[] = "/tmp/map_places_XXXXXX";
+  ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+  const std::string folder = folderTemplate;
+  const std::string fifo = folder + "/pipe.svg";
+  const std::string file = folder + "/file.svg";
+  const std::string dangling = folder + "/dangling.svg";
+  const std::string toFolder = folder + "/to_folder.svg";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::FILE* made = std::fopen(file.c_str(), "w");
+  ASSERT_NE(made, nullptr);
+  std::fclose(made);
+  ASSERT_EQ(symlink((folder + "/none").c_str(), dangling.c_str()), 0);
+  ASSERT_EQ(symlink(folder.c_str(), toFolder.c_str()), 0);
+  std::string refusal;
+  EXPECT_EQ(MapPlaceKindOf(file, &refusal), MapPlaceKind::kReplace);
+  EXPECT_EQ(MapPlaceKindOf(folder + "/new.svg", &refusal), MapPlaceKind::kReplace);
+  EXPECT_EQ(MapPlaceKindOf(dangling, &refusal), MapPlaceKind::kReplace);
+  EXPECT_EQ(MapPlaceKindOf(folder + "/missing/below.svg", &refusal), MapPlaceKind::kReplace)
+      << "the write says what is wrong";
+  EXPECT_EQ(MapPlaceKindOf(fifo, &refusal), MapPlaceKind::kWriteInto);
+  EXPECT_EQ(MapPlaceKindOf("/dev/null", &refusal), MapPlaceKind::kWriteInto);
+  EXPECT_EQ(MapPlaceKindOf("/dev/stdout", &refusal), MapPlaceKind::kWriteInto);
+  EXPECT_EQ(MapPlaceKindOf("/proc/self/fd/2", &refusal), MapPlaceKind::kWriteInto);
+  EXPECT_EQ(MapPlaceKindOf(folder, &refusal), MapPlaceKind::kRefused);
+  EXPECT_NE(refusal.find("is a folder"), std::string::npos) << refusal;
+  EXPECT_EQ(MapPlaceKindOf(toFolder, &refusal), MapPlaceKind::kRefused);
+  EXPECT_EQ(MapPlaceKindOf("/proc/self/fd/999", &refusal), MapPlaceKind::kRefused)
+      << "a descriptor not open";
+  for (const std::string& path : {fifo, file, dangling, toFolder}) unlink(path.c_str());
+  rmdir(folder.c_str());
+}
+
+// The temporary name is short and fixed in length, whatever the map's name.
+TEST(MapPlaces, TheTemporaryNameFitsWhereverTheMapFits) {
+  char folderTemplate[] = "/tmp/map_names_XXXXXX";
+  ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+  const std::string folder = folderTemplate;
+  const std::string mapPath = folder + "/" + std::string(251, 'm') + ".svg";  // NAME_MAX
+  std::string temporaryPath;
+  std::string error;
+  ASSERT_TRUE(WriteMapBeside(mapPath, false, "<svg/>", &temporaryPath, &error)) << error;
+  const std::string name = temporaryPath.substr(folder.size() + 1);
+  EXPECT_EQ(name.compare(0, 3, ".gc"), 0) << name;
+  EXPECT_LE(name.size(), 26u) << name;
+  unlink(temporaryPath.c_str());
+  rmdir(folder.c_str());
 }
 
 }  // namespace

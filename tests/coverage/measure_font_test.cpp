@@ -105,6 +105,37 @@ TEST(MeasureFontFile, RefusedFilesGiveOneRecordWithTheirReason) {
   EXPECT_EQ(Measure({}, DigitsRequest())[0].fault.reason, MeasureReason::kNotAFontFile);
 }
 
+// The container rules' refusal goes with the reason; the words stay the same.
+TEST(MeasureFontFile, TheRefusalOfTheContainerRulesGoesWithTheReason) {
+  std::vector<FaceResult> faces = Measure(std::vector<uint8_t>(64, 'x'), DigitsRequest());
+  EXPECT_EQ(faces[0].fault.refusal, ContainerRefusal::kUnknownSignature);
+  EXPECT_EQ(Measure({0, 1}, DigitsRequest())[0].fault.refusal, ContainerRefusal::kTooShort);
+  std::vector<uint8_t> collection = ReadTestFont("glyphtest_collection.ttc");
+  collection[5] = 3;
+  faces = Measure(collection, DigitsRequest());
+  EXPECT_EQ(faces[0].fault.refusal, ContainerRefusal::kCollectionVersion);
+  EXPECT_EQ(faces[0].error.find("version 1 or 2"), faces[0].error.find("version"));
+  faces = Measure(ReadTestFont("glyphtest_collection.ttc"), DigitsRequest());
+  EXPECT_EQ(faces[0].fault.refusal, ContainerRefusal::kNone);
+}
+
+TEST(RefusalWords, EveryRefusalHasItsOwnWords) {
+  EXPECT_EQ(RefusalWords(ContainerRefusal::kNone), "");
+  std::vector<std::string> seen;
+  for (ContainerRefusal refusal :
+       {ContainerRefusal::kTooShort, ContainerRefusal::kUnknownSignature,
+        ContainerRefusal::kCollectionVersion, ContainerRefusal::kCollectionFirstFont,
+        ContainerRefusal::kWebFontFlavour, ContainerRefusal::kFileTooLarge,
+        ContainerRefusal::kConvertedTooLarge, ContainerRefusal::kNoMemory,
+        ContainerRefusal::kNotWebFont}) {
+    const std::string words = RefusalWords(refusal);
+    EXPECT_FALSE(words.empty());
+    for (const std::string& other : seen) EXPECT_NE(words, other);
+    seen.push_back(words);
+  }
+  EXPECT_EQ(RefusalWords(ContainerRefusal::kFileTooLarge), "the file is 2 GiB or larger");
+}
+
 TEST(MeasureFontFile, AStopRequestedLeavesEveryFaceOut) {
   StopToken stop;
   RequestStop(&stop);
