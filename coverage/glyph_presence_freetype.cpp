@@ -86,6 +86,7 @@
 namespace {
 
 bool inkShortcut = true;
+bool coveredPixelTest = true;
 
 // Windows' MulDiv for the non-negative values used here: rounded to nearest.
 int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
@@ -139,6 +140,11 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
     FT_Outline_Get_CBox(&slot->outline, &box);
     if (box.xMax - box.xMin > kLargestWholeOutline || box.yMax - box.yMin > kLargestWholeOutline) {
       return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
+    }
+    // Drawn whole below, so the covered pixel is the drawing's verdict.
+    if (inkShortcut && coveredPixelTest && OutlineCoversScannedPixel(context, slot->outline, advance)) {
+      ++context->coveredPixelVerdicts;
+      return kInked;
     }
     const uint64_t cost = DrawingCost(slot->outline);
     if (cost > context->drawingBudget) {
@@ -239,6 +245,7 @@ void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
     std::fill(context->verdicts.begin(), context->verdicts.end(), kUnknown);
     context->drawingBudget = kDrawingBudget;
     context->unhintedVerdicts = 0;
+    context->coveredPixelVerdicts = 0;
     return;
   }
   for (const MeasuringContext* helper : helpers) {
@@ -246,6 +253,7 @@ void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
       if (context->verdicts[glyph] == kUnknown) context->verdicts[glyph] = helper->verdicts[glyph];
     }
     context->unhintedVerdicts += helper->unhintedVerdicts;
+    context->coveredPixelVerdicts += helper->coveredPixelVerdicts;
   }
   context->drawingBudget = budgetBefore - spent;
 }
@@ -298,6 +306,12 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
 }
 
 void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
+
+void SetFreeTypeCoveredPixelTest(bool enabled) { coveredPixelTest = enabled; }
+
+uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context) {
+  return context == nullptr ? 0 : context->coveredPixelVerdicts;
+}
 
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context) {
   return context == nullptr ? 0 : context->unhintedVerdicts;

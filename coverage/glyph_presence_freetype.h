@@ -41,13 +41,24 @@ void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceInde
 // drawn and scanned; the results must be the same.
 void SetFreeTypeInkShortcut(bool enabled);
 
+// Whether hinted outlines that would be drawn whole are first searched for a
+// pixel they surely cover (covered_pixel_freetype.h; on by default). Off, as
+// with --ink-test exact, they are drawn and scanned; the results must be the
+// same.
+void SetFreeTypeCoveredPixelTest(bool enabled);
+
 // When glyphs with ink well inside the scanned region are judged from their
-// unhinted outline, for fonts whose hinting moves outlines little: by default
-// only when the font's glyph programs make hinting dear; always (for tests);
-// or never, when every glyph is loaded hinted. The results must be the same.
+// unhinted outline instead of the hinted one: never (the default: every
+// glyph is loaded as the exact test loads it); for fonts whose hinting, on a
+// sample of 64 glyphs, moves points little, when the font's glyph programs
+// make hinting dear (--ink-test sampled, which assumes the glyphs outside the
+// sample hint alike and may count ink the font does not draw); or always,
+// for tests.
 enum class UnhintedJudging { kOff, kWhenHintingIsDear, kAlways };
 void SetFreeTypeUnhintedJudging(UnhintedJudging mode);
 
 struct MeasuringContext;
 // How many glyphs the context has judged from their unhinted outline so far.
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context);
+// How many glyphs the context has judged by a covered pixel so far.
+uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context);

@@ -2,7 +2,8 @@
 // Private to the FreeType glyph presence test: the measuring context and what
 // its stages share. The stages, one file each:
 //   glyph_presence_freetype.cpp    set-up of a context, counting, judging a glyph
-//   ink_scan_freetype.cpp          the Windows ink scan and the area shortcut
+//   ink_scan_freetype.cpp          the Windows ink scan, the area shortcut and
+//                                  the covered pixel (covered_pixel_freetype.h)
 //   outline_clipping_freetype.cpp  drawing outlines far larger than the surface
 //   unhinted_judging_freetype.cpp  judging glyphs from their unhinted outline
 //   shared_verdicts_freetype.cpp   verdicts shared by the faces of a collection
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "coverage/covered_pixel_freetype.h"
 #include "coverage/outline_interior.h"
 #include "coverage/stop_token.h"
 #include "fontio/big_endian_reader.h"
@@ -65,6 +67,8 @@ struct MeasuringContext {
   // (26.6; see TameHintingTolerance).
   FT_Pos verticalTolerance = 0;
   uint32_t unhintedVerdicts = 0;
+  uint32_t coveredPixelVerdicts = 0;  // glyphs judged by OutlineCoversScannedPixel
+  CoveredPixelScratch coveredPixelScratch;
   PlainOutline unhintedOutline;  // the glyph being judged unhinted, reused
   // The face's simple glyphs read straight from 'glyf', when the reader takes
   // the face (unhinted_judging_freetype.cpp).
@@ -115,6 +119,12 @@ InkRegion ScannedRegion(const MeasuringContext& context, int advance);
 // drawn and scanned.
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
                         int advance);
+
+// Whether the hinted outline, which the caller would draw whole, gives full
+// coverage to a pixel of the scanned region without drawing it: a pixel no
+// piece of the outline touches, of nonzero winding (covered_pixel_freetype.h).
+bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,
+                               int advance);
 
 // At most how many pixel steps FreeType's rasteriser takes for the outline:
 // the length of its control polygon in pixels (|dx| + |dy|; the rasteriser
