@@ -275,7 +275,8 @@ MeasuringContext* OpenMeasuringContext(MutableByteView image, const FaceName& /*
 }
 
 MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
-                                       const StopToken* stop, SharedVerdicts* shared) {
+                                       const StopToken* stop, SharedVerdicts* shared,
+                                       bool* noMeasuringSize) {
   // FreeType reads the image in place rather than from a copy: the caller
   // closes the context before the image's owner frees the image, and nothing
   // changes the image while it is open.
@@ -285,7 +286,10 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
   context->library = opened.library;
   context->face = opened.face;
   context->stop = stop;
+  // Without outlines FreeType draws only the strikes' sizes (FT_Set_Pixel_Sizes
+  // fails with FT_Err_Invalid_Pixel_Size for any other).
   if (FT_Set_Pixel_Sizes(context->face, 0, kPixelsPerEm) != 0) {
+    if (noMeasuringSize != nullptr) *noMeasuringSize = true;
     ReleaseContext(context);
     return nullptr;
   }

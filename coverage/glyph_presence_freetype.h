@@ -16,9 +16,13 @@ struct SharedVerdicts;
 // Contexts are independent: several may measure one image on several threads.
 // `stop` (null: never stopped) must outlive the context. Opened with `shared`,
 // the context takes and offers the verdicts of other faces of the collection.
+// When FreeType opens the face but cannot set the measuring size (a face of
+// bitmap strikes only, none of them for 15 pixels per em), the context is null
+// and `noMeasuringSize` (when given) is set.
 MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
                                        const StopToken* stop = nullptr,
-                                       SharedVerdicts* shared = nullptr);
+                                       SharedVerdicts* shared = nullptr,
+                                       bool* noMeasuringSize = nullptr);
 
 // Verdicts shared by the faces of one collection: contexts opened with the
 // same SharedVerdicts on faces that load their glyphs alike (as the faces of
