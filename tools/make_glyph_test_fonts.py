@@ -94,6 +94,10 @@ glyphtest_opposed.ttf, family "Glyph Opposed": 1920 units per em (a pixel
   coverage at all, though the first contour has a clear inside
                                                              -> ひらがな 76/77
 
+glyphtest_bitmap_only.ttf, family "Glyph Strike": the strike font's bitmaps
+for 12 pixels per em only, and no outlines: FreeType opens it but cannot
+draw it at 15 pixels per em, so it is not measured (its own reason).
+
 glyphtest_full.woff, glyphtest_full.woff2: glyphtest_full.ttf wrapped as WOFF
 and WOFF2; their reports are the same as the plain font's.
 
@@ -281,6 +285,18 @@ def strike_font():
     return font
 
 
+def bitmap_only_font():
+    """glyphtest_strike.ttf's strike for 12 pixels per em instead of 15, and
+    no outlines: no 'glyf', 'loca' or CFF table."""
+    font = strike_font()
+    for tag in ("glyf", "loca"):
+        del font[tag]
+    font["maxp"].tableVersion = 0x00005000
+    font.importXML(io.StringIO(STRIKE_XML.replace('<ppemX value="15"/><ppemY value="15"/>',
+                                                  '<ppemX value="12"/><ppemY value="12"/>')))
+    return font
+
+
 def program(assembly):
     """A TrueType program from its assembly text."""
     result = ttProgram.Program()
@@ -359,6 +375,7 @@ def main():
         "glyphtest_programs.ttf": programs_font(),
         "glyphtest_hdmx.ttf": hdmx_font(),
         "glyphtest_opposed.ttf": opposed_font(),
+        "glyphtest_bitmap_only.ttf": bitmap_only_font(),
     }
     for name, font in fonts.items():
         font.save(os.path.join(out_dir, name), reorderTables=True)
