@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
   Options options;
   const int parsed = ParseCommandLine(argc, argv, &options);
   if (parsed >= 0) return parsed;
-  if (options.inkTest == "exact") SetFreeTypeCoveredPixelTest(false);
+  if (options.inkTest == "exact") SetFreeTypeInkShortcut(false);
   if (options.inkTest == "sampled") SetFreeTypeUnhintedJudging(UnhintedJudging::kWhenHintingIsDear);
   RunPlan plan;
   ExitStatus status = MakeRunPlan(options, &plan);

@@ -200,7 +200,8 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
       ->option_text("N");
   app.add_option("--ink-test", options->inkTest,
                  "How glyphs are judged: default (every glyph hinted as Windows hints it; "
-                 "drawn unless its outline surely covers a pixel), exact (every glyph drawn), "
+                 "drawn unless its outline surely covers a pixel), exact (every glyph drawn and "
+                 "scanned; the same counts), "
                  "or sampled (faster for fonts with long glyph programs: judges glyphs from "
                  "their unhinted outline when hinting a sample of 64 glyphs moved points "
                  "little; it assumes the other glyphs hint alike and may count ink the font "

@@ -23,7 +23,8 @@ struct Options {
   std::string mapFile;                    // --map: the coverage map of the one face measured
   std::string mapDir;                     // --map-dir: one coverage map per face
   // --ink-test: "default" loads every glyph hinted and judges it from that
-  // outline (a covered pixel, else its drawing); "exact" draws every glyph;
+  // outline (its area or a covered pixel, else its drawing); "exact" draws
+  // and scans every glyph;
   // "sampled" judges glyphs from their unhinted outline for fonts whose
   // hinting moved a sample of glyphs little (not exact; refused with
   // --require). Default and exact must give the same counts.

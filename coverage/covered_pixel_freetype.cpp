@@ -88,6 +88,28 @@ void MarkLine(Walk* walk, const FT_Vector& a, const FT_Vector& b) {
   }
 }
 
+// Counts a line of the outline, or a curve's chord, for the winding numbers
+// at the centres of the grid's pixels: for each row whose centre line it
+// crosses (half-open, so a vertex on the line counts once), a step of +1 or -1
+// at the first column whose centre lies right of the crossing. The crossing
+// is never at a centre of an untouched pixel (that centre lies on no piece),
+// and floor(x) < c exactly when x < c for a whole c.
+void CountCrossings(Walk* walk, const FT_Vector& a, const FT_Vector& b) {
+  const PixelGrid& grid = walk->grid;
+  const int64_t yLow = std::min(a.y, b.y), yHigh = std::max(a.y, b.y);
+  const int64_t first = std::max(CeilDiv(yLow - 32, 64), grid.bottom);
+  const int64_t last = std::min(CeilDiv(yHigh - 32, 64) - 1, grid.bottom + grid.rows - 1);
+  const int step = b.y > a.y ? 1 : -1;
+  for (int64_t row = first; row <= last; ++row) {
+    const int64_t x = XAtHeight(a, b, row * 64 + 32, false);
+    const int64_t column = std::max(FloorDiv(x - 32, 64) + 1, grid.left) - grid.left;
+    if (column < grid.columns) {
+      walk->scratch->windingSteps[static_cast<size_t>((row - grid.bottom) * grid.columns + column)] +=
+          step;
+    }
+  }
+}
+
 int MoveTo(const FT_Vector* to, void* user) {
   static_cast<Walk*>(user)->current = *to;
   return 0;
@@ -96,7 +118,7 @@ int MoveTo(const FT_Vector* to, void* user) {
 int LineTo(const FT_Vector* to, void* user) {
   auto* walk = static_cast<Walk*>(user);
   MarkLine(walk, walk->current, *to);
-  walk->scratch->edges.push_back(WindingEdge{walk->current.x, walk->current.y, to->x, to->y});
+  CountCrossings(walk, walk->current, *to);
   walk->current = *to;
   return 0;
 }
@@ -113,7 +135,7 @@ int CurveTo(Walk* walk, const FT_Vector* const* points, int count) {
   }
   MarkBox(walk, xLow, xHigh, yLow, yHigh);
   const FT_Vector& to = *points[count - 1];
-  walk->scratch->edges.push_back(WindingEdge{walk->current.x, walk->current.y, to.x, to.y});
+  CountCrossings(walk, walk->current, to);
   walk->current = to;
   return 0;
 }
@@ -130,26 +152,15 @@ int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vecto
 }
 
 // Whether some untouched pixel of the row has a nonzero winding number at
-// its centre. An edge crossing the centre line at x counts for the columns
-// whose centre lies right of x; x is never a centre (the centre lies on no
-// piece), and floor(x) < c exactly when x < c for a whole c.
+// its centre: the row's steps summed from the left.
 bool RowHasCoveredPixel(const Walk& walk, int64_t row) {
   const PixelGrid& grid = walk.grid;
-  const uint8_t* line = walk.scratch->touched.data() + (row - grid.bottom) * grid.columns;
-  if (std::find(line, line + grid.columns, uint8_t{0}) == line + grid.columns) return false;
-  std::vector<int>& steps = walk.scratch->windingSteps;
-  steps.assign(static_cast<size_t>(grid.columns), 0);
-  const int64_t centreY = row * 64 + 32;
-  for (const WindingEdge& edge : walk.scratch->edges) {
-    if ((edge.fromY > centreY) == (edge.toY > centreY)) continue;
-    const FT_Vector from{edge.fromX, edge.fromY}, to{edge.toX, edge.toY};
-    const int64_t x = XAtHeight(from, to, centreY, false);
-    const int64_t column = std::max(FloorDiv(x - 32, 64) + 1, grid.left) - grid.left;
-    if (column < grid.columns) steps[static_cast<size_t>(column)] += edge.toY > edge.fromY ? 1 : -1;
-  }
+  const size_t start = static_cast<size_t>((row - grid.bottom) * grid.columns);
+  const uint8_t* line = walk.scratch->touched.data() + start;
+  const int* steps = walk.scratch->windingSteps.data() + start;
   int winding = 0;
   for (int64_t c = 0; c < grid.columns; ++c) {
-    winding += steps[static_cast<size_t>(c)];
+    winding += steps[c];
     if (line[c] == 0 && winding != 0 && std::abs(winding) <= kLargestWinding) return true;
   }
   return false;
@@ -158,8 +169,8 @@ bool RowHasCoveredPixel(const Walk& walk, int64_t row) {
 // Whether the rasteriser would draw the outline without failing and with
 // the nonzero rule, and whether it is small enough for this judgement.
 bool JudgedOutline(const FT_Outline& outline, const FT_BBox& box) {
-  if (outline.n_points <= 0 || outline.n_points > kMostJudgedPoints || outline.n_contours <= 0 || outline.points == nullptr ||
-      outline.contours == nullptr ||
+  if (outline.n_points <= 0 || outline.n_points > kMostJudgedPoints ||
+      outline.n_contours <= 0 || outline.points == nullptr || outline.contours == nullptr ||
       outline.n_points != outline.contours[outline.n_contours - 1] + 1 ||
       (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) {
     return false;
@@ -185,8 +196,8 @@ bool FindCoveredPixel(const FT_Outline& outline, const FT_BBox& region,
   grid.rows = std::min(FloorDiv(box.yMax, 64), FloorDiv(region.yMax, 64)) - grid.bottom;
   if (grid.columns <= 0 || grid.rows <= 0) return false;
 
-  scratch->edges.clear();
   scratch->touched.assign(static_cast<size_t>(grid.columns * grid.rows), 0);
+  scratch->windingSteps.assign(static_cast<size_t>(grid.columns * grid.rows), 0);
   const FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
   // The same decomposition as the rasteriser's: what it refuses, it refuses.
   if (FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &funcs, &walk) != 0) return false;

@@ -57,16 +57,10 @@
 // The widest outline judged, in pixels (see above: 258 cells a row at most).
 constexpr FT_Pos kWidestJudgedOutline = 256;
 
-// A line of the outline, or the chord of a curve, for the winding numbers.
-struct WindingEdge {
-  FT_Pos fromX, fromY, toX, toY;
-};
-
 // Reused storage, so that judging many glyphs allocates only at first.
 struct CoveredPixelScratch {
-  std::vector<WindingEdge> edges;
-  std::vector<uint8_t> touched;  // per pixel of the grid, row by row
-  std::vector<int> windingSteps;
+  std::vector<uint8_t> touched;   // per pixel of the grid, row by row
+  std::vector<int> windingSteps;  // per pixel: the winding's change from its left
 };
 
 // Whether the rasteriser surely gives some pixel inside `region` (26.6,

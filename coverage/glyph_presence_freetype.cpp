@@ -66,6 +66,39 @@
 //   family names only), the Windows test measures nothing.
 // - Bitmap strikes. Embedded bitmaps for 15 ppem are used by both; colour
 //   bitmaps (CBDT, sbix) count by their alpha here and are not drawn by GDI.
+//
+// Steps a verdict may skip, each giving the verdict of loading hinted,
+// drawing and scanning for every possible font (FreeType 2.12.1):
+// - Drawing, where the hinted outline lies inside the scanned region and its
+//   signed area, less what flattening can take away, leaves some pixel more
+//   than 8/256 of coverage (OutlineSurelyInked; gray_sweep in
+//   src/smooth/ftgrays.c sums the cells' areas of each row).
+// - Drawing, where the outline, drawn whole (its box within
+//   kLargestWholeOutline), leaves a pixel of the region untouched by every
+//   line and curve box with a nonzero winding at its centre
+//   (covered_pixel_freetype.h: gray_render_line, gray_render_conic,
+//   gray_render_cubic, gray_sweep and FT_FILL_RULE in src/smooth/ftgrays.c;
+//   ft_smooth_render and ft_smooth_raster_overlap in src/smooth/ftsmooth.c;
+//   ft_glyphslot_preset_bitmap in src/base/ftobjs.c). Glyphs judged so are
+//   not charged to the drawing budget, as with the area rule.
+// - Nothing skips hinting. Loading is where the time goes, but no rule both
+//   holds for every font and pays for itself:
+//   - An empty glyph has no coverage whatever hinting does (the TrueType
+//     interpreter moves points and never adds any), but only where no strike
+//     supplies the glyph; the hinted load of an empty glyph costs little, and
+//     few mapped characters lead to one.
+//   - A TrueType glyph without a glyph program is not safe to judge unhinted:
+//     FT_Load_Glyph (src/base/ftobjs.c) hands TrueType fonts with no fpgm, no
+//     prep and maxSizeOfInstructions 0 to the auto-hinter, which moves
+//     points; a prep that turns off backward compatibility with INSTCTRL
+//     (Ins_INSTCTRL in src/truetype/ttinterp.c, read in tt_loader_init of
+//     src/truetype/ttgload.c) makes hdmx widths replace the advance
+//     (compute_glyph_metrics), which decides the cell; and the hinted load
+//     rounds the phantom points (TT_Hint_Glyph), which moves the advance too.
+//     Each would need the face's prep, cvt and hdmx judged as well.
+//   - Bitmap glyphs are not hinted in the first place.
+// The sampled mode (--ink-test sampled, unhinted_judging_freetype.cpp)
+// breaks these rules on purpose and is never the default.
 #include "coverage/glyph_presence.h"
 
 #include <ft2build.h>
@@ -86,7 +119,6 @@
 namespace {
 
 bool inkShortcut = true;
-bool coveredPixelTest = true;
 
 // Windows' MulDiv for the non-negative values used here: rounded to nearest.
 int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
@@ -142,7 +174,7 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
       return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
     }
     // Drawn whole below, so the covered pixel is the drawing's verdict.
-    if (inkShortcut && coveredPixelTest && OutlineCoversScannedPixel(context, slot->outline, advance)) {
+    if (inkShortcut && OutlineCoversScannedPixel(context, slot->outline, advance)) {
       ++context->coveredPixelVerdicts;
       return kInked;
     }
@@ -310,8 +342,6 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
 }
 
 void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
-
-void SetFreeTypeCoveredPixelTest(bool enabled) { coveredPixelTest = enabled; }
 
 uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context) {
   return context == nullptr ? 0 : context->coveredPixelVerdicts;

@@ -40,16 +40,12 @@ void ReleaseSharedVerdicts(SharedVerdicts* shared);
 void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,
                     const std::vector<const char16_t*>& texts, unsigned threads);
 
-// Whether glyphs that lie wholly inside the scanned region and have plenty of
-// area are judged without being drawn (on by default). Off, every glyph is
-// drawn and scanned; the results must be the same.
+// Whether hinted outlines are judged without being drawn where geometry
+// settles the verdict (on by default): glyphs that lie wholly inside the
+// scanned region and have plenty of area, and outlines that surely cover a
+// pixel of it (covered_pixel_freetype.h). Off (--ink-test exact), every glyph
+// is drawn and scanned; the results must be the same.
 void SetFreeTypeInkShortcut(bool enabled);
-
-// Whether hinted outlines that would be drawn whole are first searched for a
-// pixel they surely cover (covered_pixel_freetype.h; on by default). Off, as
-// with --ink-test exact, they are drawn and scanned; the results must be the
-// same.
-void SetFreeTypeCoveredPixelTest(bool enabled);
 
 // When glyphs with ink well inside the scanned region are judged from their
 // unhinted outline instead of the hinted one: never (the default: every
