@@ -37,15 +37,16 @@ enum class UnhintedShortcut : uint8_t { kUntested, kAllowed, kRefused };
 // DrawingCost). A real font's full report takes a few million; a hostile one
 // (thousands of glyphs of tens of thousands of points) could otherwise take
 // hours. Glyphs drawn after the budget is spent count as missing. Glyphs
-// judged from their unhinted outline are not drawn and cost nothing, so past
-// the budget, and only there, the shortcut can change a count.
+// judged without drawing (by their area or a covered pixel, or from their
+// unhinted outline with --ink-test sampled) cost nothing, so past the budget,
+// and only there, --ink-test exact, which draws every glyph, can count fewer.
 constexpr uint64_t kDrawingBudget = uint64_t{1} << 28;
 // Outlines whose box is larger than this (26.6 units, either way) are drawn
 // clipped to the surface instead of whole (ClippedOutlineInked).
 constexpr FT_Pos kLargestWholeOutline = 2 * kSurfaceSize * 64;
 
 // Glyphs are loaded hinted, as GDI loads them, unless judged from their
-// unhinted outline (unhinted_judging_freetype.cpp).
+// unhinted outline (--ink-test sampled, unhinted_judging_freetype.cpp).
 constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
 
 struct MeasuringContext {
