@@ -119,6 +119,8 @@
 namespace {
 
 bool inkShortcut = true;
+// Outlines of more points are drawn without trying the shortcuts first.
+constexpr short kMostPointsJudgedUndrawn = 256;
 
 // Windows' MulDiv for the non-negative values used here: rounded to nearest.
 int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
@@ -163,8 +165,13 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
   FT_GlyphSlot slot = face->glyph;
   // GDI's advance: the hinted advance rounded up to whole pixels.
   const int advance = static_cast<int>((std::max<FT_Pos>(slot->metrics.horiAdvance, 0) + 63) >> 6);
-  if (inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
-      OutlineSurelyInked(*context, slot->outline, advance)) {
+  // The shortcuts only save the drawing. An outline of many points costs about
+  // as much to walk as to draw, and such glyphs (thin strokes drawn with many
+  // points) seldom leave a shortcut anything to settle, so they are drawn at
+  // once: the drawing's verdict is the verdict either way.
+  const bool tryShortcuts = inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
+                            slot->outline.n_points <= kMostPointsJudgedUndrawn;
+  if (tryShortcuts && OutlineSurelyInked(*context, slot->outline, advance)) {
     return kInked;
   }
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -174,7 +181,7 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
       return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
     }
     // Drawn whole below, so the covered pixel is the drawing's verdict.
-    if (inkShortcut && OutlineCoversScannedPixel(context, slot->outline, advance)) {
+    if (tryShortcuts && OutlineCoversScannedPixel(context, slot->outline, advance)) {
       ++context->coveredPixelVerdicts;
       return kInked;
     }
