@@ -1,17 +1,22 @@
-// The floor of any FreeType-based ink test, for `make bench`: for every
+// The floors of FreeType-based ink tests, for `make bench`: for every
 // distinct code point of the fifteen sets, FT_Get_Char_Index, then (when the
-// character is mapped) FT_Load_Glyph unscaled, unhinted and without bitmaps,
-// for every face of every file named, in one process and one thread. Every
-// ink test must load each glyph's outline at least once, so glyphcensus's
-// CPU time over this program's is what its test adds to that.
+// character is mapped) FT_Load_Glyph, for every face of every file named, in
+// one process and one thread. The unhinted floor loads unscaled, unhinted and
+// without bitmaps: every ink test must load each glyph's outline at least
+// once. The hinted floor (--hinted) loads as the exact ink test does, hinted
+// at 15 pixels per em, without drawing: every test that is exact by
+// construction pays it. glyphcensus's CPU time over a floor's is what its
+// test adds to that.
 //
-// Usage: ink_floor FONT...   Prints "<file> <faces> <mapped> <loaded>" per file.
+// Usage: ink_floor [--hinted] FONT...
+// Prints "<file> <faces> <mapped> <loaded>" per file.
 // Exit status 1 when FreeType cannot open a file.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "coverage/character_sets.h"
@@ -41,6 +46,9 @@ std::vector<FT_ULong> SetCodePoints() {
 }
 
 constexpr FT_Int32 kFloorLoad = FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
+// The exact ink test's load (kHintedLoad in glyph_presence_freetype_stages.h).
+constexpr FT_Int32 kHintedFloorLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+constexpr FT_UInt kPixelsPerEm = 15;
 
 }  // namespace
 
@@ -49,7 +57,8 @@ int main(int argc, char** argv) {
   FT_Library library;
   if (FT_Init_FreeType(&library) != 0) return 1;
   int status = 0;
-  for (int a = 1; a < argc; ++a) {
+  const bool hinted = argc > 1 && std::strcmp(argv[1], "--hinted") == 0;
+  for (int a = hinted ? 2 : 1; a < argc; ++a) {
     long faces = 1, mapped = 0, loaded = 0;
     for (long index = 0; index < faces; ++index) {
       FT_Face face;
@@ -59,11 +68,17 @@ int main(int argc, char** argv) {
         break;
       }
       faces = face->num_faces;
+      // A face without the measuring size is not measured at all.
+      if (hinted && FT_Set_Pixel_Sizes(face, 0, kPixelsPerEm) != 0) {
+        FT_Done_Face(face);
+        continue;
+      }
+      const FT_Int32 load = hinted ? kHintedFloorLoad : kFloorLoad;
       for (FT_ULong codePoint : codePoints) {
         const FT_UInt glyph = FT_Get_Char_Index(face, codePoint);
         if (glyph == 0) continue;
         ++mapped;
-        if (FT_Load_Glyph(face, glyph, kFloorLoad) == 0) ++loaded;
+        if (FT_Load_Glyph(face, glyph, load) == 0) ++loaded;
       }
       FT_Done_Face(face);
     }

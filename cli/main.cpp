@@ -169,8 +169,8 @@ int main(int argc, char** argv) {
   Options options;
   const int parsed = ParseCommandLine(argc, argv, &options);
   if (parsed >= 0) return parsed;
-  if (options.inkTest == "exact") SetFreeTypeUnhintedJudging(UnhintedJudging::kOff);
-  if (options.inkTest == "unhinted") SetFreeTypeUnhintedJudging(UnhintedJudging::kAlways);
+  if (options.inkTest == "exact") SetFreeTypeInkShortcut(false);
+  if (options.inkTest == "sampled") SetFreeTypeUnhintedJudging(UnhintedJudging::kWhenHintingIsDear);
   RunPlan plan;
   ExitStatus status = MakeRunPlan(options, &plan);
   if (status == ExitStatus::Ok) status = Run(&plan);

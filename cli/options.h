@@ -22,11 +22,12 @@ struct Options {
   bool recursive = false;                 // -r
   std::string mapFile;                    // --map: the coverage map of the one face measured
   std::string mapDir;                     // --map-dir: one coverage map per face
-  // --ink-test (not in --help; for the tests and `make check-fast-path`):
-  // "exact" loads every glyph hinted and judges it from its drawing, none
-  // from its unhinted outline; "unhinted" judges from the unhinted outline
-  // whatever the font's hinting costs; "default" decides per font. The counts
-  // must be the same with each.
+  // --ink-test: "default" loads every glyph hinted and judges it from that
+  // outline (its area or a covered pixel, else its drawing); "exact" draws
+  // and scans every glyph;
+  // "sampled" judges glyphs from their unhinted outline for fonts whose
+  // hinting moved a sample of glyphs little (not exact; refused with
+  // --require). Default and exact must give the same counts.
   std::string inkTest = "default";
 };
 

@@ -71,6 +71,39 @@
 //   family names only), the Windows test measures nothing.
 // - Bitmap strikes. Embedded bitmaps for 15 ppem are used by both; colour
 //   bitmaps (CBDT, sbix) count by their alpha here and are not drawn by GDI.
+//
+// Steps a verdict may skip, each giving the verdict of loading hinted,
+// drawing and scanning for every possible font (FreeType 2.12.1):
+// - Drawing, where the hinted outline lies inside the scanned region and its
+//   signed area, less what flattening can take away, leaves some pixel more
+//   than 8/256 of coverage (OutlineSurelyInked; gray_sweep in
+//   src/smooth/ftgrays.c sums the cells' areas of each row).
+// - Drawing, where the outline, drawn whole (its box within
+//   kLargestWholeOutline), leaves a pixel of the region untouched by every
+//   line and curve box with a nonzero winding at its centre
+//   (covered_pixel_freetype.h: gray_render_line, gray_render_conic,
+//   gray_render_cubic, gray_sweep and FT_FILL_RULE in src/smooth/ftgrays.c;
+//   ft_smooth_render and ft_smooth_raster_overlap in src/smooth/ftsmooth.c;
+//   ft_glyphslot_preset_bitmap in src/base/ftobjs.c). Glyphs judged so are
+//   not charged to the drawing budget, as with the area rule.
+// - Nothing skips hinting. Loading is where the time goes, but no rule both
+//   holds for every font and pays for itself:
+//   - An empty glyph has no coverage whatever hinting does (the TrueType
+//     interpreter moves points and never adds any), but only where no strike
+//     supplies the glyph; the hinted load of an empty glyph costs little, and
+//     few mapped characters lead to one.
+//   - A TrueType glyph without a glyph program is not safe to judge unhinted:
+//     FT_Load_Glyph (src/base/ftobjs.c) hands TrueType fonts with no fpgm, no
+//     prep and maxSizeOfInstructions 0 to the auto-hinter, which moves
+//     points; a prep that turns off backward compatibility with INSTCTRL
+//     (Ins_INSTCTRL in src/truetype/ttinterp.c, read in tt_loader_init of
+//     src/truetype/ttgload.c) makes hdmx widths replace the advance
+//     (compute_glyph_metrics), which decides the cell; and the hinted load
+//     rounds the phantom points (TT_Hint_Glyph), which moves the advance too.
+//     Each would need the face's prep, cvt and hdmx judged as well.
+//   - Bitmap glyphs are not hinted in the first place.
+// The sampled mode (--ink-test sampled, unhinted_judging_freetype.cpp)
+// breaks these rules on purpose and is never the default.
 #include "coverage/glyph_presence.h"
 
 #include <ft2build.h>
@@ -91,6 +124,8 @@
 namespace {
 
 bool inkShortcut = true;
+// Outlines of more points are drawn without trying the shortcuts first.
+constexpr short kMostPointsJudgedUndrawn = 256;
 
 // Windows' MulDiv for the non-negative values used here: rounded to nearest.
 int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
@@ -135,8 +170,13 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
   FT_GlyphSlot slot = face->glyph;
   // GDI's advance: the hinted advance rounded up to whole pixels.
   const int advance = static_cast<int>((std::max<FT_Pos>(slot->metrics.horiAdvance, 0) + 63) >> 6);
-  if (inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
-      OutlineSurelyInked(*context, slot->outline, advance)) {
+  // The shortcuts only save the drawing. An outline of many points costs about
+  // as much to walk as to draw, and such glyphs (thin strokes drawn with many
+  // points) seldom leave a shortcut anything to settle, so they are drawn at
+  // once: the drawing's verdict is the verdict either way.
+  const bool tryShortcuts = inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
+                            slot->outline.n_points <= kMostPointsJudgedUndrawn;
+  if (tryShortcuts && OutlineSurelyInked(*context, slot->outline, advance)) {
     return kInked;
   }
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -144,6 +184,11 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
     FT_Outline_Get_CBox(&slot->outline, &box);
     if (box.xMax - box.xMin > kLargestWholeOutline || box.yMax - box.yMin > kLargestWholeOutline) {
       return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
+    }
+    // Drawn whole below, so the covered pixel is the drawing's verdict.
+    if (tryShortcuts && OutlineCoversScannedPixel(context, slot->outline, advance)) {
+      ++context->coveredPixelVerdicts;
+      return kInked;
     }
     const uint64_t cost = DrawingCost(slot->outline);
     if (cost > context->drawingBudget) {
@@ -244,6 +289,7 @@ void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
     std::fill(context->verdicts.begin(), context->verdicts.end(), kUnknown);
     context->drawingBudget = kDrawingBudget;
     context->unhintedVerdicts = 0;
+    context->coveredPixelVerdicts = 0;
     return;
   }
   for (const MeasuringContext* helper : helpers) {
@@ -251,6 +297,7 @@ void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
       if (context->verdicts[glyph] == kUnknown) context->verdicts[glyph] = helper->verdicts[glyph];
     }
     context->unhintedVerdicts += helper->unhintedVerdicts;
+    context->coveredPixelVerdicts += helper->coveredPixelVerdicts;
   }
   context->drawingBudget = budgetBefore - spent;
 }
@@ -272,7 +319,8 @@ MeasuringContext* OpenMeasuringContext(MutableByteView image, const FaceName& /*
 }
 
 MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
-                                       const StopToken* stop, SharedVerdicts* shared) {
+                                       const StopToken* stop, SharedVerdicts* shared,
+                                       bool* noMeasuringSize) {
   // FreeType reads the image in place rather than from a copy: the caller
   // closes the context before the image's owner frees the image, and nothing
   // changes the image while it is open.
@@ -282,7 +330,10 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
   context->library = opened.library;
   context->face = opened.face;
   context->stop = stop;
+  // Without outlines FreeType draws only the strikes' sizes (FT_Set_Pixel_Sizes
+  // fails with FT_Err_Invalid_Pixel_Size for any other).
   if (FT_Set_Pixel_Sizes(context->face, 0, kPixelsPerEm) != 0) {
+    if (noMeasuringSize != nullptr) *noMeasuringSize = true;
     ReleaseContext(context);
     return nullptr;
   }
@@ -303,6 +354,10 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
 }
 
 void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
+
+uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context) {
+  return context == nullptr ? 0 : context->coveredPixelVerdicts;
+}
 
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context) {
   return context == nullptr ? 0 : context->unhintedVerdicts;

@@ -16,9 +16,13 @@ struct SharedVerdicts;
 // Contexts are independent: several may measure one image on several threads.
 // `stop` (null: never stopped) must outlive the context. Opened with `shared`,
 // the context takes and offers the verdicts of other faces of the collection.
+// When FreeType opens the face but cannot set the measuring size (a face of
+// bitmap strikes only, none of them for 15 pixels per em), the context is null
+// and `noMeasuringSize` (when given) is set.
 MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
                                        const StopToken* stop = nullptr,
-                                       SharedVerdicts* shared = nullptr);
+                                       SharedVerdicts* shared = nullptr,
+                                       bool* noMeasuringSize = nullptr);
 
 // Verdicts shared by the faces of one collection: contexts opened with the
 // same SharedVerdicts on faces that load their glyphs alike (as the faces of
@@ -36,18 +40,25 @@ void ReleaseSharedVerdicts(SharedVerdicts* shared);
 void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,
                     const std::vector<const char16_t*>& texts, unsigned threads);
 
-// Whether glyphs that lie wholly inside the scanned region and have plenty of
-// area are judged without being drawn (on by default). Off, every glyph is
-// drawn and scanned; the results must be the same.
+// Whether hinted outlines are judged without being drawn where geometry
+// settles the verdict (on by default): glyphs that lie wholly inside the
+// scanned region and have plenty of area, and outlines that surely cover a
+// pixel of it (covered_pixel_freetype.h). Off (--ink-test exact), every glyph
+// is drawn and scanned; the results must be the same.
 void SetFreeTypeInkShortcut(bool enabled);
 
 // When glyphs with ink well inside the scanned region are judged from their
-// unhinted outline, for fonts whose hinting moves outlines little: by default
-// only when the font's glyph programs make hinting dear; always (for tests);
-// or never, when every glyph is loaded hinted. The results must be the same.
+// unhinted outline instead of the hinted one: never (the default: every
+// glyph is loaded as the exact test loads it); for fonts whose hinting, on a
+// sample of 64 glyphs, moves points little, when the font's glyph programs
+// make hinting dear (--ink-test sampled, which assumes the glyphs outside the
+// sample hint alike and may count ink the font does not draw); or always,
+// for tests.
 enum class UnhintedJudging { kOff, kWhenHintingIsDear, kAlways };
 void SetFreeTypeUnhintedJudging(UnhintedJudging mode);
 
 struct MeasuringContext;
 // How many glyphs the context has judged from their unhinted outline so far.
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context);
+// How many glyphs the context has judged by a covered pixel so far.
+uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context);

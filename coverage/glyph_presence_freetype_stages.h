@@ -2,7 +2,8 @@
 // Private to the FreeType glyph presence test: the measuring context and what
 // its stages share. The stages, one file each:
 //   glyph_presence_freetype.cpp    set-up of a context, counting, judging a glyph
-//   ink_scan_freetype.cpp          the Windows ink scan and the area shortcut
+//   ink_scan_freetype.cpp          the Windows ink scan, the area shortcut and
+//                                  the covered pixel (covered_pixel_freetype.h)
 //   outline_clipping_freetype.cpp  drawing outlines far larger than the surface
 //   unhinted_judging_freetype.cpp  judging glyphs from their unhinted outline
 //   shared_verdicts_freetype.cpp   verdicts shared by the faces of a collection
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "coverage/covered_pixel_freetype.h"
 #include "coverage/outline_interior.h"
 #include "coverage/stop_token.h"
 #include "fontio/big_endian_reader.h"
@@ -35,15 +37,16 @@ enum class UnhintedShortcut : uint8_t { kUntested, kAllowed, kRefused };
 // DrawingCost). A real font's full report takes a few million; a hostile one
 // (thousands of glyphs of tens of thousands of points) could otherwise take
 // hours. Glyphs drawn after the budget is spent count as missing. Glyphs
-// judged from their unhinted outline are not drawn and cost nothing, so past
-// the budget, and only there, the shortcut can change a count.
+// judged without drawing (by their area or a covered pixel, or from their
+// unhinted outline with --ink-test sampled) cost nothing, so past the budget,
+// and only there, --ink-test exact, which draws every glyph, can count fewer.
 constexpr uint64_t kDrawingBudget = uint64_t{1} << 28;
 // Outlines whose box is larger than this (26.6 units, either way) are drawn
 // clipped to the surface instead of whole (ClippedOutlineInked).
 constexpr FT_Pos kLargestWholeOutline = 2 * kSurfaceSize * 64;
 
 // Glyphs are loaded hinted, as GDI loads them, unless judged from their
-// unhinted outline (unhinted_judging_freetype.cpp).
+// unhinted outline (--ink-test sampled, unhinted_judging_freetype.cpp).
 constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
 
 struct MeasuringContext {
@@ -65,6 +68,8 @@ struct MeasuringContext {
   // (26.6; see TameHintingTolerance).
   FT_Pos verticalTolerance = 0;
   uint32_t unhintedVerdicts = 0;
+  uint32_t coveredPixelVerdicts = 0;  // glyphs judged by OutlineCoversScannedPixel
+  CoveredPixelScratch coveredPixelScratch;
   PlainOutline unhintedOutline;  // the glyph being judged unhinted, reused
   // The face's simple glyphs read straight from 'glyf', when the reader takes
   // the face (unhinted_judging_freetype.cpp).
@@ -115,6 +120,12 @@ InkRegion ScannedRegion(const MeasuringContext& context, int advance);
 // drawn and scanned.
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
                         int advance);
+
+// Whether the hinted outline, which the caller would draw whole, gives full
+// coverage to a pixel of the scanned region without drawing it: a pixel no
+// piece of the outline touches, of nonzero winding (covered_pixel_freetype.h).
+bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,
+                               int advance);
 
 // At most how many pixel steps FreeType's rasteriser takes for the outline:
 // the length of its control polygon in pixels (|dx| + |dy|; the rasteriser

@@ -151,6 +151,14 @@ bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outli
   return area - loss >= pixels * 8 / 256;
 }
 
+bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,
+                               int advance) {
+  const InkRegion region = ScannedRegion(*context, advance);
+  if (region.right <= region.left) return false;
+  const FT_BBox box{region.left, region.bottom, region.right, region.top};
+  return FindCoveredPixel(outline, box, &context->coveredPixelScratch);
+}
+
 // At most how many pixel steps FreeType's rasteriser takes for the outline:
 // the length of its control polygon in pixels (|dx| + |dy|; the rasteriser
 // walks every line through every pixel it crosses, also outside the target)

@@ -151,12 +151,14 @@ FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
     SetFault(&face, fault, request);
     return face;
   }
+  bool noMeasuringSize = false;
   MeasuringContext* context = OpenFaceForMeasuring(image, faceIndex, request.stop,
-                                                    font.sharedVerdicts.get());
+                                                    font.sharedVerdicts.get(), &noMeasuringSize);
   if (context == nullptr) {
     SetFault(&face,
-             font.woff2Refused ? MeasureReason::kWoff2RefusedNameRead
-                               : MeasureReason::kFaceNotOpened,
+             font.woff2Refused    ? MeasureReason::kWoff2RefusedNameRead
+             : noMeasuringSize ? MeasureReason::kNoMeasuringSize
+                                  : MeasureReason::kFaceNotOpened,
              request);
     return face;
   }

@@ -38,6 +38,9 @@ std::string ReasonWords(const MeasureFault& fault, const std::string& program) {
       return "the table '" + fault.table + "' lies outside the file";
     case MeasureReason::kFaceNotOpened:
       return "FreeType cannot open the font; only its name was read";
+    case MeasureReason::kNoMeasuringSize:
+      return "the font has no outlines, only bitmaps, and none of them for 15 pixels per em, "
+             "the size glyphs are measured at; only its name was read";
     case MeasureReason::kWoff2Refused:
       return "the WOFF2 file cannot be converted (the decoder refused its data)";
     case MeasureReason::kWoff2RefusedNameRead:

@@ -18,6 +18,7 @@ enum class MeasureReason : uint8_t {
   kNotSfntFace,           // the face's table directory is neither TrueType nor OpenType
   kTableOutsideFile,      // a table the glyph test needs lies outside the file
   kFaceNotOpened,         // FreeType cannot open the face; only its name was read
+  kNoMeasuringSize,       // bitmaps only, none for the measuring size; only its name was read
   // A WOFF2 file the decoder refused is measured as far as its image allows,
   // as the dialog does; when that is not far, the decoder's refusal is the reason.
   kWoff2Refused,          // in place of kNotSfntFace

@@ -16,7 +16,7 @@
 
 namespace {
 
-UnhintedJudging unhintedJudging = UnhintedJudging::kWhenHintingIsDear;
+UnhintedJudging unhintedJudging = UnhintedJudging::kOff;
 
 // Hinting is the dearest step of loading a glyph: FreeType runs the font's
 // TrueType programs (or its CFF or automatic hinter) for every glyph, three

@@ -160,6 +160,35 @@ def main():
     write_table_seeds(ttf, ttc)
     write_glyph_reader_seeds(ttf, ttc, otf)
     write_outline_seeds()
+    write_covered_pixel_seeds()
+
+
+def covered_pixel_input(flags, contours):
+    """fuzz_covered_pixel_freetype's input: a flags byte (bit 0 overlap, bit 1
+    even-odd, the rest the region's size), then per point x + 32 and y + 32
+    (26.6) and a kind byte (0 on, 1 conic, 2 cubic) whose top bit ends a
+    contour."""
+    data = bytes([flags | 4 << 2])
+    for contour in contours:
+        for i, (x, y, kind) in enumerate(contour):
+            data += bytes([x + 32, y + 32, kind | (0x80 if i == len(contour) - 1 else 0)])
+    return data
+
+
+def write_covered_pixel_seeds():
+    def box(x0, y0, x1, y1, reversed_=False):
+        points = [(x0, y0), (x1, y0), (x1, y1), (x0, y1)] if reversed_ else \
+                 [(x0, y0), (x0, y1), (x1, y1), (x1, y0)]
+        return [(x, y, 0) for x, y in points]
+    target = "fuzz_covered_pixel_freetype"
+    write(target, "square", covered_pixel_input(0, [box(0, 0, 192, 192)]))
+    write(target, "opposed", covered_pixel_input(0, [box(64, 0, 120, 128)] +
+                                                 [box(120, 0, 128, 128, True)] * 7))
+    write(target, "hole", covered_pixel_input(0, [box(0, 0, 192, 192), box(64, 64, 128, 128, True)]))
+    write(target, "conic", covered_pixel_input(0, [[(0, 0, 0), (96, 220, 1), (192, 0, 0)]]))
+    write(target, "cubic_overlap", covered_pixel_input(1, [[(0, 0, 0), (0, 200, 2), (192, 200, 2),
+                                                             (192, 0, 0)], box(32, 32, 160, 160)]))
+    write(target, "evenodd", covered_pixel_input(2, [box(0, 0, 192, 192), box(0, 0, 192, 192)]))
 
 
 def write_table_seeds(ttf, ttc):

@@ -71,12 +71,40 @@ the strike's bitmap instead of the outline:
   C  no outline; its bitmap is a 4 x 4 block                  -> present
   (FreeType only: GDI's use of strikes depends on the system's settings.)
 
+Three fonts of 77 hiragana glyphs (glyph i + 1 draws the i-th character of
+the Hiragana set, box (100,0,500,700), advance 600) whose hinting changes the
+verdict of glyphs that a sample of 64 glyphs spread over the font (glyphs
+1 + i * 77 // 64) skips, as FreeType's TrueType interpreter runs them; each
+has a 'prep' program, so FreeType runs the font's own hinting, not its
+auto-hinter. The exact ink test gives the counts after the arrow; judging
+glyphs from their unhinted outline would count all 77:
+glyphtest_programs.ttf, family "Glyph Programs": five unsampled glyphs have
+  programs that put every point at y = 0 (MIAP to a CVT entry of 0), five
+  more programs that touch each point (MDAP) and move it 30 pixels up
+  (SHPIX), above the cell                                    -> ひらがな 67/77
+glyphtest_hdmx.ttf, family "Glyph Hdmx": no glyph programs; 'prep' turns
+  off FreeType's backward compatibility (INSTCTRL selector 3, value 4), so
+  the 'hdmx' widths apply, and 'hdmx' gives ten unsampled glyphs a width of 0
+  at 15 pixels per em: no cell                               -> ひらがな 67/77
+glyphtest_opposed.ttf, family "Glyph Opposed": 1920 units per em (a pixel
+  is 128 units); no glyph programs; the first glyph is, instead of its box,
+  a contour (128,0,240,896) wound one way and seven contours (240,0,256,896)
+  wound the other way: in pixel column 1 the winding is +1 over seven eighths
+  and -7 over the last eighth, so the rasteriser gives that column no
+  coverage at all, though the first contour has a clear inside
+                                                             -> ひらがな 76/77
+
+glyphtest_bitmap_only.ttf, family "Glyph Strike": the strike font's bitmaps
+for 12 pixels per em only, and no outlines: FreeType opens it but cannot
+draw it at 15 pixels per em, so it is not measured (its own reason).
+
 glyphtest_full.woff, glyphtest_full.woff2: glyphtest_full.ttf wrapped as WOFF
 and WOFF2; their reports are the same as the plain font's.
 
 glyphtest_true.woff: glyphtest_full.ttf as WOFF with the sfnt version "true"
 (an old Macintosh TrueType tag), which the program does not measure.
 """
+import array
 import io
 import os
 import sys
@@ -84,7 +112,8 @@ import sys
 from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.t2CharStringPen import T2CharStringPen
 from fontTools.pens.ttGlyphPen import TTGlyphPen
-from fontTools.ttLib import TTFont
+from fontTools.ttLib import TTFont, newTable
+from fontTools.ttLib.tables import ttProgram
 from fontTools.ttLib.ttCollection import TTCollection
 
 UNITS_PER_EM = 1500
@@ -130,9 +159,9 @@ def cff_box(box, advance):
     return pen.getCharString()
 
 
-def build(family, glyphs, cmap, default_char=0, cff=False):
+def build(family, glyphs, cmap, default_char=0, cff=False, units_per_em=UNITS_PER_EM):
     """glyphs: list of (name, box or None, advance); cmap: code point -> name."""
-    fb = FontBuilder(UNITS_PER_EM, isTTF=not cff)
+    fb = FontBuilder(units_per_em, isTTF=not cff)
     fb.font.recalcTimestamp = False
     fb.setupGlyphOrder([name for name, _, _ in glyphs])
     fb.setupCharacterMap(cmap)
@@ -256,6 +285,84 @@ def strike_font():
     return font
 
 
+def bitmap_only_font():
+    """glyphtest_strike.ttf's strike for 12 pixels per em instead of 15, and
+    no outlines: no 'glyf', 'loca' or CFF table."""
+    font = strike_font()
+    for tag in ("glyf", "loca"):
+        del font[tag]
+    font["maxp"].tableVersion = 0x00005000
+    font.importXML(io.StringIO(STRIKE_XML.replace('<ppemX value="15"/><ppemY value="15"/>',
+                                                  '<ppemX value="12"/><ppemY value="12"/>')))
+    return font
+
+
+def program(assembly):
+    """A TrueType program from its assembly text."""
+    result = ttProgram.Program()
+    result.fromAssembly(assembly)
+    return result
+
+
+def hiragana_font(family, units_per_em=UNITS_PER_EM):
+    """77 hiragana glyphs with a 'prep' (see the module text); the glyph names
+    of the ones a 64-glyph sample skips."""
+    glyphs = [(".notdef", None, 600)] + [(f"h{i:02d}", INK, 600) for i in range(len(HIRAGANA))]
+    cmap = {ord(c): f"h{i:02d}" for i, c in enumerate(HIRAGANA)}
+    font = build(family, glyphs, cmap, units_per_em=units_per_em)
+    count = len(glyphs) - 1
+    sampled = {1 + i * count // 64 for i in range(64)}
+    skipped = [glyphs[g][0] for g in range(1, len(glyphs)) if g not in sampled]
+    font["prep"] = newTable("prep")
+    font["prep"].program = program("SVTCA[0]")
+    maxp = font["maxp"]
+    maxp.maxZones, maxp.maxTwilightPoints, maxp.maxStorage = 1, 0, 0
+    maxp.maxFunctionDefs, maxp.maxInstructionDefs, maxp.maxStackElements = 0, 0, 16
+    return font, skipped
+
+
+def programs_font():
+    font, skipped = hiragana_font("Glyph Programs")
+    font["cvt "] = newTable("cvt ")
+    font["cvt "].values = array.array("h", [0])
+    flatten = "SVTCA[0]\n" + "".join(f"PUSHB[ ] {p} 0\nMIAP[0]\n" for p in range(4))
+    lift = "SVTCA[0]\n" + "".join(f"PUSHB[ ] {p}\nMDAP[0]\nPUSHW[ ] {p} 1920\nSHPIX[ ]\n"
+                                  for p in range(4))
+    longest = 0
+    for k, name in enumerate(skipped[:10]):
+        glyph = font["glyf"][name]
+        glyph.program = program(flatten if k < 5 else lift)
+        longest = max(longest, len(glyph.program.getBytecode()))
+    font["maxp"].maxSizeOfInstructions = longest
+    return font
+
+
+def hdmx_font():
+    font, skipped = hiragana_font("Glyph Hdmx")
+    font["prep"].program = program("PUSHB[ ] 4 3\nINSTCTRL[ ]")
+    widths = {name: 6 for name in font.getGlyphOrder()}
+    for name in skipped[:10]:
+        widths[name] = 0
+    font["hdmx"] = newTable("hdmx")
+    font["hdmx"].hdmx = {15: widths}
+    return font
+
+
+def opposed_font():
+    # 1920 units per em: a pixel is 128 units, a 26.6 unit 2.
+    font, _ = hiragana_font("Glyph Opposed", units_per_em=1920)
+    pen = TTGlyphPen(None)
+    draw_box(pen, (128, 0, 240, 896))  # clockwise, 7/8 pixel wide
+    for _ in range(7):  # counter-clockwise, on the pixel's last eighth
+        pen.moveTo((240, 0))
+        pen.lineTo((256, 0))
+        pen.lineTo((256, 896))
+        pen.lineTo((240, 896))
+        pen.closePath()
+    font["glyf"]["h00"] = pen.glyph()
+    font["hmtx"]["h00"] = (600, 128)  # the left side bearing is the glyph's xMin
+    return font
+
 def main():
     out_dir = sys.argv[1]
     os.makedirs(out_dir, exist_ok=True)
@@ -265,6 +372,10 @@ def main():
         "glyphtest_full.ttf": full_font(),
         "glyphtest_cff.otf": cff_font(),
         "glyphtest_strike.ttf": strike_font(),
+        "glyphtest_programs.ttf": programs_font(),
+        "glyphtest_hdmx.ttf": hdmx_font(),
+        "glyphtest_opposed.ttf": opposed_font(),
+        "glyphtest_bitmap_only.ttf": bitmap_only_font(),
     }
     for name, font in fonts.items():
         font.save(os.path.join(out_dir, name), reorderTables=True)

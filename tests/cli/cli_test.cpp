@@ -142,6 +142,31 @@ TEST(CliTest, FontFreeTypeCannotOpenIsAnError) {
   EXPECT_EQ(outcome.err, "glyphcensus: " + path + ": FreeType cannot open the font; only its name was read\n");
 }
 
+TEST(CliTest, BitmapOnlyFontWithoutTheMeasuringSizeSaysSo) {
+  // FreeType opens it; what fails is drawing it at 15 pixels per em.
+  const std::string path = std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/glyphtest_bitmap_only.ttf";
+  const Outcome outcome = RunCommand("'" + path + "'");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "Glyph Strike\n") << "the name line alone";
+  EXPECT_EQ(outcome.err, "glyphcensus: " + path +
+                             ": the font has no outlines, only bitmaps, and none of them for 15 "
+                             "pixels per em, the size glyphs are measured at; only its name was "
+                             "read\n");
+}
+
+TEST(CliTest, SampledInkTestIsRefusedWithRequire) {
+  const std::string font = std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/glyphtest_full.ttf";
+  const Outcome refused = RunCommand("--ink-test sampled --require hiragana '" + font + "'");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("--require cannot be used with --ink-test sampled"), std::string::npos)
+      << refused.err;
+  const Outcome sampled = RunCommand("--ink-test sampled --sets hiragana '" + font + "'");
+  EXPECT_EQ(sampled.status, 0);
+  EXPECT_EQ(sampled.out, "Glyph Full\nひらがな：全77\n");
+  EXPECT_EQ(RunCommand("--ink-test unhinted '" + font + "'").status, 2);
+}
+
 // glyphtest_full.ttf with the table record `tag` renamed `newTag` and its
 // length running 4 KiB past the end of the file, written to a temporary file.
 std::string WithTablePastTheEnd(const std::string& tag, const std::string& newTag) {

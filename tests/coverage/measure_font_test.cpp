@@ -177,6 +177,10 @@ TEST(ReasonWords, TheWordsOfEveryReason) {
   EXPECT_EQ(ReasonWords(fault, "gc"), "the table 'glyf' lies outside the file");
   fault.reason = MeasureReason::kFaceNotOpened;
   EXPECT_EQ(ReasonWords(fault, "gc"), "FreeType cannot open the font; only its name was read");
+  fault.reason = MeasureReason::kNoMeasuringSize;
+  EXPECT_EQ(ReasonWords(fault, "gc"),
+            "the font has no outlines, only bitmaps, and none of them for 15 pixels per em, the "
+            "size glyphs are measured at; only its name was read");
   fault.reason = MeasureReason::kWoff2Refused;
   EXPECT_EQ(ReasonWords(fault, "gc"),
             "the WOFF2 file cannot be converted (the decoder refused its data)");

@@ -58,7 +58,7 @@ std::string TestFont(const char* name) { return std::string(GLYPHCENSUS_TEST_DAT
 
 class UnhintedShortcutTest : public ::testing::Test {
  protected:
-  void TearDown() override { SetFreeTypeUnhintedJudging(UnhintedJudging::kWhenHintingIsDear); }
+  void TearDown() override { SetFreeTypeUnhintedJudging(UnhintedJudging::kOff); }
 };
 
 TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
@@ -89,8 +89,8 @@ TEST_F(UnhintedShortcutTest, SameCountsAndMissingCharactersForEveryTestFont) {
   }
 }
 
-// The comparison above means something only if the shortcut is taken: by
-// default most of IPAGothic's glyphs are judged unhinted, and many of IPA
+// The comparison above means something only if the shortcut is taken: with
+// --ink-test sampled most of IPAGothic's glyphs are judged unhinted, and many of IPA
 // Mincho's, whose hinting moves the sampled points by more than a pixel (so
 // its glyphs need a point deeper inside), and DejaVu Sans's, whose glyphs the
 // glyph reader reads though their short programs hint cheaply; but none of a
@@ -117,6 +117,9 @@ TEST_F(UnhintedShortcutTest, TakenForTameHintingOnly) {
     return count;
   };
   const std::string ipaGothic = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+  // By default no glyph is judged unhinted.
+  EXPECT_EQ(unhintedVerdicts(ipaGothic), 0u);
+  SetFreeTypeUnhintedJudging(UnhintedJudging::kWhenHintingIsDear);
   const std::string dejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
   EXPECT_GT(unhintedVerdicts(ipaGothic), 8000u);
   EXPECT_GT(unhintedVerdicts("/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf"), 4000u);
