@@ -8,9 +8,9 @@
 #include "app/coverage_report.h"
 
 #include "app/report_output.h"
-#include "coverage/report_lines.h"
-#include "coverage/glyph_presence.h"
-#include "coverage/set_counting.h"
+#include "coverage/output/report_lines.h"
+#include "coverage/presence/glyph_presence.h"
+#include "coverage/results/set_counting.h"
 #include "fontio/face_name.h"
 
 namespace {

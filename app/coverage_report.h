@@ -1,9 +1,9 @@
 #pragma once
 // The dialog's coverage report: the face name, then one line for each
-// character set (coverage/report_lines.h), with progress captions while it
+// character set (coverage/output/report_lines.h), with progress captions while it
 // measures. Built on Linux too, where its tests run with a recording output.
 #include "app/window_handle.h"
-#include "coverage/stop_token.h"
+#include "coverage/presence/stop_token.h"
 #include "fontio/big_endian_reader.h"
 
 // Where the report goes, and what may stop it.

@@ -3,7 +3,7 @@
 // Windows only.
 #include <windows.h>
 
-#include "coverage/stop_token.h"
+#include "coverage/presence/stop_token.h"
 
 // The one record handed to every worker. The dialog owns and writes it; the
 // worker only reads it.

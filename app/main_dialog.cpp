@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "app/font_job.h"
-#include "coverage/stop_token.h"
+#include "coverage/presence/stop_token.h"
 #include "resources/resource_ids.h"
 
 namespace {

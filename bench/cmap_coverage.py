@@ -3,7 +3,7 @@
 how many characters of each of the 15 sets its cmap maps. No ink test.
 
 Usage: cmap_coverage.py FONT...
-The sets are read from the program's own tables (coverage/character_sets.cpp).
+The sets are read from the program's own tables (coverage/sets/character_sets.cpp).
 """
 import os
 import re

@@ -19,7 +19,7 @@
 #include <cstring>
 #include <vector>
 
-#include "coverage/character_sets.h"
+#include "coverage/sets/character_sets.h"
 
 namespace {
 

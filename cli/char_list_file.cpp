@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "coverage/char_list.h"
+#include "coverage/sets/char_list.h"
 
 bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters,
                       std::string* error) {

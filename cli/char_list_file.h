@@ -1,6 +1,6 @@
 #pragma once
 // The character list files of --chars, read whole and parsed by the core's
-// character list rule (coverage/char_list.h).
+// character list rule (coverage/sets/char_list.h).
 #include <string>
 #include <vector>
 

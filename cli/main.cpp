@@ -26,7 +26,7 @@
 #include "cli/run_plan.h"
 #include "cli/scheduler.h"
 #include "cli/terminal_text.h"
-#include "coverage/glyph_presence_freetype.h"
+#include "coverage/presence/glyph_presence_freetype.h"
 
 namespace {
 

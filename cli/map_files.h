@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "coverage/face_result.h"
-#include "coverage/machine_formats.h"
+#include "coverage/results/face_result.h"
+#include "coverage/output/machine_formats.h"
 
 struct MapTarget {
   std::string file;                // --map: the map of the one face measured

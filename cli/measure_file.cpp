@@ -4,7 +4,7 @@
 
 #include "cli/map_files.h"
 #include "cli/mapped_file.h"
-#include "coverage/map_svg.h"
+#include "coverage/map/map_svg.h"
 
 namespace {
 

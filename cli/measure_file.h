@@ -7,10 +7,10 @@
 
 #include "cli/map_files.h"
 #include "cli/mapped_file.h"
-#include "coverage/face_measurement.h"
-#include "coverage/face_result.h"
+#include "coverage/results/face_measurement.h"
+#include "coverage/results/face_result.h"
 #include "coverage/measure_font.h"
-#include "coverage/stop_token.h"
+#include "coverage/presence/stop_token.h"
 
 // What a run asks of every file: the core's request (sets, faces, threads for
 // a file's only face, the scheduler's stop token) and where maps go.

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "coverage/character_set_ids.h"
+#include "coverage/sets/character_set_ids.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "coverage/face_result.h"
+#include "coverage/results/face_result.h"
 #include "cli/options.h"
-#include "coverage/machine_formats.h"
+#include "coverage/output/machine_formats.h"
 
 // kSchemaVersion, the version of the machine-readable layouts, is in
-// coverage/machine_formats.h.
+// coverage/output/machine_formats.h.
 
 class OutputWriter {
  public:

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "cli/output_writer.h"
-#include "coverage/machine_formats.h"
+#include "coverage/output/machine_formats.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "cli/output_writer.h"
 #include "cli/terminal_text.h"
-#include "coverage/report_lines.h"
+#include "coverage/output/report_lines.h"
 #include "fontio/unicode_text.h"
 
 namespace {

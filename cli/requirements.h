@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "coverage/face_result.h"
+#include "coverage/results/face_result.h"
 
 struct Requirement {
   std::string setId;

@@ -13,7 +13,7 @@
 #include "cli/options.h"
 #include "cli/output_writer.h"
 #include "cli/requirements.h"
-#include "coverage/face_measurement.h"
+#include "coverage/results/face_measurement.h"
 
 struct RunPlan {
   // The storage of the --chars sets, which request.font.sets points into; a plan

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "coverage/stop_token.h"
+#include "coverage/presence/stop_token.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "coverage/face_result.h"
+#include "coverage/results/face_result.h"
 #include "cli/measure_file.h"
 
 // Called on the calling thread, in input order, for every face result.

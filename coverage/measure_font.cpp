@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-#include "coverage/glyph_presence_freetype.h"
+#include "coverage/presence/glyph_presence_freetype.h"
 #include "fontio/font_container.h"
 #include "fontio/font_structure.h"
 

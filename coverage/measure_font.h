@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "coverage/face_measurement.h"
-#include "coverage/face_result.h"
-#include "coverage/glyph_presence.h"
-#include "coverage/glyph_presence_freetype.h"
-#include "coverage/measure_reason.h"
-#include "coverage/stop_token.h"
+#include "coverage/results/face_measurement.h"
+#include "coverage/results/face_result.h"
+#include "coverage/presence/glyph_presence.h"
+#include "coverage/presence/glyph_presence_freetype.h"
+#include "coverage/results/measure_reason.h"
+#include "coverage/presence/stop_token.h"
 #include "fontio/big_endian_reader.h"
 #include "fontio/font_image.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "coverage/char_list.h"
+#include "coverage/sets/char_list.h"
 #include "fontio/unicode_text.h"
 
 

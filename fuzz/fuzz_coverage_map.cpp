@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "coverage/map_svg.h"
-#include "coverage/stop_token.h"
+#include "coverage/map/map_svg.h"
+#include "coverage/presence/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 #include "fuzz/fuzz_measuring.h"

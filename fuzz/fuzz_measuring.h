@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "coverage/glyph_presence.h"
-#include "coverage/stop_token.h"
+#include "coverage/presence/glyph_presence.h"
+#include "coverage/presence/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "coverage/outline_interior.h"
+#include "coverage/geometry/outline_interior.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "coverage/character_sets.h"
-#include "coverage/glyph_presence.h"
-#include "coverage/stop_token.h"
+#include "coverage/sets/character_sets.h"
+#include "coverage/presence/glyph_presence.h"
+#include "coverage/presence/stop_token.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 #include "fuzz/fuzz_measuring.h"

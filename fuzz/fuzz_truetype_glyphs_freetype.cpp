@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "coverage/face_opening_freetype.h"
+#include "coverage/presence/face_opening_freetype.h"
 #include "fontio/font_container.h"
 #include "fontio/truetype_glyphs.h"
 #include "tests/coverage/outline_match_freetype.h"

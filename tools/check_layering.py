@@ -8,6 +8,11 @@
   belongs in the core);
 - in fontio/ and coverage/ only Windows files (_win or _gdi in the name)
   include windows.h;
+- only FreeType files (_freetype in the name) include FreeType's headers,
+  and only HarfBuzz files (_harfbuzz) HarfBuzz's;
+- coverage/'s modules include only the modules below them (COVERAGE_MODULES:
+  output/ and sets/ never include presence/, for instance); the entry point
+  coverage/measure_font.h, at the folder's top, may include them all;
 - no include circle between the program's modules (a module is a header and
   its source, e.g. fontio/font_image.h and fontio/font_image.cpp).
 
@@ -50,10 +55,59 @@ def module(path):
 
 FRONT_ENDS = ("app", "cli", "web")
 
+# The modules of coverage/ (its sub-folders) and the modules each may include
+# besides itself. shaping/ is where text shaping (HarfBuzz) goes: it may read
+# the sets and the presence test, and results/ may count with it.
+COVERAGE_MODULES = {
+    "sets": set(),
+    "geometry": set(),
+    "presence": {"geometry"},
+    "shaping": {"sets", "presence", "geometry"},
+    "results": {"sets", "presence", "shaping"},
+    "output": {"sets", "results"},
+    "map": {"sets", "presence", "results", "output"},
+}
+FREETYPE_HEADER = re.compile(r"^(ft2build\.h|freetype/)")
+HARFBUZZ_HEADER = re.compile(r"^(harfbuzz/)?hb[-.a-z]*\.h$")
+
+
+def coverage_module(path):
+    """The coverage/ module of a path ("" for the folder's top), or None."""
+    parts = path.split("/")
+    if parts[0] != "coverage":
+        return None
+    return parts[1] if len(parts) > 2 else ""
+
+
+def coverage_faults(where, path, target):
+    source, included = coverage_module(path), coverage_module(target)
+    if source is None or included is None or source == "" or included == source:
+        return []
+    if source not in COVERAGE_MODULES:
+        return [f"{where}: coverage/{source}/ is not a module of coverage/ (tools/check_layering.py)"]
+    if included == "" or included not in COVERAGE_MODULES[source]:
+        return [f"{where}: coverage/{source}/ includes {target}, which its module may not include"]
+    return []
+
+
+def library_faults(where, path, quote, target):
+    if quote == "<" and FREETYPE_HEADER.match(target) and "_freetype" not in path:
+        return [f"{where}: FreeType outside the FreeType files (_freetype)"]
+    if HARFBUZZ_HEADER.match(target) and "_harfbuzz" not in path:
+        return [f"{where}: HarfBuzz outside the HarfBuzz files (_harfbuzz)"]
+    return []
+
 
 def layering_faults(root, path, number, quote, target):
     folder = path.split("/")[0]
     where = f"{path}:{number}"
+    faults = library_faults(where, path, quote, target)
+    if faults:
+        return faults
+    if quote == '"':
+        faults = coverage_faults(where, path, target)
+        if faults:
+            return faults
     if folder in FRONT_ENDS:
         other = target.split("/")[0]
         if quote == '"' and other in FRONT_ENDS and other != folder:

@@ -71,6 +71,34 @@ class CheckLayeringTest(unittest.TestCase):
         self.assertEqual(self.faults({"fontio/reader.h": '#include "fontio/reader_detail.h"\n',
                                       "fontio/reader_detail.h": "#pragma once\n"}), [])
 
+    def test_freetype_and_harfbuzz_only_in_their_files(self):
+        faults = self.faults({
+            "coverage/presence/ink.cpp": "#include <ft2build.h>\n",
+            "coverage/presence/ink_freetype.cpp": "#include <ft2build.h>\n#include <freetype/ftoutln.h>\n",
+            "cli/shape.cpp": "#include <hb.h>\n",
+            "coverage/shaping/forms_harfbuzz.cpp": "#include <hb-ot.h>\n#include <harfbuzz/hb.h>\n"})
+        self.assertEqual(len(faults), 2, faults)
+        self.assertIn("coverage/presence/ink.cpp:1: FreeType", faults[0])
+        self.assertIn("cli/shape.cpp:1: HarfBuzz", faults[1])
+
+    def test_coverage_modules_include_only_those_below_them(self):
+        tree = {"coverage/sets/sets.h": "#pragma once\n",
+                "coverage/presence/test.h": "#pragma once\n",
+                "coverage/results/record.h": '#include "coverage/sets/sets.h"\n'
+                                             '#include "coverage/presence/test.h"\n',
+                "coverage/measure_font.h": '#include "coverage/results/record.h"\n'
+                                           '#include "coverage/presence/test.h"\n'}
+        self.assertEqual(self.faults(tree), [])
+        for path, target in (("coverage/output/lines.cpp", "coverage/presence/test.h"),
+                             ("coverage/sets/ids.cpp", "coverage/presence/test.h"),
+                             ("coverage/presence/ink.cpp", "coverage/results/record.h"),
+                             ("coverage/map/panel.cpp", "coverage/measure_font.h")):
+            faults = self.faults({**tree, path: f'#include "{target}"\n'})
+            self.assertEqual(len(faults), 1, (path, faults))
+            self.assertIn("which its module may not include", faults[0])
+        faults = self.faults({**tree, "coverage/misc/x.cpp": '#include "coverage/sets/sets.h"\n'})
+        self.assertIn("not a module of coverage/", faults[0])
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -95,7 +95,7 @@ License: BSD-3-clause
 Comment: CLI11, a header library compiled into /usr/bin/glyphcensus
  (Debian package libcli11-dev).
 
-Files: coverage/character_sets.cpp
+Files: coverage/sets/character_sets.cpp
 License: CC-BY-SA-3.0
 Comment: Generated from KANJIDIC (Debian package kanjidic).
 """

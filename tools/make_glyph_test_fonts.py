@@ -46,7 +46,7 @@ glyphtest_default.ttf, family "Glyph Default": OS/2 usDefaultChar is "?":
   A  box (100,0,500,700)                                      -> present
   Under Wine this font measures differently (its Uniscribe reports glyph 0
   as the default glyph, and GDI hands unmapped characters the glyph of
-  usDefaultChar); see the notes in coverage/glyph_presence_freetype.cpp.
+  usDefaultChar); see the notes in coverage/presence/glyph_presence_freetype.cpp.
 
 glyphtest_full.ttf, family "Glyph Full": one inked glyph (box
 (100,0,500,700)) mapped from every character of LatinLetters, Digits,

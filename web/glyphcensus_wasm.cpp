@@ -4,19 +4,19 @@
 //
 // The worker copies a file's bytes into the module's memory for each call
 // (measuring readies the image in place) and passes the name to show.
-// Results are the command's JSON face objects (coverage/machine_formats.h, as
+// Results are the command's JSON face objects (coverage/output/machine_formats.h, as
 // `glyphcensus --format json --missing` writes them) in one JSON array; the
-// coverage map is the command's SVG (coverage/map_svg.h). The CSV rows of the
+// coverage map is the command's SVG (coverage/map/map_svg.h). The CSV rows of the
 // faces measured last are the command's too (`--format csv`).
 #include <emscripten/emscripten.h>
 
 #include <string>
 #include <vector>
 
-#include "coverage/char_list.h"
-#include "coverage/custom_character_sets.h"
-#include "coverage/machine_formats.h"
-#include "coverage/map_svg.h"
+#include "coverage/sets/char_list.h"
+#include "coverage/sets/custom_character_sets.h"
+#include "coverage/output/machine_formats.h"
+#include "coverage/map/map_svg.h"
 #include "coverage/measure_font.h"
 
 namespace {

@@ -39,7 +39,7 @@ function mapStyleSheet(styleText, scope) {
   return confined;
 }
 
-// The map writer (coverage/map_svg.cpp) puts its rules in the one <style>
+// The map writer (coverage/map/map_svg.cpp) puts its rules in the one <style>
 // element before <defs>. It is taken out of the text before parsing, as the
 // policy would refuse the element even in a parsed document never shown.
 const MAP_STYLE = /<style>([^<]*)<\/style>/;

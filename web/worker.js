@@ -45,7 +45,7 @@ function withBytes(bytes, call) {
 }
 
 // Runs a call of the module that gives a JSON array of face objects (the
-// command's, coverage/machine_formats.h) and returns it parsed.
+// command's, coverage/output/machine_formats.h) and returns it parsed.
 function callForFaces(name, argTypes, args) {
   return JSON.parse(Module.ccall(name, 'string', argTypes, args));
 }

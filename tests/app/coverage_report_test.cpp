@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "coverage/character_sets.h"
+#include "coverage/sets/character_sets.h"
 #include "app/coverage_report.h"
-#include "coverage/glyph_presence.h"
-#include "coverage/report_lines.h"
-#include "coverage/stop_token.h"
+#include "coverage/presence/glyph_presence.h"
+#include "coverage/output/report_lines.h"
+#include "coverage/presence/stop_token.h"
 #include "app/report_output.h"
 
 // ---- The fake presence test and the recording output ----------------------

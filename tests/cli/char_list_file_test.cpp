@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/char_list_file.h"
-#include "coverage/char_list.h"
+#include "coverage/sets/char_list.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "coverage/char_list.h"
+#include "coverage/sets/char_list.h"
 
 namespace {
 

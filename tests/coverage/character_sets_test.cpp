@@ -1,6 +1,6 @@
 // Checks the compiled character set tables: counts, order, chunking and the
 // facts about the repertoires that the data alone decides.
-#include "coverage/character_sets.h"
+#include "coverage/sets/character_sets.h"
 
 #include <gtest/gtest.h>
 

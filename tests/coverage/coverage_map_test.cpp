@@ -1,6 +1,6 @@
 // The coverage map's layout: every set's characters in their code-table
 // places, the unassigned positions, the strips, and the position names.
-#include "coverage/coverage_map.h"
+#include "coverage/map/coverage_map.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "coverage/covered_pixel_freetype.h"
+#include "coverage/geometry/covered_pixel_freetype.h"
 
 // The highest coverage FreeType draws inside `region` (26.6, whole pixels),
 // or -1 when drawing fails.

@@ -1,6 +1,6 @@
 // The coverage map's SVG writer and glyph outlines: escaping of the font's
 // text, paths of known glyphs, and bounded output for hostile fonts.
-#include "coverage/map_svg.h"
+#include "coverage/map/map_svg.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <regex>
 #include <string>
 
-#include "coverage/glyph_outline.h"
+#include "coverage/map/glyph_outline.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 

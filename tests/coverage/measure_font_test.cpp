@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "coverage/character_set_ids.h"
+#include "coverage/sets/character_set_ids.h"
 #include "fontio/big_endian_reader.h"
 
 namespace {

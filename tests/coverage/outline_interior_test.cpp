@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "coverage/outline_interior.h"
+#include "coverage/geometry/outline_interior.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "coverage/plain_outline_freetype.h"
+#include "coverage/geometry/plain_outline_freetype.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The report's line format: numbers around a thousand, none and all of a set,
 // and every set's full line.
-#include "coverage/report_lines.h"
+#include "coverage/output/report_lines.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "coverage/character_sets.h"
+#include "coverage/sets/character_sets.h"
 
 namespace {
 

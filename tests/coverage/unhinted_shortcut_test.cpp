@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "coverage/character_sets.h"
-#include "coverage/glyph_presence.h"
-#include "coverage/glyph_presence_freetype.h"
-#include "coverage/stop_token.h"
-#include "coverage/missing_characters.h"
+#include "coverage/sets/character_sets.h"
+#include "coverage/presence/glyph_presence.h"
+#include "coverage/presence/glyph_presence_freetype.h"
+#include "coverage/presence/stop_token.h"
+#include "coverage/results/missing_characters.h"
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "coverage/character_sets.h"
+#include "coverage/sets/character_sets.h"
 #include "app/coverage_report.h"
-#include "coverage/report_lines.h"
-#include "coverage/stop_token.h"
+#include "coverage/output/report_lines.h"
+#include "coverage/presence/stop_token.h"
 #include "app/font_job.h"
 #include "tests/win/win_test_support.h"
 

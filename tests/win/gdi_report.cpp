@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "coverage/stop_token.h"
+#include "coverage/presence/stop_token.h"
 #include "app/font_job.h"
 #include "tests/win/win_test_support.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "coverage/glyph_presence.h"
-#include "coverage/glyph_presence_gdi.h"
-#include "coverage/stop_token.h"
+#include "coverage/presence/glyph_presence.h"
+#include "coverage/presence/glyph_presence_gdi.h"
+#include "coverage/presence/stop_token.h"
 #include "fontio/face_name.h"
 #include "tests/win/win_test_support.h"
 

@@ -1,0 +1,108 @@
+#include "coverage/output/machine_formats.h"
+
+#include <nlohmann/json.hpp>
+
+#include "fontio/unicode_text.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json CodePoints(const std::u16string& text) {
+  Json points = Json::array();
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      c = CombineSurrogates(c, text[i + 1]);
+      ++i;
+    }
+    points.push_back(static_cast<uint32_t>(c));
+  }
+  return points;
+}
+
+Json SetObject(const MeasuredSet& set, bool listMissing) {
+  Json object = {{"id", set.id},
+                 {"label", Utf16ToUtf8(set.label)},
+                 {"total", set.total},
+                 {"present", set.present}};
+  if (listMissing) {
+    object["missing"] = Utf16ToUtf8(set.missing);
+    object["missing_code_points"] = CodePoints(set.missing);
+  }
+  return object;
+}
+
+Json FaceObject(const FaceResult& face, bool listMissing, const MapNote& map) {
+  Json object = {{"schema", kSchemaVersion}, {"path", face.path}};
+  object["container"] = face.container.empty() ? Json() : Json(face.container);
+  object["face"] = face.faceKnown ? Json(face.faceIndex) : Json();
+  object["faces"] = face.faceCount == 0 ? Json() : Json(face.faceCount);
+  object["family"] = face.nameRead ? Json(Utf16ToUtf8(face.familyName)) : Json();
+  if (Measured(face)) {
+    Json sets = Json::array();
+    for (const MeasuredSet& set : face.sets) sets.push_back(SetObject(set, listMissing));
+    object["sets"] = std::move(sets);
+    if (MeasuredInPart(face)) object["warning"] = face.warning;
+  } else {
+    object["error"] = face.error;
+  }
+  if (!map.path.empty()) object["map"] = map.path;
+  if (!map.error.empty()) object["map_error"] = map.error;
+  return object;
+}
+
+// Paths are bytes on Linux: anything that is not UTF-8 becomes U+FFFD.
+std::string Dump(const Json& json, int indent) {
+  return json.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string Field(const std::string& text, char delimiter) {
+  if (text.find_first_of(std::string(1, delimiter) + "\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string Row(const std::vector<std::string>& fields, char delimiter) {
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) line += delimiter;
+    line += Field(fields[i], delimiter);
+  }
+  return line;
+}
+
+}  // namespace
+
+std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& map) {
+  return Dump(FaceObject(face, listMissing, map), -1);
+}
+
+std::string JsonDocumentStart() {
+  return "{\"schema\": " + std::to_string(kSchemaVersion) + ", \"faces\": [";
+}
+
+std::string DelimitedHeader(const std::vector<std::string>& setIds, char delimiter) {
+  std::vector<std::string> header = {"path", "container", "face", "family", "error"};
+  header.insert(header.end(), setIds.begin(), setIds.end());
+  return Row(header, delimiter);
+}
+
+std::string DelimitedRow(const FaceResult& face, const std::vector<std::string>& setIds,
+                         char delimiter) {
+  std::vector<std::string> row = {
+      face.path, face.container, face.faceKnown ? std::to_string(face.faceIndex) : "",
+      face.nameRead ? Utf16ToUtf8(face.familyName) : "", face.error};
+  for (const std::string& id : setIds) {
+    std::string present;
+    for (const MeasuredSet& set : face.sets) {
+      if (set.id == id) present = std::to_string(set.present);
+    }
+    row.push_back(present);
+  }
+  return Row(row, delimiter);
+}

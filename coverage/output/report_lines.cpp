@@ -1,0 +1,66 @@
+#include "coverage/output/report_lines.h"
+
+#include "fontio/unicode_text.h"
+
+// The lines and captions are far below the capacity.
+void AppendUnits(char16_t (&line)[kReportLineCapacity], size_t* length, const char16_t* text) {
+  for (; *text != u'\0' && *length + 1 < kReportLineCapacity; ++text) {
+    line[(*length)++] = *text;
+  }
+  line[*length] = u'\0';
+}
+
+// Decimal without leading zeros; 1,000 and more as "%d,%03d" of n / 1000 and
+// n % 1000 (the counts and totals stay below 1,000,000).
+void AppendNumber(char16_t (&line)[kReportLineCapacity], size_t* length, int32_t n) {
+  char16_t digits[16];
+  size_t count = 0;
+  uint32_t value = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
+  do {
+    if (count == 3 && n >= 1000) digits[count++] = u',';
+    digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+    value /= 10;
+  } while (value != 0 && count < 15);
+  if (n < 0) digits[count++] = u'-';  // never happens for a count
+  char16_t forward[16];
+  for (size_t i = 0; i < count; ++i) forward[i] = digits[count - 1 - i];
+  forward[count] = u'\0';
+  AppendUnits(line, length, forward);
+}
+
+void FormatCoverageLine(const CharacterSet& set, int32_t count,
+                        char16_t (&line)[kReportLineCapacity]) {
+  size_t length = 0;
+  line[0] = u'\0';
+  AppendUnits(line, &length, set.label);
+  AppendUnits(line, &length, u"：");
+  if (count == 0) {
+    AppendUnits(line, &length, u"－");
+  } else if (count == set.total) {
+    AppendUnits(line, &length, u"全");
+    AppendNumber(line, &length, set.total);
+  } else {
+    AppendNumber(line, &length, count);
+    AppendUnits(line, &length, u"/");
+    AppendNumber(line, &length, set.total);
+  }
+}
+
+
+std::string FormatNameLine(const FaceName& name) {
+  FaceName line = name;
+  while (!line.empty() && (line.back() == u'\r' || line.back() == u'\n')) line.pop_back();
+  for (char16_t& unit : line) {
+    if (unit == u'\r' || unit == u'\n') unit = u' ';
+  }
+  return Utf16ToUtf8(line);
+}
+
+std::string FormatSetLine(const MeasuredSet& set) {
+  const char16_t* noChunks[] = {nullptr};
+  const CharacterSet counted{u"", noChunks, 0, set.total, ProgressKind::None};
+  char16_t count[kReportLineCapacity];
+  FormatCoverageLine(counted, set.present, count);
+  return Utf16ToUtf8(set.label) + Utf16ToUtf8(count);
+}
+

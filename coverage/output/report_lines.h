@@ -1,0 +1,29 @@
+#pragma once
+// The report's line format, shared by every front end: the dialog's report,
+// the command's text output and the coverage map.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "coverage/sets/character_sets.h"
+#include "coverage/results/face_measurement.h"
+#include "fontio/face_name.h"
+
+// One buffer serves every line and caption; the longest is under 30 units.
+constexpr size_t kReportLineCapacity = 64;
+// Writes the set's report line, NUL-terminated, into `line`:
+// "label：count" with the count as "全52", "－" or "1,000/2,136".
+void FormatCoverageLine(const CharacterSet& set, int32_t count, char16_t (&line)[kReportLineCapacity]);
+
+// Appends NUL-terminated `text` to `line` at `*length`, keeping room for the
+// terminator.
+void AppendUnits(char16_t (&line)[kReportLineCapacity], size_t* length, const char16_t* text);
+// Appends `n` in decimal, thousands separated by commas.
+void AppendNumber(char16_t (&line)[kReportLineCapacity], size_t* length, int32_t n);
+
+// A family name on one line: line breaks at its end are dropped, and each one
+// inside it is shown as a space, so that every report has its fixed lines.
+std::string FormatNameLine(const FaceName& name);
+
+// FormatCoverageLine of a measured set, in UTF-8.
+std::string FormatSetLine(const MeasuredSet& set);

@@ -1,0 +1,46 @@
+#include "coverage/presence/face_opening_freetype.h"
+
+bool OpenFreeTypeFace(ByteView image, uint32_t faceIndex, OpenedFace* opened) {
+  *opened = OpenedFace{};
+  if (image.data == nullptr || image.size == 0 ||
+      image.size > static_cast<size_t>(INT32_MAX) || faceIndex > 0xFFFF) {
+    return false;
+  }
+  if (FT_Init_FreeType(&opened->library) != 0) {
+    opened->library = nullptr;
+    return false;
+  }
+  if (FT_New_Memory_Face(opened->library, image.data, static_cast<FT_Long>(image.size),
+                         static_cast<FT_Long>(faceIndex), &opened->face) != 0) {
+    opened->face = nullptr;
+    CloseFreeTypeFace(opened);
+    return false;
+  }
+  // FreeType selects a Unicode cmap when the face has one, and none otherwise;
+  // GDI then draws with the symbol cmap (see CharacterGlyph).
+  if (opened->face->charmap == nullptr) FT_Select_Charmap(opened->face, FT_ENCODING_MS_SYMBOL);
+  return true;
+}
+
+// Symbol fonts (cmap (3,0)) place their characters at U+F020-U+F0FF, and GDI
+// draws the characters U+0020-U+00FF of text in such a font from there, as the
+// OpenType cmap table's Windows Symbol encoding intends: a code below U+0100 is
+// looked up U+F000 above it. When that finds nothing, GDI (here as Wine's
+// gdi32 does it) looks again U+F000 below, which reads the old symbol fonts
+// that place their symbols at U+00xx; the difference is taken in 32 bits, as
+// there, so a code below U+F000 is looked up past U+FFFF0000 (which a format 4
+// subtable never maps).
+FT_UInt CharacterGlyph(FT_Face face, FT_ULong codePoint) {
+  const bool symbol = face->charmap != nullptr && face->charmap->encoding == FT_ENCODING_MS_SYMBOL;
+  if (!symbol) return FT_Get_Char_Index(face, codePoint);
+  const uint32_t code = static_cast<uint32_t>(codePoint < 0x100 ? codePoint + 0xF000 : codePoint);
+  const FT_UInt glyph = FT_Get_Char_Index(face, code);
+  if (glyph != 0) return glyph;
+  return FT_Get_Char_Index(face, static_cast<uint32_t>(code - 0xF000u));
+}
+
+void CloseFreeTypeFace(OpenedFace* opened) {
+  if (opened->face != nullptr) FT_Done_Face(opened->face);
+  if (opened->library != nullptr) FT_Done_FreeType(opened->library);
+  *opened = OpenedFace{};
+}

@@ -1,0 +1,402 @@
+// The glyph presence test of the command-line tool, done with FreeType. It
+// follows the Windows test (GDI and Uniscribe) stage by stage so that both
+// give the same counts:
+//
+// 1. The cmap maps the character. The walk steps one UTF-16 unit at a time, as
+//    on Windows: a surrogate pair is decoded to one code point at its high
+//    unit, and the low unit that follows is then tested alone, as an unpaired
+//    surrogate, which is always missing. So a pair counts at most once.
+// 2. The glyph is not glyph 0, not the glyph of U+0020 (the blank glyph) and
+//    not the glyph of OS/2 usDefaultChar when that is set (the default glyph).
+// 3. The glyph, drawn as GDI draws it with ExtTextOutW at (0, 0), top-left
+//    aligned, opaque background, leaves ink where the Windows ink scan finds
+//    it. GDI paints the character cell white: x from 0 to the advance, y from
+//    0 to ascent + descent, the baseline at y = ascent. The 256 x 256 surface
+//    around it stays red, and ink lands wherever the glyph has coverage. The
+//    scan below replays the Windows scan on that picture without drawing it.
+//
+// Sizes: the Windows measuring font asks for an 11-point em at 96 dpi, height
+// -MulDiv(11, 96, 72) = -15, that is 15 pixels per em. GDI's cell metrics for
+// a TrueType face are
+//     emScale  = MulDiv(15, 65536, unitsPerEm)            (16.16 fixed point)
+//     ascent   = round(winAscent  * emScale / 65536)
+//     descent  = round(winDescent * emScale / 65536)
+// (hhea ascender and -descender when winAscent + winDescent is 0), and the
+// advance is the hinted advance rounded up to whole pixels. Glyphs are loaded
+// with FreeType's default hinting, as GDI's FreeType-based implementation
+// (Wine) loads them, and rendered anti-aliased; any coverage is ink.
+//
+// Cases where this test and the Windows test can disagree:
+// - Ink below the cell. Real Windows draws it, and its scan, which goes on to
+//   the row below the cell when that row begins with ink, would count ink at
+//   the first pixel of that row. Wine, like this test, draws nothing outside
+//   the cell's rows, so there such ink never counts.
+// - Rendering mode. GDI may draw bi-level (no smoothing in the system
+//   settings, or the font's 'gasp' table denies grey at 15 ppem, as IPAGothic's
+//   does), in grey, or ClearType, and blends faint coverage away: under Wine
+//   with grey smoothing, a lone vertical hairline of 0.12 pixel (coverage
+//   about 30/255) leaves no visible ink, one of 0.14 pixel does. Here any
+//   anti-aliased coverage is ink. They differ only for a glyph whose whole ink
+//   inside the cell is that faint (a hairline, a stroke lying almost entirely
+//   outside the cell); no real font compared so far has one.
+// - Hinting. Real Windows runs its own TrueType interpreter and never the
+//   FreeType auto-hinter; for unhinted fonts FreeType's auto-hinter may move
+//   edges by up to a pixel. Only ink that lies at the cell's edge is affected.
+// - Cell metrics. A VDMX table entry for 15 ppem replaces the ascent and
+//   descent on Windows; it is not read here. Wine widens the advance of
+//   full-width glyphs of fonts flagged fixed-pitch to twice the half width;
+//   not done here. Real Windows may round the scaled winAscent/winDescent and
+//   the advance (hdmx) differently by a pixel.
+// - Special glyphs. Wine's Uniscribe takes as blank the glyph of U+0020, as
+//   default glyph 0, and as invalid glyph that of U+F71B, else U+200B, else
+//   U+0020; real Windows takes the glyph of the default character as default
+//   glyph. The Windows test also rejects the glyph GDI hands unmapped
+//   characters (the glyph of usDefaultChar), so that case agrees under Wine
+//   too. Left over: under Wine a character mapped to the glyph of U+F71B or
+//   U+200B is missing there and present here if it has ink.
+// - Character mapping. FreeType picks the Unicode cmap itself (format 12
+//   (3,10) before (3,1), and Unicode-platform subtables too); GDI maps BMP
+//   characters through (3,1) and needs Windows subtables. A symbol font (no
+//   Unicode cmap, a (3,0) one) is read here as GDI reads it: U+0020-U+00FF
+//   at U+F020-U+F0FF, then at their own codes (CharacterGlyph in
+//   face_opening_freetype.cpp). GDI, failing that, also tries the character's
+//   byte in the system's ANSI code page; here that last step is not taken,
+//   so a character that maps only through it (a half-width katakana under
+//   code page 932, say) is missing here and may be present on Windows.
+// - Which face. Here the image's first face is always measured. GDI measures
+//   whatever face its font mapper finds for the marked Windows family name:
+//   another face of a collection that shares the family name, or no face at
+//   all for formats it does not take (bitmap-only fonts, odd cmaps). When the
+//   mapper hands out another family (an empty name, a font with Macintosh
+//   family names only), the Windows test measures nothing.
+// - Bitmap strikes. Embedded bitmaps for 15 ppem are used by both; colour
+//   bitmaps (CBDT, sbix) count by their alpha here and are not drawn by GDI.
+//
+// Steps a verdict may skip, each giving the verdict of loading hinted,
+// drawing and scanning for every possible font (FreeType 2.12.1):
+// - Drawing, where the hinted outline lies inside the scanned region and its
+//   signed area, less what flattening can take away, leaves some pixel more
+//   than 8/256 of coverage (OutlineSurelyInked; gray_sweep in
+//   src/smooth/ftgrays.c sums the cells' areas of each row).
+// - Drawing, where the outline, drawn whole (its box within
+//   kLargestWholeOutline), leaves a pixel of the region untouched by every
+//   line and curve box with a nonzero winding at its centre
+//   (covered_pixel_freetype.h: gray_render_line, gray_render_conic,
+//   gray_render_cubic, gray_sweep and FT_FILL_RULE in src/smooth/ftgrays.c;
+//   ft_smooth_render and ft_smooth_raster_overlap in src/smooth/ftsmooth.c;
+//   ft_glyphslot_preset_bitmap in src/base/ftobjs.c). Glyphs judged so are
+//   not charged to the drawing budget, as with the area rule.
+// - Nothing skips hinting. Loading is where the time goes, but no rule both
+//   holds for every font and pays for itself:
+//   - An empty glyph has no coverage whatever hinting does (the TrueType
+//     interpreter moves points and never adds any), but only where no strike
+//     supplies the glyph; the hinted load of an empty glyph costs little, and
+//     few mapped characters lead to one.
+//   - A TrueType glyph without a glyph program is not safe to judge unhinted:
+//     FT_Load_Glyph (src/base/ftobjs.c) hands TrueType fonts with no fpgm, no
+//     prep and maxSizeOfInstructions 0 to the auto-hinter, which moves
+//     points; a prep that turns off backward compatibility with INSTCTRL
+//     (Ins_INSTCTRL in src/truetype/ttinterp.c, read in tt_loader_init of
+//     src/truetype/ttgload.c) makes hdmx widths replace the advance
+//     (compute_glyph_metrics), which decides the cell; and the hinted load
+//     rounds the phantom points (TT_Hint_Glyph), which moves the advance too.
+//     Each would need the face's prep, cvt and hdmx judged as well.
+//   - Bitmap glyphs are not hinted in the first place.
+// The sampled mode (--ink-test sampled, unhinted_judging_freetype.cpp)
+// breaks these rules on purpose and is never the default.
+#include "coverage/presence/glyph_presence.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+#include "coverage/presence/face_opening_freetype.h"
+#include "coverage/presence/glyph_presence_freetype.h"
+#include "coverage/presence/glyph_presence_freetype_stages.h"
+#include "coverage/presence/stop_token.h"
+#include "fontio/font_structure.h"
+#include "fontio/unicode_text.h"
+
+namespace {
+
+bool inkShortcut = true;
+// Outlines of more points are drawn without trying the shortcuts first.
+constexpr short kMostPointsJudgedUndrawn = 256;
+
+// Windows' MulDiv for the non-negative values used here: rounded to nearest.
+int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
+  if (c == 0) return -1;
+  return (a * b + c / 2) / c;
+}
+
+void ReleaseContext(MeasuringContext* context) {
+  OpenedFace opened{context->library, context->face};
+  CloseFreeTypeFace(&opened);
+  delete context;
+}
+
+// GDI's ascent and descent of the measuring font, in pixels.
+void ComputeCellMetrics(MeasuringContext* context) {
+  FT_Face face = context->face;
+  FT_Long ascent = face->ascender;
+  FT_Long descent = -face->descender;
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+  if (os2 != nullptr && os2->usWinAscent + os2->usWinDescent != 0) {
+    ascent = os2->usWinAscent;
+    descent = os2->usWinDescent;
+  } else if (hhea != nullptr) {
+    ascent = hhea->Ascender;
+    descent = -hhea->Descender;
+  }
+  const FT_Long emScale = static_cast<FT_Long>(
+      MulDivRounded(kPixelsPerEm, 1 << 16, std::max<FT_UShort>(face->units_per_EM, 1)));
+  context->cellAscent = static_cast<int>(FT_MulFix(ascent, emScale));
+  const int cellDescent = static_cast<int>(FT_MulFix(descent, emScale));
+  context->cellHeight = context->cellAscent + cellDescent;
+}
+
+GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
+  FT_Face face = context->face;
+  if (UnhintedSurelyInked(context, glyph)) {
+    ++context->unhintedVerdicts;
+    return kInked;
+  }
+  if (FT_Load_Glyph(face, glyph, kHintedLoad) != 0) return kBlank;
+  FT_GlyphSlot slot = face->glyph;
+  // GDI's advance: the hinted advance rounded up to whole pixels.
+  const int advance = static_cast<int>((std::max<FT_Pos>(slot->metrics.horiAdvance, 0) + 63) >> 6);
+  // The shortcuts only save the drawing. An outline of many points costs about
+  // as much to walk as to draw, and such glyphs (thin strokes drawn with many
+  // points) seldom leave a shortcut anything to settle, so they are drawn at
+  // once: the drawing's verdict is the verdict either way.
+  const bool tryShortcuts = inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
+                            slot->outline.n_points <= kMostPointsJudgedUndrawn;
+  if (tryShortcuts && OutlineSurelyInked(*context, slot->outline, advance)) {
+    return kInked;
+  }
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_BBox box;
+    FT_Outline_Get_CBox(&slot->outline, &box);
+    if (box.xMax - box.xMin > kLargestWholeOutline || box.yMax - box.yMin > kLargestWholeOutline) {
+      return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
+    }
+    // Drawn whole below, so the covered pixel is the drawing's verdict.
+    if (tryShortcuts && OutlineCoversScannedPixel(context, slot->outline, advance)) {
+      ++context->coveredPixelVerdicts;
+      return kInked;
+    }
+    const uint64_t cost = DrawingCost(slot->outline);
+    if (cost > context->drawingBudget) {
+      context->refusedByBudget = true;
+      return kBlank;
+    }
+    context->drawingBudget -= cost;
+  }
+  if (slot->format != FT_GLYPH_FORMAT_BITMAP &&
+      FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+    return kBlank;
+  }
+  if (slot->bitmap.buffer == nullptr) return kBlank;  // nothing drawn at all
+  return ScanFindsInk(*context, slot->bitmap, slot->bitmap_left,
+                      context->cellAscent - slot->bitmap_top, advance)
+             ? kInked
+             : kBlank;
+}
+
+// Takes the verdict of another face that draws alike, or judges the glyph and
+// offers the verdict to those faces. A verdict the budget cut short is kept
+// to this face: with budget left, another face must draw the glyph itself.
+GlyphVerdict JudgeAndShare(MeasuringContext* context, FT_UInt glyph) {
+  const GlyphVerdict shared = TakeSharedVerdict(context, glyph);
+  if (shared != kUnknown) return shared;
+  const uint64_t budgetBefore = context->drawingBudget;
+  context->refusedByBudget = false;
+  const GlyphVerdict verdict = JudgeGlyph(context, glyph);
+  if (!context->refusedByBudget) {
+    ShareVerdict(context, glyph, verdict, budgetBefore - context->drawingBudget);
+  }
+  return verdict;
+}
+
+bool GlyphIsInked(MeasuringContext* context, FT_UInt glyph) {
+  if (glyph >= context->verdicts.size()) return JudgeGlyph(context, glyph) == kInked;
+  uint8_t& verdict = context->verdicts[glyph];
+  if (verdict == kUnknown) verdict = JudgeAndShare(context, glyph);
+  return verdict == kInked;
+}
+
+// The glyph to judge for the character at text[i], as on Windows one UTF-16
+// unit at a time: a surrogate pair is decoded at its high unit and its low
+// unit is then skipped (an unpaired surrogate is always missing). 0 when the
+// character is not to be judged: unmapped, or mapped to the blank or default
+// glyph.
+FT_UInt GlyphToJudge(const MeasuringContext& context, const char16_t* text, size_t i) {
+  const char16_t unit = text[i];
+  FT_ULong codePoint = unit;
+  if (IsHighSurrogate(unit)) {
+    const char16_t next = text[i + 1];  // the terminator at the end of the text
+    if (!IsLowSurrogate(next)) return 0;
+    codePoint = CombineSurrogates(unit, next);
+  } else if (IsLowSurrogate(unit)) {
+    return 0;  // unpaired (or the second half of a pair tested before)
+  }
+  const FT_UInt glyph = CharacterGlyph(context.face, codePoint);
+  if (glyph == context.blankGlyph || glyph == context.defaultGlyph) return 0;
+  return glyph;
+}
+
+// The distinct cached glyphs the texts' characters lead to that have no
+// verdict yet, in order of first appearance.
+std::vector<FT_UInt> GlyphsNotYetJudged(const MeasuringContext& context,
+                                        const std::vector<const char16_t*>& texts) {
+  std::vector<FT_UInt> glyphs;
+  std::vector<bool> listed(context.verdicts.size());
+  for (const char16_t* text : texts) {
+    for (size_t i = 0; text[i] != u'\0'; ++i) {
+      const FT_UInt glyph = GlyphToJudge(context, text, i);
+      if (glyph == 0 || glyph >= listed.size() || listed[glyph]) continue;
+      listed[glyph] = true;
+      if (context.verdicts[glyph] == kUnknown) glyphs.push_back(glyph);
+    }
+  }
+  return glyphs;
+}
+
+// Judges glyphs[part], glyphs[part + parts], ... in `context`.
+void JudgeEveryNth(MeasuringContext* context, const std::vector<FT_UInt>* glyphs, size_t part,
+                   size_t parts) {
+  for (size_t k = part; k < glyphs->size() && !StopRequested(context->stop); k += parts) {
+    GlyphIsInked(context, (*glyphs)[k]);
+  }
+}
+
+// Moves the helpers' verdicts into `context`. A verdict depends only on the
+// glyph as long as the drawing budget lasts, and every glyph costs the same
+// wherever it is judged, so when the work of all contexts together fits the
+// one budget, one context judging them all would have reached the same
+// verdicts and spent the same. When it does not fit, every verdict is dropped
+// and the glyphs are judged again one by one, as without threads.
+void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
+                  const std::vector<MeasuringContext*>& helpers) {
+  uint64_t spent = budgetBefore - context->drawingBudget;
+  for (const MeasuringContext* helper : helpers) spent += kDrawingBudget - helper->drawingBudget;
+  if (spent > budgetBefore) {
+    std::fill(context->verdicts.begin(), context->verdicts.end(), kUnknown);
+    context->drawingBudget = kDrawingBudget;
+    context->unhintedVerdicts = 0;
+    context->coveredPixelVerdicts = 0;
+    return;
+  }
+  for (const MeasuringContext* helper : helpers) {
+    for (size_t glyph = 0; glyph < context->verdicts.size(); ++glyph) {
+      if (context->verdicts[glyph] == kUnknown) context->verdicts[glyph] = helper->verdicts[glyph];
+    }
+    context->unhintedVerdicts += helper->unhintedVerdicts;
+    context->coveredPixelVerdicts += helper->coveredPixelVerdicts;
+  }
+  context->drawingBudget = budgetBefore - spent;
+}
+
+}  // namespace
+
+MeasuringContext* OpenMeasuringContext(MutableByteView image, const FaceName& /*faceName*/,
+                                       const StopToken* stop) {
+  // The face name only picks the registered font on Windows; here the image
+  // (already marked) is opened directly, its first face for a collection.
+  if (image.data == nullptr || image.size == 0 ||
+      image.size > static_cast<size_t>(INT32_MAX)) {
+    return nullptr;
+  }
+  PrepareImageForMeasuring(image);
+  char brokenTable[5];
+  if (FindBrokenNeededTable(AsConst(image), 0, brokenTable)) return nullptr;
+  return OpenFaceForMeasuring(AsConst(image), 0, stop);
+}
+
+MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
+                                       const StopToken* stop, SharedVerdicts* shared,
+                                       bool* noMeasuringSize) {
+  // FreeType reads the image in place rather than from a copy: the caller
+  // closes the context before the image's owner frees the image, and nothing
+  // changes the image while it is open.
+  OpenedFace opened;
+  if (!OpenFreeTypeFace(image, faceIndex, &opened)) return nullptr;
+  auto* context = new MeasuringContext;
+  context->library = opened.library;
+  context->face = opened.face;
+  context->stop = stop;
+  // Without outlines FreeType draws only the strikes' sizes (FT_Set_Pixel_Sizes
+  // fails with FT_Err_Invalid_Pixel_Size for any other).
+  if (FT_Set_Pixel_Sizes(context->face, 0, kPixelsPerEm) != 0) {
+    if (noMeasuringSize != nullptr) *noMeasuringSize = true;
+    ReleaseContext(context);
+    return nullptr;
+  }
+  ComputeCellMetrics(context);
+  context->blankGlyph = CharacterGlyph(context->face, 0x20);
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(context->face, FT_SFNT_OS2));
+  if (os2 != nullptr && os2->version >= 2 && os2->usDefaultChar != 0) {
+    context->defaultGlyph = CharacterGlyph(context->face, os2->usDefaultChar);
+  }
+  // FreeType hints the glyphs of "tricky" fonts even when asked not to, so
+  // the glyph reader cannot stand in for its unhinted load there.
+  context->readsGlyphs = !FT_IS_TRICKY(context->face) &&
+                         OpenTrueTypeGlyphs(image, faceIndex, &context->glyphs);
+  context->verdicts.assign(static_cast<size_t>(std::max<FT_Long>(context->face->num_glyphs, 0)),
+                           kUnknown);
+  JoinSharedVerdicts(shared, image, faceIndex, context);
+  return context;
+}
+
+void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
+
+uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context) {
+  return context == nullptr ? 0 : context->coveredPixelVerdicts;
+}
+
+uint32_t CountUnhintedVerdicts(const MeasuringContext* context) {
+  return context == nullptr ? 0 : context->unhintedVerdicts;
+}
+
+uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
+  if (StopRequested(context->stop)) return 0;
+  uint32_t count = 0;
+  for (size_t i = 0; text[i] != u'\0'; ++i) {
+    if (StopRequested(context->stop)) break;
+    const FT_UInt glyph = GlyphToJudge(*context, text, i);
+    if (glyph != 0 && GlyphIsInked(context, glyph)) ++count;
+  }
+  return count;
+}
+
+void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,
+                    const std::vector<const char16_t*>& texts, unsigned threads) {
+  if (context == nullptr || threads < 2) return;
+  const std::vector<FT_UInt> glyphs = GlyphsNotYetJudged(*context, texts);
+  if (glyphs.size() < 64 * size_t{threads}) return;  // not worth the threads
+  // Each helper opens its own context on its own thread. A helper that cannot
+  // open one leaves its share to this thread.
+  const uint64_t budgetBefore = context->drawingBudget;
+  std::vector<MeasuringContext*> helpers(threads - 1, nullptr);
+  std::vector<std::thread> workers;
+  for (size_t t = 1; t < threads; ++t) {
+    workers.emplace_back([&, t] {
+      helpers[t - 1] = OpenFaceForMeasuring(image, faceIndex, context->stop);
+      if (helpers[t - 1] != nullptr) JudgeEveryNth(helpers[t - 1], &glyphs, t, threads);
+    });
+  }
+  JudgeEveryNth(context, &glyphs, 0, threads);
+  for (std::thread& worker : workers) worker.join();
+  helpers.erase(std::remove(helpers.begin(), helpers.end(), nullptr), helpers.end());
+  TakeVerdicts(context, budgetBefore, helpers);
+  for (MeasuringContext* helper : helpers) ReleaseContext(helper);
+}
+
+void CloseMeasuringContext(MeasuringContext* context) {
+  if (context != nullptr) ReleaseContext(context);
+}

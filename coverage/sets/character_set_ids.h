@@ -1,0 +1,7 @@
+#pragma once
+// Stable identifiers of the fifteen sets for machines, in measuring order
+// ("ascii-letters", "digits", ..., "cyrillic"): the ids of the command's
+// --sets and --require, and of the JSON and CSV output.
+#include "coverage/sets/character_sets.h"
+
+extern const char* const kCharacterSetIds[kCharacterSetCount];
