@@ -18,8 +18,8 @@ namespace {
 // The caption shown before a set that opens a group.
 const char16_t* GroupCaption(int setIndex) {
   switch (setIndex) {
-    case LatinLetters: return u"ASCII文字読み込み中...";
-    case Hiragana: return u"仮名読み込み中...";
+    case kLatinLetters: return u"ASCII文字読み込み中...";
+    case kHiragana: return u"仮名読み込み中...";
     default: return u"その他文字読み込み中...";
   }
 }
@@ -44,7 +44,7 @@ struct ChunkCaptions {
 
 // Before each chunk of a kanji set: its numbered caption.
 void ShowChunkCaption(void* user, const CharacterSet& set, int32_t chunk) {
-  if (set.progress != ProgressKind::Numbered) return;
+  if (set.progress != ProgressKind::kNumbered) return;
   auto* captions = static_cast<ChunkCaptions*>(user);
   FormatChunkCaption(set, chunk + 1, *captions->line);
   SetProgressCaption(*captions->target, *captions->line);
@@ -78,7 +78,7 @@ void WriteCoverageReport(const ReportTarget& target, MutableByteView image) {
   ChunkCaptions captions{&target, &line};
   for (int setIndex = 0; setIndex < kCharacterSetCount; ++setIndex) {
     const CharacterSet& set = kCharacterSets[setIndex];
-    if (set.progress == ProgressKind::Group) SetProgressCaption(target, GroupCaption(setIndex));
+    if (set.progress == ProgressKind::kGroup) SetProgressCaption(target, GroupCaption(setIndex));
     const int32_t count = CountCharacterSet(context, set, nullptr, ShowChunkCaption, &captions);
     FormatCoverageLine(set, count, line);
     AppendReportLine(target, line);

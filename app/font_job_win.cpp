@@ -19,37 +19,37 @@ constexpr wchar_t kProgramName[] = L"GlyphCensus";
 // The largest image a signed 32-bit length can describe.
 constexpr DWORD kMaxImageBytes = 0x7FFFFFFF;
 
-enum class ReadOutcome { Read, CannotOpen, TooLarge };
+enum class ReadOutcome { kRead, kCannotOpen, kTooLarge };
 
 // Reads the whole file with one request. Only the bytes actually delivered are
 // kept, so a file that shrank after its size was taken is measured as read.
 ReadOutcome ReadWholeFile(const wchar_t* path, FontBytes* bytes) {
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                             nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ReadOutcome::CannotOpen;
+  if (file == INVALID_HANDLE_VALUE) return ReadOutcome::kCannotOpen;
   DWORD high = 0;
   const DWORD size = GetFileSize(file, &high);
   if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
     CloseHandle(file);
-    return ReadOutcome::CannotOpen;
+    return ReadOutcome::kCannotOpen;
   }
   if (high != 0 || size > kMaxImageBytes) {
     CloseHandle(file);
-    return ReadOutcome::TooLarge;
+    return ReadOutcome::kTooLarge;
   }
   try {
     bytes->resize(size);
   } catch (const std::bad_alloc&) {
     CloseHandle(file);
-    return ReadOutcome::TooLarge;
+    return ReadOutcome::kTooLarge;
   }
   SetFilePointer(file, 0, nullptr, FILE_BEGIN);
   DWORD delivered = 0;
   const BOOL ok = ReadFile(file, bytes->data(), size, &delivered, nullptr);
   CloseHandle(file);
-  if (!ok) return ReadOutcome::CannotOpen;
+  if (!ok) return ReadOutcome::kCannotOpen;
   bytes->resize(delivered);
-  return ReadOutcome::Read;
+  return ReadOutcome::kRead;
 }
 
 }  // namespace
@@ -63,12 +63,12 @@ DWORD WINAPI RunFontJob(LPVOID fontJob) {
 
   FontBytes fileBytes;
   switch (ReadWholeFile(job.path, &fileBytes)) {
-    case ReadOutcome::CannotOpen:
+    case ReadOutcome::kCannotOpen:
       SendMessageW(job.dialog, WM_JOB_CANNOT_OPEN, 0, 0);
       return 0;
-    case ReadOutcome::TooLarge:  // refused like any container we do not take
+    case ReadOutcome::kTooLarge:  // refused like any container we do not take
       return 0;
-    case ReadOutcome::Read:
+    case ReadOutcome::kRead:
       break;
   }
 

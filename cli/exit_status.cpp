@@ -4,13 +4,13 @@ namespace {
 
 int Seriousness(ExitStatus status) {
   switch (status) {
-    case ExitStatus::Ok: return 0;
-    case ExitStatus::RequirementNotMet: return 1;
-    case ExitStatus::MeasuredInPart: return 2;
-    case ExitStatus::NotMeasured: return 3;
-    case ExitStatus::OutputFailed: return 4;
-    case ExitStatus::Usage: return 5;
-    case ExitStatus::Interrupted: return 6;
+    case ExitStatus::kOk: return 0;
+    case ExitStatus::kRequirementNotMet: return 1;
+    case ExitStatus::kMeasuredInPart: return 2;
+    case ExitStatus::kNotMeasured: return 3;
+    case ExitStatus::kOutputFailed: return 4;
+    case ExitStatus::kUsage: return 5;
+    case ExitStatus::kInterrupted: return 6;
   }
   return 0;
 }

@@ -13,13 +13,13 @@
 //   0    none of these
 // 2, a wrong command line, ends the command before anything is measured.
 enum class ExitStatus {
-  Ok = 0,
-  NotMeasured = 1,
-  Usage = 2,
-  RequirementNotMet = 3,
-  OutputFailed = 4,
-  MeasuredInPart = 5,
-  Interrupted = 130,  // 128 + SIGINT, as shells report it
+  kOk = 0,
+  kNotMeasured = 1,
+  kUsage = 2,
+  kRequirementNotMet = 3,
+  kOutputFailed = 4,
+  kMeasuredInPart = 5,
+  kInterrupted = 130,  // 128 + SIGINT, as shells report it
 };
 
 // The more serious of two outcomes, by the order above.

@@ -77,7 +77,7 @@ bool OpenStandardDescriptors() {
 
 // What the handed-on results say about the run.
 struct RunOutcome {
-  ExitStatus status = ExitStatus::Ok;
+  ExitStatus status = ExitStatus::kOk;
   int outputError = 0;  // the first write to stdout that failed
   // The input whose faces were last said to be measured in part: the faces of
   // one file come one after another, and the warning names the file once.
@@ -87,7 +87,7 @@ struct RunOutcome {
 
 // A face measured only in part: the warning on stderr, once per file.
 void NoteMeasuredInPart(const FaceResult& face, size_t inputIndex, RunOutcome* outcome) {
-  outcome->status = MergeExitStatus(outcome->status, ExitStatus::MeasuredInPart);
+  outcome->status = MergeExitStatus(outcome->status, ExitStatus::kMeasuredInPart);
   if (outcome->warnedBefore && outcome->lastWarnedInput == inputIndex) return;
   outcome->warnedBefore = true;
   outcome->lastWarnedInput = inputIndex;
@@ -110,15 +110,15 @@ void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace
   if (outcome->outputError == 0 && !PlaceMap(&plan->maps, handed.map, map.path, &placeError)) {
     map.error = placeError;
   }
-  if (!Measured(face)) outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
+  if (!Measured(face)) outcome->status = MergeExitStatus(outcome->status, ExitStatus::kNotMeasured);
   if (MeasuredInPart(face)) NoteMeasuredInPart(face, handed.inputIndex, outcome);
   if (!map.error.empty()) {
     ReportError(face.path, map.error);
-    outcome->status = MergeExitStatus(outcome->status, ExitStatus::NotMeasured);
+    outcome->status = MergeExitStatus(outcome->status, ExitStatus::kNotMeasured);
   }
   for (const std::string& line : UnmetRequirements(face, plan->requirements)) {
     std::fprintf(stderr, "glyphcensus: requirement not met: %s\n", TerminalSafe(line).c_str());
-    outcome->status = MergeExitStatus(outcome->status, ExitStatus::RequirementNotMet);
+    outcome->status = MergeExitStatus(outcome->status, ExitStatus::kRequirementNotMet);
   }
   if (outcome->outputError != 0) StopMeasuring();
 }
@@ -128,10 +128,10 @@ ExitStatus Run(RunPlan* plan) {
   Progress progress;
   progress.onTerminal = isatty(STDERR_FILENO) != 0;
   RunOutcome outcome;
-  if (!plan->allFoldersRead) outcome.status = ExitStatus::NotMeasured;
+  if (!plan->allFoldersRead) outcome.status = ExitStatus::kNotMeasured;
   if (plan->files.empty()) {
     std::fputs("glyphcensus: no font file found in the files and folders named\n", stderr);
-    outcome.status = ExitStatus::NotMeasured;
+    outcome.status = ExitStatus::kNotMeasured;
   }
   const auto write = [&](const CommandFace& face) {
     HandOn(plan, writer.get(), &progress, face, &outcome);
@@ -146,17 +146,17 @@ ExitStatus Run(RunPlan* plan) {
   ClearProgress(&progress);
   if (outcome.outputError != 0) {
     ReportOutputError(outcome.outputError);
-    return MergeExitStatus(outcome.status, ExitStatus::OutputFailed);
+    return MergeExitStatus(outcome.status, ExitStatus::kOutputFailed);
   }
   if (!complete) {
     FlushOutput();
     std::fputs("glyphcensus: interrupted\n", stderr);
-    return ExitStatus::Interrupted;
+    return ExitStatus::kInterrupted;
   }
   writer->End();
   if (const int error = FlushOutput()) {
     ReportOutputError(error);
-    return MergeExitStatus(outcome.status, ExitStatus::OutputFailed);
+    return MergeExitStatus(outcome.status, ExitStatus::kOutputFailed);
   }
   return outcome.status;
 }
@@ -164,7 +164,7 @@ ExitStatus Run(RunPlan* plan) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!OpenStandardDescriptors()) return static_cast<int>(ExitStatus::Usage);
+  if (!OpenStandardDescriptors()) return static_cast<int>(ExitStatus::kUsage);
   HandleSignals();
   Options options;
   const int parsed = ParseCommandLine(argc, argv, &options);
@@ -173,6 +173,6 @@ int main(int argc, char** argv) {
   if (options.inkTest == "sampled") SetFreeTypeUnhintedJudging(UnhintedJudging::kWhenHintingIsDear);
   RunPlan plan;
   ExitStatus status = MakeRunPlan(options, &plan);
-  if (status == ExitStatus::Ok) status = Run(&plan);
+  if (status == ExitStatus::kOk) status = Run(&plan);
   return static_cast<int>(status);
 }

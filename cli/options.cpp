@@ -102,8 +102,8 @@ std::string Footer() {
 }
 
 const std::map<std::string, OutputFormat> kFormats = {
-    {"text", OutputFormat::Text}, {"json", OutputFormat::Json}, {"jsonl", OutputFormat::Jsonl},
-    {"csv", OutputFormat::Csv},   {"tsv", OutputFormat::Tsv},
+    {"text", OutputFormat::kText}, {"json", OutputFormat::kJson}, {"jsonl", OutputFormat::kJsonl},
+    {"csv", OutputFormat::kCsv},   {"tsv", OutputFormat::kTsv},
 };
 
 // Splits "a,b,c" into its identifiers; false for an unknown one.
@@ -130,7 +130,7 @@ int UsageError(const CLI::App& app, const std::string& message) {
   std::fprintf(stderr, "glyphcensus: %s\nRun 'glyphcensus --help' for the options.\n",
                message.c_str());
   (void)app;
-  return static_cast<int>(ExitStatus::Usage);
+  return static_cast<int>(ExitStatus::kUsage);
 }
 
 // The help as ripgrep and fd show it: each option with a named value
@@ -223,10 +223,10 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), stdout);
-    return static_cast<int>(ExitStatus::Ok);
+    return static_cast<int>(ExitStatus::kOk);
   } catch (const CLI::CallForVersion&) {
     std::printf("glyphcensus %s\n", GLYPHCENSUS_VERSION);
-    return static_cast<int>(ExitStatus::Ok);
+    return static_cast<int>(ExitStatus::kOk);
   } catch (const CLI::ParseError& error) {
     return UsageError(app, error.what());
   }

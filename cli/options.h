@@ -6,12 +6,12 @@
 
 #include "cli/exit_status.h"
 
-enum class OutputFormat { Text, Json, Jsonl, Csv, Tsv };
+enum class OutputFormat { kText, kJson, kJsonl, kCsv, kTsv };
 
 struct Options {
   std::vector<std::string> files;
   bool listMissing = false;
-  OutputFormat format = OutputFormat::Text;
+  OutputFormat format = OutputFormat::kText;
   bool faceGiven = false;
   uint32_t face = 0;
   std::vector<std::string> charFiles;     // --chars, in order

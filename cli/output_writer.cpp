@@ -11,11 +11,11 @@ void ReportError(const std::string& path, const std::string& reason) {
 
 std::unique_ptr<OutputWriter> MakeOutputWriter(const OutputSettings& settings) {
   switch (settings.format) {
-    case OutputFormat::Json: return MakeJsonWriter(settings, false);
-    case OutputFormat::Jsonl: return MakeJsonWriter(settings, true);
-    case OutputFormat::Csv: return MakeDelimitedWriter(settings, ',');
-    case OutputFormat::Tsv: return MakeDelimitedWriter(settings, '\t');
-    case OutputFormat::Text: break;
+    case OutputFormat::kJson: return MakeJsonWriter(settings, false);
+    case OutputFormat::kJsonl: return MakeJsonWriter(settings, true);
+    case OutputFormat::kCsv: return MakeDelimitedWriter(settings, ',');
+    case OutputFormat::kTsv: return MakeDelimitedWriter(settings, '\t');
+    case OutputFormat::kText: break;
   }
   return MakeTextWriter(settings);
 }

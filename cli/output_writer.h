@@ -23,7 +23,7 @@ class OutputWriter {
 };
 
 struct OutputSettings {
-  OutputFormat format = OutputFormat::Text;
+  OutputFormat format = OutputFormat::kText;
   bool listMissing = false;
   bool introduceFiles = false;  // several inputs: each report names its file (text)
   bool introduceFaces = true;   // every face of a collection: each report names its face (text)

@@ -16,7 +16,7 @@ namespace {
 
 ExitStatus Refuse(const std::string& message) {
   std::fprintf(stderr, "glyphcensus: %s\n", TerminalSafe(message).c_str());
-  return ExitStatus::Usage;
+  return ExitStatus::kUsage;
 }
 
 // A --chars set's id is its file name. Ids must be unique, or the columns,
@@ -33,7 +33,7 @@ ExitStatus CheckSetIdIsNew(const RunPlan& plan, const std::vector<std::string>& 
     return Refuse("--chars " + path + ": the set would be named '" + id + "', as is --chars " +
                   charFiles[k - builtInCount] + " (set names must differ)");
   }
-  return ExitStatus::Ok;
+  return ExitStatus::kOk;
 }
 
 // The chosen built-in sets in measuring order, then one per --chars file.
@@ -52,14 +52,14 @@ ExitStatus ChooseSets(const Options& options, RunPlan* plan) {
     if (!ReadCharListFile(path, &characters, &error)) return Refuse(path + ": " + error);
     const std::string name = path.substr(path.find_last_of('/') + 1);
     const ExitStatus clash = CheckSetIdIsNew(*plan, options.charFiles, builtInCount, path, name);
-    if (clash != ExitStatus::Ok) return clash;
+    if (clash != ExitStatus::kOk) return clash;
     plan->ownedSets.push_back(std::make_unique<OwnedCharacterSet>());
     MakeOwnedCharacterSet(Utf8ToUtf16(name), characters, plan->ownedSets.back().get());
     plan->setViews.push_back(ViewOf(*plan->ownedSets.back()));
     sets.push_back(SetToMeasure{name, &plan->setViews.back()});
   }
   for (const SetToMeasure& set : sets) plan->setIds.push_back(set.id);
-  return ExitStatus::Ok;
+  return ExitStatus::kOk;
 }
 
 ExitStatus ParseRequirements(const Options& options, RunPlan* plan) {
@@ -69,7 +69,7 @@ ExitStatus ParseRequirements(const Options& options, RunPlan* plan) {
     if (!ParseRequirement(text, plan->request.font.sets, &requirement, &error)) return Refuse(error);
     plan->requirements.push_back(requirement);
   }
-  return ExitStatus::Ok;
+  return ExitStatus::kOk;
 }
 
 // The folders expanded; each file's path below its operand names its map.
@@ -95,13 +95,13 @@ ExitStatus CheckMapPlaces(const Options& options, const std::vector<std::string>
   if (!options.mapFile.empty() && files.size() != 1) {
     return Refuse("--map draws the map of one font file; use --map-dir for several");
   }
-  if (options.mapDir.empty()) return ExitStatus::Ok;
+  if (options.mapDir.empty()) return ExitStatus::kOk;
   struct stat info;
   if (stat(options.mapDir.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return ExitStatus::Ok;
+    if (S_ISDIR(info.st_mode)) return ExitStatus::kOk;
     return Refuse("--map-dir " + options.mapDir + ": not a folder");
   }
-  if (mkdir(options.mapDir.c_str(), 0777) == 0) return ExitStatus::Ok;
+  if (mkdir(options.mapDir.c_str(), 0777) == 0) return ExitStatus::kOk;
   return Refuse("--map-dir " + options.mapDir + ": " + std::strerror(errno));
 }
 
@@ -109,7 +109,7 @@ ExitStatus CheckMapPlaces(const Options& options, const std::vector<std::string>
 // refused here for the maps whose place is known before the files are read (a
 // face of a collection is checked again when its map is put into place).
 ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
-  if (!WantsMaps(plan->request.maps)) return ExitStatus::Ok;
+  if (!WantsMaps(plan->request.maps)) return ExitStatus::kOk;
   for (const std::string& file : plan->files) {
     FileIdentity identity;
     if (IdentityOf(file, &identity)) plan->maps.inputs.emplace(identity, file);
@@ -125,15 +125,15 @@ ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
       return Refuse("the coverage map " + mapPath + " would replace the input " + input->second);
     }
   }
-  return ExitStatus::Ok;
+  return ExitStatus::kOk;
 }
 
 }  // namespace
 
 ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
   ExitStatus status = ChooseSets(options, plan);
-  if (status == ExitStatus::Ok) status = ParseRequirements(options, plan);
-  if (status != ExitStatus::Ok) return status;
+  if (status == ExitStatus::kOk) status = ParseRequirements(options, plan);
+  if (status != ExitStatus::kOk) return status;
   plan->request.font.listMissing = options.listMissing;
   plan->request.font.faceGiven = options.faceGiven;
   plan->request.font.face = options.face;
@@ -142,13 +142,13 @@ ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
   plan->request.maps.folder = options.mapDir;
   ExpandInputs(options, plan);
   status = CheckMapPlaces(options, plan->files);
-  if (status == ExitStatus::Ok) status = CheckMapsSpareInputs(plan);
-  if (status != ExitStatus::Ok) return status;
+  if (status == ExitStatus::kOk) status = CheckMapsSpareInputs(plan);
+  if (status != ExitStatus::kOk) return status;
   plan->maps.target = plan->request.maps;
   plan->output.format = options.format;
   plan->output.listMissing = options.listMissing;
   plan->output.introduceFiles = plan->files.size() > 1 || plan->files != options.files;
   plan->output.introduceFaces = !options.faceGiven;
   plan->jobs = options.jobs != 0 ? options.jobs : UsableProcessors();
-  return ExitStatus::Ok;
+  return ExitStatus::kOk;
 }

@@ -30,6 +30,6 @@ struct RunPlan {
   unsigned jobs = 1;
 };
 
-// Fills `plan` from `options`. Returns ExitStatus::Ok to run it, else the
+// Fills `plan` from `options`. Returns ExitStatus::kOk to run it, else the
 // status to end with (a message has been written on stderr).
 ExitStatus MakeRunPlan(const Options& options, RunPlan* plan);

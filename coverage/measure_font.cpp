@@ -37,20 +37,20 @@ void SetFault(FaceResult* result, MeasureReason reason, const FontRequest& reque
 bool MakeImage(MutableByteView file, const FontRequest& request, PreparedFont* font) {
   const ByteView view = AsConst(file);
   ContainerRefusal refusal = ContainerRefusal::kNone;
-  const FontContainer container = DetectFontContainer(view, CollectionRule::AnyOutlines, &refusal);
-  if (container == FontContainer::Refused) {
+  const FontContainer container = DetectFontContainer(view, CollectionRule::kAnyOutlines, &refusal);
+  if (container == FontContainer::kRefused) {
     SetFault(&font->file, RefusalFault(refusal, view), request);
     return false;
   }
   font->file.container = ContainerName(container, view);
-  if (container == FontContainer::Sfnt || container == FontContainer::Collection) {
+  if (container == FontContainer::kSfnt || container == FontContainer::kCollection) {
     font->image = file;
     return true;
   }
   Woff2Decoding decoding = Woff2Decoding::kDecoded;
   if (!ConvertWebFont(view, container, &font->converted, &refusal, &decoding)) {
     MeasureFault fault;
-    fault.reason = container == FontContainer::Woff ? MeasureReason::kWoffNotConverted
+    fault.reason = container == FontContainer::kWoff ? MeasureReason::kWoffNotConverted
                                                      : MeasureReason::kWoff2NotConverted;
     fault.refusal = refusal;
     SetFault(&font->file, fault, request);

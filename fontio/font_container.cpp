@@ -14,7 +14,7 @@ ContainerRefusal CheckCollection(ByteView file, CollectionRule rule) {
   // sfnt flavour); the font count is not looked at.
   if (!ReadU32(file, 12, &firstFont)) return ContainerRefusal::kTooShort;
   if (!ReadU32(file, firstFont, &firstVersion)) return ContainerRefusal::kCollectionFirstFont;
-  const bool accepted = rule == CollectionRule::AnyOutlines ? IsSfntVersion(firstVersion)
+  const bool accepted = rule == CollectionRule::kAnyOutlines ? IsSfntVersion(firstVersion)
                                                             : firstVersion == kTrueTypeVersion;
   return accepted ? ContainerRefusal::kNone : ContainerRefusal::kCollectionFirstFont;
 }
@@ -26,7 +26,7 @@ ContainerRefusal CheckWebFont(ByteView file, FontContainer container, Collection
   uint32_t flavor = 0;
   if (!ReadU32(file, 4, &flavor)) return ContainerRefusal::kTooShort;
   const bool collection = flavor == 0x74746366;  // "ttcf"
-  if (collection && container == FontContainer::Woff2 && rule == CollectionRule::AnyOutlines) {
+  if (collection && container == FontContainer::kWoff2 && rule == CollectionRule::kAnyOutlines) {
     return ContainerRefusal::kNone;
   }
   return IsSfntVersion(flavor) ? ContainerRefusal::kNone : ContainerRefusal::kWebFontFlavour;
@@ -37,25 +37,25 @@ FontContainer Detect(ByteView file, CollectionRule rule, ContainerRefusal* refus
   *refusal = ContainerRefusal::kNone;
   if (file.size < 4) {
     *refusal = ContainerRefusal::kTooShort;
-    return FontContainer::Refused;
+    return FontContainer::kRefused;
   }
-  FontContainer container = FontContainer::Refused;
+  FontContainer container = FontContainer::kRefused;
   if (IsFontSignature(file, "ttcf")) {
-    container = FontContainer::Collection;
+    container = FontContainer::kCollection;
     *refusal = CheckCollection(file, rule);
   } else if (IsFontSignature(file, "wOFF")) {
-    container = FontContainer::Woff;
+    container = FontContainer::kWoff;
     *refusal = CheckWebFont(file, container, rule);
   } else if (IsFontSignature(file, "wOF2")) {
-    container = FontContainer::Woff2;
+    container = FontContainer::kWoff2;
     *refusal = CheckWebFont(file, container, rule);
   } else {
     uint32_t version = 0;
     ReadU32(file, 0, &version);
-    container = FontContainer::Sfnt;
+    container = FontContainer::kSfnt;
     if (!IsSfntVersion(version)) *refusal = ContainerRefusal::kUnknownSignature;
   }
-  return *refusal == ContainerRefusal::kNone ? container : FontContainer::Refused;
+  return *refusal == ContainerRefusal::kNone ? container : FontContainer::kRefused;
 }
 
 }  // namespace
@@ -77,10 +77,10 @@ FontContainer DetectFontContainer(ByteView file, CollectionRule rule, ContainerR
 
 const char* ContainerName(FontContainer container, ByteView file) {
   switch (container) {
-    case FontContainer::Collection: return "ttc";
-    case FontContainer::Woff: return "woff";
-    case FontContainer::Woff2: return "woff2";
-    case FontContainer::Sfnt: {
+    case FontContainer::kCollection: return "ttc";
+    case FontContainer::kWoff: return "woff";
+    case FontContainer::kWoff2: return "woff2";
+    case FontContainer::kSfnt: {
       uint32_t version = 0;
       ReadU32(file, 0, &version);
       return version == kCffVersion ? "otf" : "ttf";

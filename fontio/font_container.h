@@ -16,7 +16,7 @@ bool IsSfntVersion(uint32_t version);
 // byte, equal `signature` with the case of ASCII letters ignored.
 bool IsFontSignature(ByteView file, const char* signature);
 
-enum class FontContainer { Sfnt, Collection, Woff, Woff2, Refused };
+enum class FontContainer { kSfnt, kCollection, kWoff, kWoff2, kRefused };
 
 // Why a file is refused, or an image cannot be made of it. The front ends turn
 // these into their own words.
@@ -37,7 +37,7 @@ enum class ContainerRefusal : uint8_t {
 // first font of a collection and takes a collection only when that font has
 // TrueType outlines; the command line measures every face, and also takes
 // collections of CFF fonts (OpenType collections such as Noto Sans CJK's).
-enum class CollectionRule { FirstFontTrueType, AnyOutlines };
+enum class CollectionRule { kFirstFontTrueType, kAnyOutlines };
 
 // The container signature rules: the first four bytes as text up to the first
 // zero byte, ASCII case ignored, compared with "ttcf", "wOFF", "wOF2" in that
@@ -45,7 +45,7 @@ enum class CollectionRule { FirstFontTrueType, AnyOutlines };
 // bytes its rule reads is Refused. `refusal`, when given, receives why
 // (ContainerRefusal::kNone when the file is taken).
 FontContainer DetectFontContainer(ByteView file,
-                                  CollectionRule rule = CollectionRule::FirstFontTrueType,
+                                  CollectionRule rule = CollectionRule::kFirstFontTrueType,
                                   ContainerRefusal* refusal = nullptr);
 
 // The short name of a container taken: "ttf" or "otf" for an sfnt (by its

@@ -33,14 +33,14 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image, CollectionRule rule,
   try {
     const FontContainer container = DetectFontContainer(file, rule, &why);
     switch (container) {
-      case FontContainer::Sfnt:
-      case FontContainer::Collection:
+      case FontContainer::kSfnt:
+      case FontContainer::kCollection:
         image->bytes = std::move(fileBytes);
         return true;
-      case FontContainer::Woff:
-      case FontContainer::Woff2:
+      case FontContainer::kWoff:
+      case FontContainer::kWoff2:
         return ConvertWebFont(file, container, image, &why);
-      case FontContainer::Refused:
+      case FontContainer::kRefused:
         break;
     }
   } catch (const std::bad_alloc&) {
@@ -57,12 +57,12 @@ bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
   why = ContainerRefusal::kNone;
   image->bytes.clear();
   try {
-    if (container == FontContainer::Woff) {
+    if (container == FontContainer::kWoff) {
       if (MakeWoffImage(file, image)) return true;
       why = ContainerRefusal::kConvertedTooLarge;
       return false;
     }
-    if (container == FontContainer::Woff2) {
+    if (container == FontContainer::kWoff2) {
       image->bytes = ConvertWoff2File(file, woff2Decoding);
       return true;
     }

@@ -27,7 +27,7 @@ constexpr uint32_t kMaxConvertedImageSize = 256u * 1024 * 1024;
 // kMaxConvertedImageSize, or memory that cannot be had. The image is then empty.
 // `refusal`, when given, receives why (ContainerRefusal::kNone when made).
 bool MakeFontImage(FontBytes fileBytes, FontImage* image,
-                   CollectionRule rule = CollectionRule::FirstFontTrueType,
+                   CollectionRule rule = CollectionRule::kFirstFontTrueType,
                    ContainerRefusal* refusal = nullptr);
 
 // The conversion half of MakeFontImage, for a WOFF or WOFF2 file that stays

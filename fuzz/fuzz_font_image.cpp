@@ -53,12 +53,12 @@ std::vector<uint8_t> CheckWoff(ByteView file) {
 // the container's short name.
 void CheckRules(ByteView file, FontContainer container) {
   ContainerRefusal refusal = ContainerRefusal::kNone;
-  const FontContainer taken = DetectFontContainer(file, CollectionRule::AnyOutlines, &refusal);
-  Check((taken == FontContainer::Refused) == (refusal != ContainerRefusal::kNone));
-  Check(container == FontContainer::Refused || taken == container);
+  const FontContainer taken = DetectFontContainer(file, CollectionRule::kAnyOutlines, &refusal);
+  Check((taken == FontContainer::kRefused) == (refusal != ContainerRefusal::kNone));
+  Check(container == FontContainer::kRefused || taken == container);
   const std::string name = ContainerName(taken, file);
-  Check(name.empty() == (taken == FontContainer::Refused));
-  if (taken == FontContainer::Woff || taken == FontContainer::Woff2) return;
+  Check(name.empty() == (taken == FontContainer::kRefused));
+  if (taken == FontContainer::kWoff || taken == FontContainer::kWoff2) return;
   FontImage image;
   image.bytes.assign(3, 0xAB);
   Check(!ConvertWebFont(file, taken, &image, &refusal) && refusal == ContainerRefusal::kNotWebFont &&
@@ -72,30 +72,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FontContainer container = DetectFontContainer(file);
   CheckRules(file, container);
   std::vector<uint8_t> converted;
-  if (container == FontContainer::Woff) {
+  if (container == FontContainer::kWoff) {
     converted = CheckWoff(file);
     uint32_t total = 0;
     ReadU32(file, 16, &total);
     // Above the cap, the image is refused before any memory is taken for it.
     if (total > kLargestFuzzedImage && total <= kMaxConvertedImageSize) return 0;
   }
-  if (container == FontContainer::Woff2) return 0;  // fuzz_woff2 covers the WOFF2 decoder
+  if (container == FontContainer::kWoff2) return 0;  // fuzz_woff2 covers the WOFF2 decoder
 
   FontImage image;
   image.bytes.assign(3, 0xAB);  // a previous image must not survive
   ContainerRefusal refusal = ContainerRefusal::kNone;
-  const bool made = MakeFontImage(FontBytes(data, data + size), &image, CollectionRule::FirstFontTrueType,
+  const bool made = MakeFontImage(FontBytes(data, data + size), &image, CollectionRule::kFirstFontTrueType,
                                   &refusal);
   Check(made == (refusal == ContainerRefusal::kNone));
   switch (container) {
-    case FontContainer::Refused:
+    case FontContainer::kRefused:
       Check(!made && image.bytes.empty());
       break;
-    case FontContainer::Sfnt:
-    case FontContainer::Collection:
+    case FontContainer::kSfnt:
+    case FontContainer::kCollection:
       Check(made && image.bytes.size() == size && (size == 0 || std::memcmp(image.bytes.data(), data, size) == 0));
       break;
-    case FontContainer::Woff: {
+    case FontContainer::kWoff: {
       uint32_t total = 0;
       ReadU32(file, 16, &total);
       Check(made == (total <= kMaxConvertedImageSize));
@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::equal(converted.begin(), converted.end(), image.bytes.begin()));
       break;
     }
-    case FontContainer::Woff2:
+    case FontContainer::kWoff2:
       break;
   }
   return 0;

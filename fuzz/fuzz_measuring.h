@@ -16,7 +16,7 @@ inline MeasuringContext* OpenFuzzedFont(const uint8_t* data, size_t size, size_t
                                         FontImage* image, const StopToken* stop = nullptr) {
   uint32_t total = 0;
   const ByteView file{data, size};
-  if (DetectFontContainer(file) == FontContainer::Woff && ReadU32(file, 16, &total) &&
+  if (DetectFontContainer(file) == FontContainer::kWoff && ReadU32(file, 16, &total) &&
       total > largestImage) {
     return nullptr;
   }

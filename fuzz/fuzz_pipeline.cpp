@@ -23,8 +23,8 @@ struct Chunk {
   CharacterSetIndex set;
   int32_t chunk;
 };
-constexpr Chunk kChunks[] = {{LatinLetters, 0}, {Hiragana, 0}, {EducationKanji, 0},
-                             {JisLevel3, 0},    {IbmExtensions, 0}, {CyrillicLetters, 0}};
+constexpr Chunk kChunks[] = {{kLatinLetters, 0}, {kHiragana, 0}, {kEducationKanji, 0},
+                             {kJisLevel3, 0},    {kIbmExtensions, 0}, {kCyrillicLetters, 0}};
 
 // Characters in a chunk: code units less the low halves of surrogate pairs.
 uint32_t CharacterCount(const char16_t* text) {
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // A requested stop makes every count 0 at once.
   RequestStop(&stop);
-  if (CountPresentGlyphs(context, kCharacterSets[LatinLetters].chunks[0]) != 0) std::abort();
+  if (CountPresentGlyphs(context, kCharacterSets[kLatinLetters].chunks[0]) != 0) std::abort();
   CloseMeasuringContext(context);
   return 0;
 }

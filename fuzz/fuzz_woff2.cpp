@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   if (image.size() < Woff2FinalSize(file) || image.size() > kWoff2MaxImageSize) std::abort();
   // The same image through the font job's entry (skipped for large images: it
   // only repeats the conversion).
-  if (DetectFontContainer(file) == FontContainer::Woff2 && image.size() <= (1u << 20)) {
+  if (DetectFontContainer(file) == FontContainer::kWoff2 && image.size() <= (1u << 20)) {
     FontImage made;
     if (!MakeFontImage(FontBytes(data, data + size), &made) || made.bytes != image) std::abort();
   }

@@ -489,7 +489,7 @@ def render(sets):
     out.append("")
     out.append("const CharacterSet kCharacterSets[kCharacterSetCount] = {")
     for name, label, chunks, progress in sets:
-        out.append("    {%s, k%sChunks, %d, %d, ProgressKind::%s},  // %s" % (
+        out.append("    {%s, k%sChunks, %d, %d, ProgressKind::k%s},  // %s" % (
             cpp_string(list(label), ""), name, len(chunks),
             sum(len(c) for c in chunks), progress, name))
     out.append("};")

@@ -40,7 +40,7 @@ MapCell Assigned(int32_t row, int32_t cell, char32_t codePoint, int set) {
   out.cell = cell;
   out.codePoint = codePoint;
   out.set = static_cast<int8_t>(codePoint == 0 ? -1 : set);
-  out.state = codePoint == 0 ? CellState::Unassigned : CellState::Missing;
+  out.state = codePoint == 0 ? CellState::kUnassigned : CellState::kMissing;
   return out;
 }
 
@@ -49,8 +49,8 @@ MapLine RowLine(int32_t row) { return MapLine{std::to_string(row), {}}; }
 // JIS X 0208: non-kanji rows 1-8, level 1 in rows 16-47 (row 47 to cell 51),
 // level 2 in rows 48-84 (row 84 to cell 6).
 MapPanel JisX0208Panel() {
-  MapPanel panel{"jisx0208", "JIS X 0208", PanelKind::CodeTable, 0, {JisLevel1, JisLevel2}, {}};
-  SetReader level1 = Reader(JisLevel1), level2 = Reader(JisLevel2);
+  MapPanel panel{"jisx0208", "JIS X 0208", PanelKind::kCodeTable, 0, {kJisLevel1, kJisLevel2}, {}};
+  SetReader level1 = Reader(kJisLevel1), level2 = Reader(kJisLevel2);
   for (int32_t row = 1; row <= kJisCells; ++row) {
     MapLine line = RowLine(row);
     for (int32_t cell = 1; cell <= kJisCells; ++cell) {
@@ -59,9 +59,9 @@ MapPanel JisX0208Panel() {
       if (row <= kJisX0208NonKanjiRows) {
         codePoint = kJisX0208NonKanji[row - 1][cell - 1];
       } else if (row >= 16 && row <= 47 && (row < 47 || cell <= 51)) {
-        codePoint = NextCharacter(&level1), set = JisLevel1;
+        codePoint = NextCharacter(&level1), set = kJisLevel1;
       } else if (row >= 48 && row <= 84 && (row < 84 || cell <= 6)) {
-        codePoint = NextCharacter(&level2), set = JisLevel2;
+        codePoint = NextCharacter(&level2), set = kJisLevel2;
       }
       line.cells.push_back(Assigned(row, cell, codePoint, set));
     }
@@ -82,7 +82,7 @@ MapCell Plane1NonKanji(int32_t row, int32_t cell) {
     if (sequence.row == row && sequence.cell == cell) {
       out.codePoint = sequence.first;
       out.mark = sequence.second;
-      out.state = CellState::Unassigned;  // not measured
+      out.state = CellState::kUnassigned;  // not measured
     }
   }
   return out;
@@ -91,20 +91,20 @@ MapCell Plane1NonKanji(int32_t row, int32_t cell) {
 // JIS X 0213 plane 1: the JIS X 0208 characters in their places, the added
 // non-kanji in rows 1-13 and level 3 in the remaining kanji positions.
 MapPanel JisX0213Plane1Panel() {
-  MapPanel panel{"jisx0213p1", "JIS X 0213 plane 1", PanelKind::CodeTable, 1,
-                 {JisLevel1, JisLevel2, JisLevel3}, {}};
-  SetReader level1 = Reader(JisLevel1), level2 = Reader(JisLevel2), level3 = Reader(JisLevel3);
+  MapPanel panel{"jisx0213p1", "JIS X 0213 plane 1", PanelKind::kCodeTable, 1,
+                 {kJisLevel1, kJisLevel2, kJisLevel3}, {}};
+  SetReader level1 = Reader(kJisLevel1), level2 = Reader(kJisLevel2), level3 = Reader(kJisLevel3);
   for (int32_t row = 1; row <= kJisCells; ++row) {
     MapLine line = RowLine(row);
     for (int32_t cell = 1; cell <= kJisCells; ++cell) {
       if (row <= kJisX0213NonKanjiRows) {
         line.cells.push_back(Plane1NonKanji(row, cell));
       } else if (IsLevel3Position(row, cell)) {
-        line.cells.push_back(Assigned(row, cell, NextCharacter(&level3), JisLevel3));
+        line.cells.push_back(Assigned(row, cell, NextCharacter(&level3), kJisLevel3));
       } else if (row <= 47) {
-        line.cells.push_back(Assigned(row, cell, NextCharacter(&level1), JisLevel1));
+        line.cells.push_back(Assigned(row, cell, NextCharacter(&level1), kJisLevel1));
       } else {
-        line.cells.push_back(Assigned(row, cell, NextCharacter(&level2), JisLevel2));
+        line.cells.push_back(Assigned(row, cell, NextCharacter(&level2), kJisLevel2));
       }
     }
     panel.lines.push_back(std::move(line));
@@ -115,15 +115,15 @@ MapPanel JisX0213Plane1Panel() {
 // JIS X 0213 plane 2: level 4 in the 26 rows the standard uses (row 94 to
 // cell 86); the other rows are left to other standards and not drawn.
 MapPanel JisX0213Plane2Panel() {
-  MapPanel panel{"jisx0213p2", "JIS X 0213 plane 2", PanelKind::CodeTable, 2, {JisLevel4}, {}};
+  MapPanel panel{"jisx0213p2", "JIS X 0213 plane 2", PanelKind::kCodeTable, 2, {kJisLevel4}, {}};
   static const int32_t kRows[] = {1,  3,  4,  5,  8,  12, 13, 14, 15, 78, 79, 80, 81,
                                   82, 83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94};
-  SetReader level4 = Reader(JisLevel4);
+  SetReader level4 = Reader(kJisLevel4);
   for (int32_t row : kRows) {
     MapLine line = RowLine(row);
     for (int32_t cell = 1; cell <= kJisCells; ++cell) {
       const char32_t codePoint = row == 94 && cell > 86 ? 0 : NextCharacter(&level4);
-      line.cells.push_back(Assigned(row, cell, codePoint, JisLevel4));
+      line.cells.push_back(Assigned(row, cell, codePoint, kJisLevel4));
     }
     panel.lines.push_back(std::move(line));
   }
@@ -133,18 +133,18 @@ MapPanel JisX0213Plane2Panel() {
 // Windows-31J: the NEC special characters (row 13) and the IBM extensions,
 // Shift_JIS FA40-FC4B, which are rows 115-119 counted on from row 94.
 MapPanel Windows31jPanel() {
-  MapPanel panel{"windows31j", "Windows-31J extensions", PanelKind::CodeTable, 0,
-                 {IbmExtensions, NecSpecials}, {}};
+  MapPanel panel{"windows31j", "Windows-31J extensions", PanelKind::kCodeTable, 0,
+                 {kIbmExtensions, kNecSpecials}, {}};
   MapLine nec = RowLine(13);
   for (int32_t cell = 1; cell <= kJisCells; ++cell) {
-    nec.cells.push_back(Assigned(13, cell, kNecRow13[cell - 1], NecSpecials));
+    nec.cells.push_back(Assigned(13, cell, kNecRow13[cell - 1], kNecSpecials));
   }
   panel.lines.push_back(std::move(nec));
-  SetReader ibm = Reader(IbmExtensions);
+  SetReader ibm = Reader(kIbmExtensions);
   for (int32_t row = 115; row <= 119; ++row) {
     MapLine line = RowLine(row);
     for (int32_t cell = 1; cell <= kJisCells; ++cell) {
-      line.cells.push_back(Assigned(row, cell, NextCharacter(&ibm), IbmExtensions));
+      line.cells.push_back(Assigned(row, cell, NextCharacter(&ibm), kIbmExtensions));
     }
     panel.lines.push_back(std::move(line));
   }
@@ -165,7 +165,7 @@ void AppendStripLines(MapPanel* panel, SetReader* reader, int set, int32_t count
 }
 
 MapPanel StripPanel(const char* id, const char* title, std::initializer_list<int> sets) {
-  MapPanel panel{id, title, PanelKind::Strip, 0, sets, {}};
+  MapPanel panel{id, title, PanelKind::kStrip, 0, sets, {}};
   for (int set : sets) {
     SetReader reader = Reader(set);
     int32_t place = 0;
@@ -178,13 +178,13 @@ MapPanel StripPanel(const char* id, const char* title, std::initializer_list<int
 // The education kanji grade by grade in the table's order; the last section
 // is the 20 prefecture-name kanji added to the list in 2020.
 MapPanel EducationPanel() {
-  MapPanel panel{"education", "教育漢字", PanelKind::Strip, 0, {EducationKanji}, {}};
+  MapPanel panel{"education", "教育漢字", PanelKind::kStrip, 0, {kEducationKanji}, {}};
   static const int32_t kSections[] = {80, 160, 200, 200, 185, 181, 20};
   static const char* const kLabels[] = {"1年", "2年", "3年", "4年", "5年", "6年", "都道府県"};
-  SetReader reader = Reader(EducationKanji);
+  SetReader reader = Reader(kEducationKanji);
   int32_t place = 0;
   for (size_t i = 0; i < sizeof kSections / sizeof kSections[0]; ++i) {
-    AppendStripLines(&panel, &reader, EducationKanji, kSections[i], kLabels[i], &place);
+    AppendStripLines(&panel, &reader, kEducationKanji, kSections[i], kLabels[i], &place);
   }
   return panel;
 }
@@ -197,12 +197,12 @@ std::vector<MapPanel> BuildMapLayout() {
   panels.push_back(JisX0213Plane1Panel());
   panels.push_back(JisX0213Plane2Panel());
   panels.push_back(Windows31jPanel());
-  panels.push_back(StripPanel("ascii", "ASCII", {LatinLetters, Digits, AsciiSymbols}));
-  panels.push_back(StripPanel("kana", "仮名", {Hiragana, Katakana}));
+  panels.push_back(StripPanel("ascii", "ASCII", {kLatinLetters, kDigits, kAsciiSymbols}));
+  panels.push_back(StripPanel("kana", "仮名", {kHiragana, kKatakana}));
   panels.push_back(StripPanel("greek-cyrillic", "ギリシア文字・キリル文字",
-                              {GreekLetters, CyrillicLetters}));
+                              {kGreekLetters, kCyrillicLetters}));
   panels.push_back(EducationPanel());
-  panels.push_back(StripPanel("regular-use", "常用漢字", {RegularUseKanji}));
+  panels.push_back(StripPanel("regular-use", "常用漢字", {kRegularUseKanji}));
   return panels;
 }
 
@@ -213,8 +213,8 @@ void MeasureMap(MeasuringContext* context, std::vector<MapPanel>* panels) {
         if (cell.codePoint == 0 || cell.mark != 0) continue;
         std::u16string one;
         AppendUtf16(&one, cell.codePoint);
-        cell.state = CountPresentGlyphs(context, one.c_str()) != 0 ? CellState::Present
-                                                                    : CellState::Missing;
+        cell.state = CountPresentGlyphs(context, one.c_str()) != 0 ? CellState::kPresent
+                                                                    : CellState::kMissing;
       }
     }
   }

@@ -10,7 +10,7 @@
 #include "coverage/presence/glyph_presence.h"
 #include "fontio/unicode_text.h"
 
-enum class CellState : uint8_t { Unassigned, Present, Missing };
+enum class CellState : uint8_t { kUnassigned, kPresent, kMissing };
 
 struct MapCell {
   int32_t row = 0;       // code-table row; 0 in a strip
@@ -21,7 +21,7 @@ struct MapCell {
   // sequences) and stays Unassigned, its characters shown as text.
   char32_t mark = 0;
   int8_t set = -1;  // the report's set the cell counts toward, or -1
-  CellState state = CellState::Unassigned;
+  CellState state = CellState::kUnassigned;
 };
 
 struct MapLine {
@@ -29,12 +29,12 @@ struct MapLine {
   std::vector<MapCell> cells;  // at most kMapLineCells
 };
 
-enum class PanelKind : uint8_t { CodeTable, Strip };
+enum class PanelKind : uint8_t { kCodeTable, kStrip };
 
 struct MapPanel {
   std::string id;     // short ASCII name, unique among the panels
   std::string title;  // UTF-8
-  PanelKind kind = PanelKind::CodeTable;
+  PanelKind kind = PanelKind::kCodeTable;
   int32_t plane = 0;  // 1 or 2 for JIS X 0213 (positions then name the plane)
   std::vector<int> sets;  // the report's sets in this panel, in report order
   std::vector<MapLine> lines;

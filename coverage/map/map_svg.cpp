@@ -78,7 +78,7 @@ const std::string& GlyphId(GlyphDefs* glyphs, char32_t codePoint) {
 void AppendCell(std::string* out, const MapPanel& panel, const MapCell& cell, int x,
                 GlyphDefs* glyphs) {
   static const char* const kClass[] = {"unassigned", "present", "missing"};
-  const bool strip = panel.kind == PanelKind::Strip;
+  const bool strip = panel.kind == PanelKind::kStrip;
   const std::string position = strip ? std::to_string(cell.cell) : CellPosition(panel, cell);
   const std::string xs = std::to_string(x);
   std::string title;
@@ -91,7 +91,7 @@ void AppendCell(std::string* out, const MapPanel& panel, const MapCell& cell, in
     title = position;
   }
   const std::string* glyph = nullptr;
-  if (cell.state == CellState::Present) glyph = &GlyphId(glyphs, cell.codePoint);
+  if (cell.state == CellState::kPresent) glyph = &GlyphId(glyphs, cell.codePoint);
   const bool useGlyph = glyph != nullptr && !glyph->empty();
   const bool text = !useGlyph && cell.codePoint != 0;
   *out += text ? "<g class=\"" : "<use class=\"";
@@ -101,7 +101,7 @@ void AppendCell(std::string* out, const MapPanel& panel, const MapCell& cell, in
   if (!text) *out += " href=\"#" + (useGlyph ? *glyph : std::string("b")) + "\" x=\"" + xs + "\"";
   *out += "><title>" + title + "</title>";
   if (text) {
-    if (cell.state != CellState::Present) *out += "<use href=\"#b\" x=\"" + xs + "\"/>";
+    if (cell.state != CellState::kPresent) *out += "<use href=\"#b\" x=\"" + xs + "\"/>";
     *out += "<text x=\"" + std::to_string(x + kCell / 2) + "\" y=\"32\">" + CellCharacters(cell) +
             "</text></g>\n";
   } else {
@@ -114,11 +114,11 @@ std::string PanelCounts(const MapPanel& panel) {
   std::string out;
   char16_t line[kReportLineCapacity];
   for (int set : panel.sets) {
-    FormatCoverageLine(kCharacterSets[set], CountCells(panel, set, CellState::Present), line);
+    FormatCoverageLine(kCharacterSets[set], CountCells(panel, set, CellState::kPresent), line);
     out += (out.empty() ? "" : "　") + Utf16ToUtf8(line);
   }
-  const int32_t present = CountCells(panel, -1, CellState::Present);
-  const int32_t measured = present + CountCells(panel, -1, CellState::Missing);
+  const int32_t present = CountCells(panel, -1, CellState::kPresent);
+  const int32_t measured = present + CountCells(panel, -1, CellState::kMissing);
   if (measured != 0) {
     out += "　非漢字：" + std::to_string(present) + "/" + std::to_string(measured);
   }
@@ -142,7 +142,7 @@ int AppendPanel(std::string* out, const MapPanel& panel, int y, GlyphDefs* glyph
   *out += "<text class=\"s\" x=\"" + std::to_string(kMargin) + "\" y=\"" +
           std::to_string(y + 70) + "\">" + EscapeXml(PanelCounts(panel)) + "</text>\n";
   y += 84;
-  if (panel.kind == PanelKind::CodeTable) {
+  if (panel.kind == PanelKind::kCodeTable) {
     AppendColumnNumbers(out, y + 18);
     y += 26;
   }

@@ -58,7 +58,7 @@ std::string FormatNameLine(const FaceName& name) {
 
 std::string FormatSetLine(const MeasuredSet& set) {
   const char16_t* noChunks[] = {nullptr};
-  const CharacterSet counted{u"", noChunks, 0, set.total, ProgressKind::None};
+  const CharacterSet counted{u"", noChunks, 0, set.total, ProgressKind::kNone};
   char16_t count[kReportLineCapacity];
   FormatCoverageLine(counted, set.present, count);
   return Utf16ToUtf8(set.label) + Utf16ToUtf8(count);

@@ -1185,19 +1185,19 @@ const char16_t* const kCyrillicLettersChunks[] = {kCyrillicLetters1};
 }  // namespace
 
 const CharacterSet kCharacterSets[kCharacterSetCount] = {
-    {u"\u82F1\u5B57", kLatinLettersChunks, 1, 52, ProgressKind::Group},  // LatinLetters
-    {u"\u6570\u5B57", kDigitsChunks, 1, 10, ProgressKind::None},  // Digits
-    {u"\u8A18\u53F7", kAsciiSymbolsChunks, 1, 32, ProgressKind::None},  // AsciiSymbols
-    {u"\u3072\u3089\u304C\u306A", kHiraganaChunks, 1, 77, ProgressKind::Group},  // Hiragana
-    {u"\u30AB\u30BF\u30AB\u30CA", kKatakanaChunks, 1, 78, ProgressKind::None},  // Katakana
-    {u"\u6559\u80B2\u6F22\u5B57", kEducationKanjiChunks, 11, 1026, ProgressKind::Numbered},  // EducationKanji
-    {u"\u5E38\u7528\u6F22\u5B57", kRegularUseKanjiChunks, 22, 2136, ProgressKind::Numbered},  // RegularUseKanji
-    {u"\u7B2C\u4E00\u6C34\u6E96", kJisLevel1Chunks, 30, 2965, ProgressKind::Numbered},  // JisLevel1
-    {u"\u7B2C\u4E8C\u6C34\u6E96", kJisLevel2Chunks, 34, 3390, ProgressKind::Numbered},  // JisLevel2
-    {u"\u7B2C\u4E09\u6C34\u6E96", kJisLevel3Chunks, 13, 1259, ProgressKind::Numbered},  // JisLevel3
-    {u"\u7B2C\u56DB\u6C34\u6E96", kJisLevel4Chunks, 25, 2436, ProgressKind::Numbered},  // JisLevel4
-    {u"IBM\u62E1\u5F35\u6587\u5B57", kIbmExtensionsChunks, 5, 388, ProgressKind::Group},  // IbmExtensions
-    {u"NEC\u7279\u6B8A\u6587\u5B57", kNecSpecialsChunks, 1, 83, ProgressKind::None},  // NecSpecials
-    {u"\u30AE\u30EA\u30B7\u30A2\u6587\u5B57", kGreekLettersChunks, 1, 48, ProgressKind::None},  // GreekLetters
-    {u"\u30AD\u30EA\u30EB\u6587\u5B57", kCyrillicLettersChunks, 1, 66, ProgressKind::None},  // CyrillicLetters
+    {u"\u82F1\u5B57", kLatinLettersChunks, 1, 52, ProgressKind::kGroup},  // LatinLetters
+    {u"\u6570\u5B57", kDigitsChunks, 1, 10, ProgressKind::kNone},  // Digits
+    {u"\u8A18\u53F7", kAsciiSymbolsChunks, 1, 32, ProgressKind::kNone},  // AsciiSymbols
+    {u"\u3072\u3089\u304C\u306A", kHiraganaChunks, 1, 77, ProgressKind::kGroup},  // Hiragana
+    {u"\u30AB\u30BF\u30AB\u30CA", kKatakanaChunks, 1, 78, ProgressKind::kNone},  // Katakana
+    {u"\u6559\u80B2\u6F22\u5B57", kEducationKanjiChunks, 11, 1026, ProgressKind::kNumbered},  // EducationKanji
+    {u"\u5E38\u7528\u6F22\u5B57", kRegularUseKanjiChunks, 22, 2136, ProgressKind::kNumbered},  // RegularUseKanji
+    {u"\u7B2C\u4E00\u6C34\u6E96", kJisLevel1Chunks, 30, 2965, ProgressKind::kNumbered},  // JisLevel1
+    {u"\u7B2C\u4E8C\u6C34\u6E96", kJisLevel2Chunks, 34, 3390, ProgressKind::kNumbered},  // JisLevel2
+    {u"\u7B2C\u4E09\u6C34\u6E96", kJisLevel3Chunks, 13, 1259, ProgressKind::kNumbered},  // JisLevel3
+    {u"\u7B2C\u56DB\u6C34\u6E96", kJisLevel4Chunks, 25, 2436, ProgressKind::kNumbered},  // JisLevel4
+    {u"IBM\u62E1\u5F35\u6587\u5B57", kIbmExtensionsChunks, 5, 388, ProgressKind::kGroup},  // IbmExtensions
+    {u"NEC\u7279\u6B8A\u6587\u5B57", kNecSpecialsChunks, 1, 83, ProgressKind::kNone},  // NecSpecials
+    {u"\u30AE\u30EA\u30B7\u30A2\u6587\u5B57", kGreekLettersChunks, 1, 48, ProgressKind::kNone},  // GreekLetters
+    {u"\u30AD\u30EA\u30EB\u6587\u5B57", kCyrillicLettersChunks, 1, 66, ProgressKind::kNone},  // CyrillicLetters
 };

@@ -3,9 +3,9 @@
 #include <cstdint>
 
 enum class ProgressKind {
-  Group,     // a caption named for a group of sets is shown before this set
-  None,      // shares the caption of the set before it
-  Numbered,  // a caption with chunk number and chunk count before each chunk
+  kGroup,    // a caption named for a group of sets is shown before this set
+  kNone,     // shares the caption of the set before it
+  kNumbered, // a caption with chunk number and chunk count before each chunk
 };
 
 struct CharacterSet {
@@ -17,21 +17,21 @@ struct CharacterSet {
 };
 
 enum CharacterSetIndex {
-  LatinLetters,
-  Digits,
-  AsciiSymbols,
-  Hiragana,
-  Katakana,
-  EducationKanji,
-  RegularUseKanji,
-  JisLevel1,
-  JisLevel2,
-  JisLevel3,
-  JisLevel4,
-  IbmExtensions,
-  NecSpecials,
-  GreekLetters,
-  CyrillicLetters,
+  kLatinLetters,
+  kDigits,
+  kAsciiSymbols,
+  kHiragana,
+  kKatakana,
+  kEducationKanji,
+  kRegularUseKanji,
+  kJisLevel1,
+  kJisLevel2,
+  kJisLevel3,
+  kJisLevel4,
+  kIbmExtensions,
+  kNecSpecials,
+  kGreekLetters,
+  kCyrillicLetters,
   kCharacterSetCount
 };
 

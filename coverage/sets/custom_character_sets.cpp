@@ -24,5 +24,5 @@ void MakeOwnedCharacterSet(const std::u16string& label, const std::vector<char32
 CharacterSet ViewOf(const OwnedCharacterSet& owned) {
   return CharacterSet{owned.label.c_str(), owned.chunkPointers.data(),
                       static_cast<int32_t>(owned.chunkPointers.size()), owned.total,
-                      ProgressKind::None};
+                      ProgressKind::kNone};
 }

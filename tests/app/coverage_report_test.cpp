@@ -185,7 +185,7 @@ TEST_F(ReportTest, FullCoverageWritesSixteenLines) {
 
 TEST_F(ReportTest, CountsAreSummedOverChunks) {
   // Two characters of each chunk of JisLevel2 (34 chunks), none elsewhere.
-  fake.count = [](int set, int, const char16_t*) { return set == JisLevel2 ? 2u : 0u; };
+  fake.count = [](int set, int, const char16_t*) { return set == kJisLevel2 ? 2u : 0u; };
   RunEdgesFont();
   const std::u16string text = Text();
   EXPECT_NE(text.find(u"\r\n第二水準：68/3,390\r\n"), std::u16string::npos);
@@ -196,9 +196,9 @@ TEST_F(ReportTest, CaptionsComeInOrderBetweenTheRightLinesAndTests) {
   RunEdgesFont();
   std::vector<std::u16string> expected = {u"ASCII文字読み込み中...", u"仮名読み込み中..."};
   const struct { int set; const char16_t* label; int chunks; } kanji[] = {
-      {EducationKanji, u"教育漢字", 11}, {RegularUseKanji, u"常用漢字", 22},
-      {JisLevel1, u"第一水準", 30},      {JisLevel2, u"第二水準", 34},
-      {JisLevel3, u"第三水準", 13},      {JisLevel4, u"第四水準", 25}};
+      {kEducationKanji, u"教育漢字", 11}, {kRegularUseKanji, u"常用漢字", 22},
+      {kJisLevel1, u"第一水準", 30},      {kJisLevel2, u"第二水準", 34},
+      {kJisLevel3, u"第三水準", 13},      {kJisLevel4, u"第四水準", 25}};
   for (const auto& set : kanji) {
     for (int k = 1; k <= set.chunks; ++k) expected.push_back(NumberedCaption(set.label, k, set.chunks));
   }
@@ -213,12 +213,12 @@ TEST_F(ReportTest, CaptionsComeInOrderBetweenTheRightLinesAndTests) {
     ASSERT_LT(i + 1, events.size());
     ASSERT_EQ(events[i + 1].kind, Event::Count) << i;
     const int set = events[i + 1].set;
-    if (kCharacterSets[set].progress == ProgressKind::Numbered) {
+    if (kCharacterSets[set].progress == ProgressKind::kNumbered) {
       EXPECT_EQ(events[i].text, NumberedCaption(kCharacterSets[set].label, events[i + 1].chunk + 1,
                                                 kCharacterSets[set].chunkCount));
     } else {
       EXPECT_EQ(events[i + 1].chunk, 0);
-      EXPECT_TRUE(set == LatinLetters || set == Hiragana || set == IbmExtensions) << set;
+      EXPECT_TRUE(set == kLatinLetters || set == kHiragana || set == kIbmExtensions) << set;
     }
     if (i >= 2 && events[i - 1].kind == Event::Text) EXPECT_EQ(events[i - 1].text, u"\r\n");
   }
@@ -230,7 +230,7 @@ TEST_F(ReportTest, CaptionsComeInOrderBetweenTheRightLinesAndTests) {
 
 TEST_F(ReportTest, CancelledDuringChunk17OfLevel2) {
   fake.onCount = [](int set, int chunk) {
-    if (set == JisLevel2 && chunk == 16) RequestStop(&reportStop);
+    if (set == kJisLevel2 && chunk == 16) RequestStop(&reportStop);
   };
   RunEdgesFont();
   const std::u16string text = Text();

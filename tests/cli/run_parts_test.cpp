@@ -84,9 +84,9 @@ TEST(TerminalSafe, ControlCharactersAndOverridesAreShown) {
 
 TEST(ExitStatusMerge, TheMoreSeriousWins) {
   // Least serious first: 0, 3, 5, 1, 4, 130.
-  const ExitStatus order[] = {ExitStatus::Ok,          ExitStatus::RequirementNotMet,
-                              ExitStatus::MeasuredInPart, ExitStatus::NotMeasured,
-                              ExitStatus::OutputFailed, ExitStatus::Interrupted};
+  const ExitStatus order[] = {ExitStatus::kOk,          ExitStatus::kRequirementNotMet,
+                              ExitStatus::kMeasuredInPart, ExitStatus::kNotMeasured,
+                              ExitStatus::kOutputFailed, ExitStatus::kInterrupted};
   for (size_t a = 0; a < 6; ++a) {
     for (size_t b = 0; b < 6; ++b) {
       EXPECT_EQ(MergeExitStatus(order[a], order[b]), order[std::max(a, b)]) << a << " " << b;

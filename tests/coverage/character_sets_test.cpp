@@ -87,21 +87,21 @@ struct Expected {
 };
 
 const Expected kExpected[kCharacterSetCount] = {
-    {u"英字", 52, 1, ProgressKind::Group},
-    {u"数字", 10, 1, ProgressKind::None},
-    {u"記号", 32, 1, ProgressKind::None},
-    {u"ひらがな", 77, 1, ProgressKind::Group},
-    {u"カタカナ", 78, 1, ProgressKind::None},
-    {u"教育漢字", 1026, 11, ProgressKind::Numbered},
-    {u"常用漢字", 2136, 22, ProgressKind::Numbered},
-    {u"第一水準", 2965, 30, ProgressKind::Numbered},
-    {u"第二水準", 3390, 34, ProgressKind::Numbered},
-    {u"第三水準", 1259, 13, ProgressKind::Numbered},
-    {u"第四水準", 2436, 25, ProgressKind::Numbered},
-    {u"IBM拡張文字", 388, 5, ProgressKind::Group},
-    {u"NEC特殊文字", 83, 1, ProgressKind::None},
-    {u"ギリシア文字", 48, 1, ProgressKind::None},
-    {u"キリル文字", 66, 1, ProgressKind::None},
+    {u"英字", 52, 1, ProgressKind::kGroup},
+    {u"数字", 10, 1, ProgressKind::kNone},
+    {u"記号", 32, 1, ProgressKind::kNone},
+    {u"ひらがな", 77, 1, ProgressKind::kGroup},
+    {u"カタカナ", 78, 1, ProgressKind::kNone},
+    {u"教育漢字", 1026, 11, ProgressKind::kNumbered},
+    {u"常用漢字", 2136, 22, ProgressKind::kNumbered},
+    {u"第一水準", 2965, 30, ProgressKind::kNumbered},
+    {u"第二水準", 3390, 34, ProgressKind::kNumbered},
+    {u"第三水準", 1259, 13, ProgressKind::kNumbered},
+    {u"第四水準", 2436, 25, ProgressKind::kNumbered},
+    {u"IBM拡張文字", 388, 5, ProgressKind::kGroup},
+    {u"NEC特殊文字", 83, 1, ProgressKind::kNone},
+    {u"ギリシア文字", 48, 1, ProgressKind::kNone},
+    {u"キリル文字", 66, 1, ProgressKind::kNone},
 };
 
 TEST(CharacterSets, LabelsTotalsChunkCountsAndProgressKinds) {
@@ -141,8 +141,8 @@ TEST(CharacterSets, GrandTotalsDistinctCharactersChunksAndUnits) {
 }
 
 TEST(CharacterSets, KanjiSetsAreCutIntoChunksOfOneHundredCharacters) {
-  for (int i : {EducationKanji, RegularUseKanji, JisLevel1, JisLevel2,
-                JisLevel3, JisLevel4}) {
+  for (int i : {kEducationKanji, kRegularUseKanji, kJisLevel1, kJisLevel2,
+                kJisLevel3, kJisLevel4}) {
     SCOPED_TRACE(i);
     const CharacterSet& set = kCharacterSets[i];
     for (int k = 0; k < set.chunkCount; ++k) {
@@ -158,7 +158,7 @@ TEST(CharacterSets, KanjiSetsAreCutIntoChunksOfOneHundredCharacters) {
       }
     }
   }
-  const CharacterSet& ibm = kCharacterSets[IbmExtensions];
+  const CharacterSet& ibm = kCharacterSets[kIbmExtensions];
   const size_t ibmSizes[] = {28, 100, 100, 100, 60};
   for (int k = 0; k < ibm.chunkCount; ++k) {
     EXPECT_EQ(DecodeChunk(ibm.chunks[k]).size(), ibmSizes[k]) << "chunk " << k;
@@ -166,24 +166,24 @@ TEST(CharacterSets, KanjiSetsAreCutIntoChunksOfOneHundredCharacters) {
 }
 
 TEST(CharacterSets, SmallSetsHoldTheirFixedTexts) {
-  EXPECT_EQ(SetChars(LatinLetters),
+  EXPECT_EQ(SetChars(kLatinLetters),
             U(u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-  EXPECT_EQ(SetChars(Digits), U(u"0123456789"));
+  EXPECT_EQ(SetChars(kDigits), U(u"0123456789"));
   // Code order, the low line last; no space.
-  EXPECT_EQ(SetChars(AsciiSymbols),
+  EXPECT_EQ(SetChars(kAsciiSymbols),
             U(u"!\"#$%&'()*+,-./:;<=>?@[\\]^`{|}~_"));
-  EXPECT_EQ(SetChars(Hiragana),
+  EXPECT_EQ(SetChars(kHiragana),
             U(u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよわをん"
               u"がぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽぁぃぅぇぉゃゅょゎゐゑ"));
-  EXPECT_EQ(SetChars(Katakana),
+  EXPECT_EQ(SetChars(kKatakana),
             U(u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨワヲン"
               u"ガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポァィゥェォャュョヮヰヱヴ"));
-  EXPECT_EQ(SetChars(GreekLetters),
+  EXPECT_EQ(SetChars(kGreekLetters),
             U(u"ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩαβγδεζηθικλμνξοπρστυφχψω"));
-  EXPECT_EQ(SetChars(CyrillicLetters),
+  EXPECT_EQ(SetChars(kCyrillicLetters),
             U(u"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"
               u"абвгдеёжзийклмнопрстуфхцчшщъыьэюя"));
-  EXPECT_EQ(SetChars(NecSpecials),
+  EXPECT_EQ(SetChars(kNecSpecials),
             U(u"①②③④⑤⑥⑦⑧⑨⑩⑪⑫⑬⑭⑮⑯⑰⑱⑲⑳ⅠⅡⅢⅣⅤⅥⅦⅧⅨⅩ㍉㌔㌢㍍㌘㌧㌃㌶㍑㍗㌍㌦㌣㌫"
               u"㍊㌻㎜㎝㎞㎎㎏㏄㎡㍻〝〟№㏍℡㊤㊥㊦㊧㊨㈱㈲㈹㍾㍽㍼≒≡∫∮∑√⊥∠∟⊿∵∩∪"));
 }
@@ -191,8 +191,8 @@ TEST(CharacterSets, SmallSetsHoldTheirFixedTexts) {
 // JIS X 0208 rows 4 and 5 map to U+3041..U+3093 and U+30A1..U+30F6: a font
 // holding all of them reaches exactly 77 and 78.
 TEST(CharacterSets, KanaBeyondTheSetsAreNotTested) {
-  std::set<char32_t> hiragana = AsSet(SetChars(Hiragana));
-  std::set<char32_t> katakana = AsSet(SetChars(Katakana));
+  std::set<char32_t> hiragana = AsSet(SetChars(kHiragana));
+  std::set<char32_t> katakana = AsSet(SetChars(kKatakana));
   int inRow4 = 0, inRow5 = 0;
   for (char32_t c = 0x3041; c <= 0x3093; ++c) inRow4 += Contains(hiragana, c);
   for (char32_t c = 0x30A1; c <= 0x30F6; ++c) inRow5 += Contains(katakana, c);
@@ -203,7 +203,7 @@ TEST(CharacterSets, KanaBeyondTheSetsAreNotTested) {
 }
 
 TEST(CharacterSets, EducationKanjiOrderAndContainment) {
-  Chars education = SetChars(EducationKanji);
+  Chars education = SetChars(kEducationKanji);
   Chars opening = U(u"一右雨円王音下火花貝学気九休玉金空月犬見五口校");
   EXPECT_EQ(Head(education, opening.size()), opening);
   EXPECT_EQ(Tail(education, 20), U(u"茨媛岡潟岐熊香佐埼崎滋鹿縄井沖栃奈梨阪阜"));
@@ -224,8 +224,8 @@ TEST(CharacterSets, EducationKanjiOrderAndContainment) {
   EXPECT_EQ(section(U'富'), 5);
   EXPECT_EQ(section(U'城'), 6);
 
-  std::set<char32_t> level1 = AsSet(SetChars(JisLevel1));
-  std::set<char32_t> regular = AsSet(SetChars(RegularUseKanji));
+  std::set<char32_t> level1 = AsSet(SetChars(kJisLevel1));
+  std::set<char32_t> regular = AsSet(SetChars(kRegularUseKanji));
   for (char32_t c : education) {
     EXPECT_TRUE(Contains(level1, c)) << std::hex << static_cast<uint32_t>(c);
     EXPECT_TRUE(Contains(regular, c)) << std::hex << static_cast<uint32_t>(c);
@@ -233,7 +233,7 @@ TEST(CharacterSets, EducationKanjiOrderAndContainment) {
 }
 
 TEST(CharacterSets, RegularUseKanjiOrderForms) {
-  Chars regular = SetChars(RegularUseKanji);
+  Chars regular = SetChars(kRegularUseKanji);
   Chars opening = U(u"一乙九七十人二入八力刀丁又了下口三山子女小上夕千川大土");
   EXPECT_EQ(Head(regular, opening.size()), opening);
   EXPECT_EQ(Tail(regular, 6), U(u"鶴驚襲籠鑑鬱"));
@@ -251,13 +251,13 @@ TEST(CharacterSets, RegularUseKanjiOrderForms) {
 // A font with all of JIS X 0208 but none of JIS X 0213's additions reaches
 // 2,133 regular-use kanji: 剝, 塡 and 頰 lie in level 3.
 TEST(CharacterSets, RegularUseKanjiWithinJisX0208) {
-  std::set<char32_t> jis0208 = AsSet(SetChars(JisLevel1));
-  Chars level2 = SetChars(JisLevel2);
+  std::set<char32_t> jis0208 = AsSet(SetChars(kJisLevel1));
+  Chars level2 = SetChars(kJisLevel2);
   jis0208.insert(level2.begin(), level2.end());
-  std::set<char32_t> level3 = AsSet(SetChars(JisLevel3));
+  std::set<char32_t> level3 = AsSet(SetChars(kJisLevel3));
   int within = 0;
   Chars outside;
-  for (char32_t c : SetChars(RegularUseKanji)) {
+  for (char32_t c : SetChars(kRegularUseKanji)) {
     if (Contains(jis0208, c)) {
       ++within;
     } else {
@@ -271,8 +271,8 @@ TEST(CharacterSets, RegularUseKanjiWithinJisX0208) {
 }
 
 TEST(CharacterSets, JisX0208LevelsRunFromFirstToLastKanji) {
-  Chars level1 = SetChars(JisLevel1);
-  Chars level2 = SetChars(JisLevel2);
+  Chars level1 = SetChars(kJisLevel1);
+  Chars level2 = SetChars(kJisLevel2);
   EXPECT_EQ(level1.front(), U'\u4E9C');  // 亜
   EXPECT_EQ(level1.back(), U'\u8155');   // 腕
   EXPECT_EQ(level2.front(), U'\u5F0C');  // 弌
@@ -281,7 +281,7 @@ TEST(CharacterSets, JisX0208LevelsRunFromFirstToLastKanji) {
   std::set<char32_t> jis0208 = AsSet(level1);
   jis0208.insert(level2.begin(), level2.end());
   EXPECT_EQ(jis0208.size(), 2965u + 3390u);
-  for (int i : {JisLevel3, JisLevel4}) {
+  for (int i : {kJisLevel3, kJisLevel4}) {
     for (char32_t c : SetChars(i)) EXPECT_FALSE(Contains(jis0208, c));
   }
 }
@@ -293,10 +293,10 @@ int CountIf(const Chars& chars, char32_t low, char32_t high) {
 }
 
 TEST(CharacterSets, JisX0213LevelsThreeAndFour) {
-  Chars level3 = SetChars(JisLevel3);
-  Chars level4 = SetChars(JisLevel4);
-  EXPECT_EQ(SetUnits(JisLevel3), 1285u);
-  EXPECT_EQ(SetUnits(JisLevel4), 2713u);
+  Chars level3 = SetChars(kJisLevel3);
+  Chars level4 = SetChars(kJisLevel4);
+  EXPECT_EQ(SetUnits(kJisLevel3), 1285u);
+  EXPECT_EQ(SetUnits(kJisLevel4), 2713u);
   EXPECT_EQ(CountIf(level3, 0x10000, 0x10FFFF), 26);
   EXPECT_EQ(CountIf(level4, 0x10000, 0x10FFFF), 277);
   EXPECT_EQ(CountIf(level3, 0xF900, 0xFAFF), 73);
@@ -319,10 +319,10 @@ TEST(CharacterSets, JisX0213LevelsThreeAndFour) {
 }
 
 TEST(CharacterSets, IbmExtensionsAndNecSpecials) {
-  const CharacterSet& ibm = kCharacterSets[IbmExtensions];
+  const CharacterSet& ibm = kCharacterSets[kIbmExtensions];
   EXPECT_EQ(DecodeChunk(ibm.chunks[0]),
             U(u"ⅰⅱⅲⅳⅴⅵⅶⅷⅸⅹⅠⅡⅢⅣⅤⅥⅦⅧⅨⅩ\uFFE2\uFFE4\uFF07\uFF02㈱№℡∵"));
-  Chars all = SetChars(IbmExtensions);
+  Chars all = SetChars(kIbmExtensions);
   Chars kanji(all.begin() + 28, all.end());
   EXPECT_EQ(kanji.front(), U'\u7E8A');  // 纊
   EXPECT_EQ(kanji.back(), U'\u9ED1');   // 黑
@@ -331,14 +331,14 @@ TEST(CharacterSets, IbmExtensionsAndNecSpecials) {
                 CountIf(Head(all, 28), 0xF900, 0xFAFF),
             0);
 
-  std::set<char32_t> jis0213 = AsSet(SetChars(JisLevel3));
-  Chars level4 = SetChars(JisLevel4);
+  std::set<char32_t> jis0213 = AsSet(SetChars(kJisLevel3));
+  Chars level4 = SetChars(kJisLevel4);
   jis0213.insert(level4.begin(), level4.end());
   int inJis0213 = 0;
   for (char32_t c : kanji) inJis0213 += Contains(jis0213, c);
   EXPECT_EQ(inJis0213, 276);
 
-  std::set<char32_t> nec = AsSet(SetChars(NecSpecials));
+  std::set<char32_t> nec = AsSet(SetChars(kNecSpecials));
   Chars shared;
   for (char32_t c : all) {
     if (Contains(nec, c)) shared.push_back(c);

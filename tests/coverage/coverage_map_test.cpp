@@ -62,15 +62,15 @@ TEST_F(MapLayoutTest, EverySetFillsItsRegionInOrder) {
   const struct {
     const char* panel;
     int set;
-  } kRegions[] = {{"jisx0208", JisLevel1},         {"jisx0208", JisLevel2},
-                  {"jisx0213p1", JisLevel1},       {"jisx0213p1", JisLevel2},
-                  {"jisx0213p1", JisLevel3},       {"jisx0213p2", JisLevel4},
-                  {"windows31j", NecSpecials},     {"windows31j", IbmExtensions},
-                  {"ascii", LatinLetters},         {"ascii", Digits},
-                  {"ascii", AsciiSymbols},         {"kana", Hiragana},
-                  {"kana", Katakana},              {"greek-cyrillic", GreekLetters},
-                  {"greek-cyrillic", CyrillicLetters}, {"education", EducationKanji},
-                  {"regular-use", RegularUseKanji}};
+  } kRegions[] = {{"jisx0208", kJisLevel1},         {"jisx0208", kJisLevel2},
+                  {"jisx0213p1", kJisLevel1},       {"jisx0213p1", kJisLevel2},
+                  {"jisx0213p1", kJisLevel3},       {"jisx0213p2", kJisLevel4},
+                  {"windows31j", kNecSpecials},     {"windows31j", kIbmExtensions},
+                  {"ascii", kLatinLetters},         {"ascii", kDigits},
+                  {"ascii", kAsciiSymbols},         {"kana", kHiragana},
+                  {"kana", kKatakana},              {"greek-cyrillic", kGreekLetters},
+                  {"greek-cyrillic", kCyrillicLetters}, {"education", kEducationKanji},
+                  {"regular-use", kRegularUseKanji}};
   for (const auto& region : kRegions) {
     EXPECT_EQ(CellsOf(Panel(panels, region.panel), region.set), SetCharacters(region.set))
         << region.panel << " " << region.set;
@@ -85,7 +85,7 @@ TEST_F(MapLayoutTest, CodeTablesHaveTheStandardsShape) {
   // The first and last kanji of each level, and the first free cells after them.
   EXPECT_EQ(Find(jis0208, 16, 1)->codePoint, U'\u4E9C');
   EXPECT_EQ(Find(jis0208, 47, 51)->codePoint, U'\u8155');
-  EXPECT_EQ(Find(jis0208, 47, 52)->state, CellState::Unassigned);
+  EXPECT_EQ(Find(jis0208, 47, 52)->state, CellState::kUnassigned);
   EXPECT_EQ(Find(jis0208, 84, 6)->codePoint, U'\u7199');
   EXPECT_EQ(Find(jis0208, 84, 7)->codePoint, 0u);
   EXPECT_EQ(Find(jis0208, 9, 1)->codePoint, 0u);
@@ -96,13 +96,13 @@ TEST_F(MapLayoutTest, CodeTablesHaveTheStandardsShape) {
   EXPECT_EQ(Find(plane1, 14, 1)->codePoint, U'\u4FF1');
   EXPECT_EQ(Find(plane1, 47, 52)->codePoint, U'\U00020B9F');
   EXPECT_EQ(Find(plane1, 84, 7)->codePoint, U'\u5653');
-  EXPECT_EQ(Find(plane1, 16, 1)->set, JisLevel1);
+  EXPECT_EQ(Find(plane1, 16, 1)->set, kJisLevel1);
 
   const MapPanel& plane2 = Panel(panels, "jisx0213p2");
   ASSERT_EQ(plane2.lines.size(), 26u);
   EXPECT_EQ(plane2.lines[1].label, "3");
   EXPECT_EQ(Find(plane2, 94, 86)->codePoint, U'\U0002A6B2');
-  EXPECT_EQ(Find(plane2, 94, 87)->state, CellState::Unassigned);
+  EXPECT_EQ(Find(plane2, 94, 87)->state, CellState::kUnassigned);
 
   const MapPanel& windows = Panel(panels, "windows31j");
   EXPECT_EQ(Find(windows, 13, 1)->codePoint, U'\u2460');
@@ -120,7 +120,7 @@ TEST_F(MapLayoutTest, CombiningSequencesAreShownButNotMeasured) {
       if (cell.mark == 0) continue;
       ++sequences;
       EXPECT_NE(cell.codePoint, 0u);
-      EXPECT_EQ(cell.state, CellState::Unassigned);
+      EXPECT_EQ(cell.state, CellState::kUnassigned);
       EXPECT_EQ(cell.set, -1);
     }
   }
@@ -130,7 +130,7 @@ TEST_F(MapLayoutTest, CombiningSequencesAreShownButNotMeasured) {
   EXPECT_EQ(ka->codePoint, U'\u304B');
   EXPECT_EQ(ka->mark, U'\u309A');
   // Not counted: the cells of no set that are measured.
-  EXPECT_EQ(CountCells(plane1, -1, CellState::Missing), 1183 - 25);
+  EXPECT_EQ(CountCells(plane1, -1, CellState::kMissing), 1183 - 25);
 }
 
 TEST_F(MapLayoutTest, StripsWrapAndLabelTheirSections) {

@@ -150,7 +150,7 @@ TEST_F(FreeTypePresenceTest, BitmapStrikeGlyphsAreDrawnFromTheirBitmaps) {
 TEST_F(FreeTypePresenceTest, IpaGothicLacksOneNecSpecial) {
   // The one NEC special character IPAGothic lacks: N-ARY SUMMATION (it has
   // only the Greek capital sigma).
-  EXPECT_EQ(MissingLists(kIpaGothic)[NecSpecials], u"∑");
+  EXPECT_EQ(MissingLists(kIpaGothic)[kNecSpecials], u"∑");
 }
 
 // The shortcut that skips drawing must never change a verdict.
@@ -161,7 +161,7 @@ TEST_F(FreeTypePresenceTest, ShortcutGivesTheSameVerdicts) {
   for (const std::string& path : paths) {
     SetFreeTypeInkShortcut(true);
     const std::vector<std::u16string> quick = MissingLists(path);
-    ASSERT_FALSE(quick[LatinLetters].size() == 52) << path << " measured nothing";
+    ASSERT_FALSE(quick[kLatinLetters].size() == 52) << path << " measured nothing";
     SetFreeTypeInkShortcut(false);
     const std::vector<std::u16string> drawn = MissingLists(path);
     EXPECT_EQ(quick, drawn) << path;
@@ -184,7 +184,7 @@ TEST_F(FreeTypePresenceTest, CoveredPixelSettlesGlyphsTheAreaDoesNot) {
   // A glyph program outside the sample that flattens its glyph: exact.
   Measured programs(TestFont("glyphtest_programs.ttf"));
   ASSERT_NE(programs.context(), nullptr);
-  EXPECT_EQ(programs.Count(kCharacterSets[Hiragana].chunks[0]), 67u);
+  EXPECT_EQ(programs.Count(kCharacterSets[kHiragana].chunks[0]), 67u);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ std::vector<uint8_t> ReadTestFont(const std::string& name) {
 
 FontRequest DigitsRequest() {
   FontRequest request;
-  request.sets = {SetToMeasure{kCharacterSetIds[Digits], &kCharacterSets[Digits]}};
+  request.sets = {SetToMeasure{kCharacterSetIds[kDigits], &kCharacterSets[kDigits]}};
   request.program = "glyphcensus";
   return request;
 }

@@ -17,22 +17,22 @@ std::u16string Line(int set, int32_t count) {
 }
 
 TEST(FormatCoverageLineTest, NumbersAroundAThousand) {
-  EXPECT_EQ(Line(RegularUseKanji, 999), u"常用漢字：999/2,136");
-  EXPECT_EQ(Line(RegularUseKanji, 1000), u"常用漢字：1,000/2,136");
-  EXPECT_EQ(Line(RegularUseKanji, 2135), u"常用漢字：2,135/2,136");
-  EXPECT_EQ(Line(JisLevel1, 1005), u"第一水準：1,005/2,965");
-  EXPECT_EQ(Line(JisLevel1, 2000), u"第一水準：2,000/2,965");
-  EXPECT_EQ(Line(JisLevel2, 1), u"第二水準：1/3,390");
+  EXPECT_EQ(Line(kRegularUseKanji, 999), u"常用漢字：999/2,136");
+  EXPECT_EQ(Line(kRegularUseKanji, 1000), u"常用漢字：1,000/2,136");
+  EXPECT_EQ(Line(kRegularUseKanji, 2135), u"常用漢字：2,135/2,136");
+  EXPECT_EQ(Line(kJisLevel1, 1005), u"第一水準：1,005/2,965");
+  EXPECT_EQ(Line(kJisLevel1, 2000), u"第一水準：2,000/2,965");
+  EXPECT_EQ(Line(kJisLevel2, 1), u"第二水準：1/3,390");
 }
 
 TEST(FormatCoverageLineTest, NoneAndAll) {
-  EXPECT_EQ(Line(LatinLetters, 0), u"英字：－");
-  EXPECT_EQ(Line(EducationKanji, 0), u"教育漢字：－");
-  EXPECT_EQ(Line(LatinLetters, 52), u"英字：全52");
-  EXPECT_EQ(Line(LatinLetters, 51), u"英字：51/52");
-  EXPECT_EQ(Line(JisLevel4, 2436), u"第四水準：全2,436");
-  EXPECT_EQ(Line(IbmExtensions, 388), u"IBM拡張文字：全388");
-  EXPECT_EQ(Line(CyrillicLetters, 65), u"キリル文字：65/66");
+  EXPECT_EQ(Line(kLatinLetters, 0), u"英字：－");
+  EXPECT_EQ(Line(kEducationKanji, 0), u"教育漢字：－");
+  EXPECT_EQ(Line(kLatinLetters, 52), u"英字：全52");
+  EXPECT_EQ(Line(kLatinLetters, 51), u"英字：51/52");
+  EXPECT_EQ(Line(kJisLevel4, 2436), u"第四水準：全2,436");
+  EXPECT_EQ(Line(kIbmExtensions, 388), u"IBM拡張文字：全388");
+  EXPECT_EQ(Line(kCyrillicLetters, 65), u"キリル文字：65/66");
 }
 
 TEST(FormatCoverageLineTest, EveryFullLine) {

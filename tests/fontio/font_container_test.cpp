@@ -29,65 +29,65 @@ Bytes Collection(const std::string& tag, uint32_t version, uint32_t firstFont, u
 FontContainer Detect(const Bytes& file) { return DetectFontContainer(View(file)); }
 
 TEST(DetectFontContainer, SfntVersions) {
-  EXPECT_EQ(Detect(Header(std::string("\0\1\0\0", 4), 0)), FontContainer::Sfnt);  // the empty text
-  EXPECT_EQ(Detect(Header("OTTO", 0)), FontContainer::Sfnt);
-  EXPECT_EQ(Detect(Header("true", 0)), FontContainer::Refused);
-  EXPECT_EQ(Detect(Header(std::string("\0\2\0\0", 4), 0)), FontContainer::Refused);
-  EXPECT_EQ(Detect(Header("otto", 0)), FontContainer::Refused);  // sfnt versions are exact
+  EXPECT_EQ(Detect(Header(std::string("\0\1\0\0", 4), 0)), FontContainer::kSfnt);  // the empty text
+  EXPECT_EQ(Detect(Header("OTTO", 0)), FontContainer::kSfnt);
+  EXPECT_EQ(Detect(Header("true", 0)), FontContainer::kRefused);
+  EXPECT_EQ(Detect(Header(std::string("\0\2\0\0", 4), 0)), FontContainer::kRefused);
+  EXPECT_EQ(Detect(Header("otto", 0)), FontContainer::kRefused);  // sfnt versions are exact
 }
 
 TEST(DetectFontContainer, SignaturesIgnoreAsciiCase) {
   for (const char* tag : {"ttcf", "TTCF", "tTcF"}) {
-    EXPECT_EQ(Detect(Collection(tag, 0x00010000, 16, 0x00010000)), FontContainer::Collection) << tag;
+    EXPECT_EQ(Detect(Collection(tag, 0x00010000, 16, 0x00010000)), FontContainer::kCollection) << tag;
   }
   for (const char* tag : {"wOFF", "WOFF", "woff"}) {
-    EXPECT_EQ(Detect(Header(tag, 0x00010000)), FontContainer::Woff) << tag;
-    EXPECT_EQ(Detect(Header(tag, 0x4F54544F)), FontContainer::Woff) << tag;
+    EXPECT_EQ(Detect(Header(tag, 0x00010000)), FontContainer::kWoff) << tag;
+    EXPECT_EQ(Detect(Header(tag, 0x4F54544F)), FontContainer::kWoff) << tag;
   }
   for (const char* tag : {"wOF2", "WOF2", "wof2"}) {
-    EXPECT_EQ(Detect(Header(tag, 0x00010000)), FontContainer::Woff2) << tag;
-    EXPECT_EQ(Detect(Header(tag, 0x4F54544F)), FontContainer::Woff2) << tag;
+    EXPECT_EQ(Detect(Header(tag, 0x00010000)), FontContainer::kWoff2) << tag;
+    EXPECT_EQ(Detect(Header(tag, 0x4F54544F)), FontContainer::kWoff2) << tag;
   }
   // A zero byte ends the text early: "tt" followed by a zero is no collection.
-  EXPECT_EQ(Detect(Collection(std::string("tt\0f", 4), 0x00010000, 16, 0x00010000)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Collection(std::string("tt\0f", 4), 0x00010000, 16, 0x00010000)), FontContainer::kRefused);
 }
 
 TEST(DetectFontContainer, VersionAndFlavorChecks) {
-  EXPECT_EQ(Detect(Collection("ttcf", 0x00020000, 16, 0x00010000)), FontContainer::Collection);
-  EXPECT_EQ(Detect(Collection("ttcf", 0x00030000, 16, 0x00010000)), FontContainer::Refused);
-  EXPECT_EQ(Detect(Collection("ttcf", 0x00010000, 16, 0x4F54544F)), FontContainer::Refused);  // OTTO first
-  EXPECT_EQ(Detect(Header("wOFF", 0x74746366)), FontContainer::Refused);  // collection flavour
-  EXPECT_EQ(Detect(Header("wOF2", 0x74746366)), FontContainer::Refused);
-  EXPECT_EQ(Detect(Header("wOFF", 0x00020000)), FontContainer::Refused);
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00020000, 16, 0x00010000)), FontContainer::kCollection);
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00030000, 16, 0x00010000)), FontContainer::kRefused);
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00010000, 16, 0x4F54544F)), FontContainer::kRefused);  // OTTO first
+  EXPECT_EQ(Detect(Header("wOFF", 0x74746366)), FontContainer::kRefused);  // collection flavour
+  EXPECT_EQ(Detect(Header("wOF2", 0x74746366)), FontContainer::kRefused);
+  EXPECT_EQ(Detect(Header("wOFF", 0x00020000)), FontContainer::kRefused);
 }
 
 // The command line reads WOFF2 collections (every face); the dialog's rule
 // still refuses them, and WOFF 1.0 collections stay refused for both.
 TEST(DetectFontContainer, Woff2CollectionsOnlyForTheCommandLine) {
-  const CollectionRule any = CollectionRule::AnyOutlines;
-  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366)), any), FontContainer::Woff2);
-  EXPECT_EQ(DetectFontContainer(View(Header("WOF2", 0x74746366)), any), FontContainer::Woff2);
-  EXPECT_EQ(DetectFontContainer(View(Header("wOFF", 0x74746366)), any), FontContainer::Refused);
-  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746367)), any), FontContainer::Refused);
-  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366, 7)), any), FontContainer::Refused);
+  const CollectionRule any = CollectionRule::kAnyOutlines;
+  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366)), any), FontContainer::kWoff2);
+  EXPECT_EQ(DetectFontContainer(View(Header("WOF2", 0x74746366)), any), FontContainer::kWoff2);
+  EXPECT_EQ(DetectFontContainer(View(Header("wOFF", 0x74746366)), any), FontContainer::kRefused);
+  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746367)), any), FontContainer::kRefused);
+  EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366, 7)), any), FontContainer::kRefused);
   EXPECT_EQ(DetectFontContainer(View(Header("wOF2", 0x74746366)),
-                                CollectionRule::FirstFontTrueType),
-            FontContainer::Refused);
+                                CollectionRule::kFirstFontTrueType),
+            FontContainer::kRefused);
 }
 
 TEST(DetectFontContainer, FilesTooShortForTheirRule) {
-  for (size_t size = 0; size < 4; ++size) EXPECT_EQ(Detect(Header("OTTO", 0, size)), FontContainer::Refused);
-  EXPECT_EQ(Detect(Header("wOFF", 0x00010000, 7)), FontContainer::Refused);
-  EXPECT_EQ(Detect(Header("wOF2", 0x00010000, 8)), FontContainer::Woff2);
-  EXPECT_EQ(Detect(Header("ttcf", 0x00010000, 15)), FontContainer::Refused);  // no first offset
+  for (size_t size = 0; size < 4; ++size) EXPECT_EQ(Detect(Header("OTTO", 0, size)), FontContainer::kRefused);
+  EXPECT_EQ(Detect(Header("wOFF", 0x00010000, 7)), FontContainer::kRefused);
+  EXPECT_EQ(Detect(Header("wOF2", 0x00010000, 8)), FontContainer::kWoff2);
+  EXPECT_EQ(Detect(Header("ttcf", 0x00010000, 15)), FontContainer::kRefused);  // no first offset
   // The first font's version must lie wholly inside the file.
-  EXPECT_EQ(Detect(Collection("ttcf", 0x00010000, 60, 0x00010000, 64)), FontContainer::Collection);
+  EXPECT_EQ(Detect(Collection("ttcf", 0x00010000, 60, 0x00010000, 64)), FontContainer::kCollection);
   Bytes cut = Collection("ttcf", 0x00010000, 60, 0x00010000, 64);
   WriteU32(MutableView(cut), 12, 61);
-  EXPECT_EQ(Detect(cut), FontContainer::Refused);
+  EXPECT_EQ(Detect(cut), FontContainer::kRefused);
   for (uint32_t offset : {64u, 0xFFFFFFFCu, 0xFFFFFFFFu}) {
     WriteU32(MutableView(cut), 12, offset);
-    EXPECT_EQ(Detect(cut), FontContainer::Refused) << offset;
+    EXPECT_EQ(Detect(cut), FontContainer::kRefused) << offset;
   }
 }
 
@@ -149,7 +149,7 @@ TEST(MakeFontImage, WoffSizeLimits) {
 
 namespace {
 
-ContainerRefusal WhyRefused(const Bytes& file, CollectionRule rule = CollectionRule::FirstFontTrueType) {
+ContainerRefusal WhyRefused(const Bytes& file, CollectionRule rule = CollectionRule::kFirstFontTrueType) {
   ContainerRefusal refusal = ContainerRefusal::kNone;
   DetectFontContainer(View(file), rule, &refusal);
   return refusal;
@@ -165,7 +165,7 @@ TEST(ContainerRefusal, EveryRefusalOfTheSignatureRulesHasItsReason) {
             ContainerRefusal::kCollectionVersion);
   EXPECT_EQ(WhyRefused(Collection("ttcf", 0x00010000, 16, 0x4F54544F)),
             ContainerRefusal::kCollectionFirstFont);
-  EXPECT_EQ(WhyRefused(Collection("ttcf", 0x00010000, 16, 0x4F54544F), CollectionRule::AnyOutlines),
+  EXPECT_EQ(WhyRefused(Collection("ttcf", 0x00010000, 16, 0x4F54544F), CollectionRule::kAnyOutlines),
             ContainerRefusal::kNone);
   Bytes outside = Collection("ttcf", 0x00010000, 16, 0x00010000);
   WriteU32(MutableView(outside), 12, 0xFFFFFFFFu);
@@ -180,28 +180,28 @@ TEST(ContainerRefusal, ImagesThatCannotBeMadeSayWhy) {
   ContainerRefusal refusal = ContainerRefusal::kNone;
   Bytes notFont = Header("true", 0);
   EXPECT_FALSE(MakeFontImage(FontBytes(notFont.begin(), notFont.end()), &image,
-                             CollectionRule::FirstFontTrueType, &refusal));
+                             CollectionRule::kFirstFontTrueType, &refusal));
   EXPECT_EQ(refusal, ContainerRefusal::kUnknownSignature);
   // A WOFF whose totalSfntSize is above the limit.
   Bytes woff = Header("wOFF", 0x00010000);
   WriteU32(MutableView(woff), 16, kMaxConvertedImageSize + 1);
-  EXPECT_FALSE(ConvertWebFont(View(woff), FontContainer::Woff, &image, &refusal));
+  EXPECT_FALSE(ConvertWebFont(View(woff), FontContainer::kWoff, &image, &refusal));
   EXPECT_EQ(refusal, ContainerRefusal::kConvertedTooLarge);
-  EXPECT_FALSE(ConvertWebFont(View(woff), FontContainer::Sfnt, &image, &refusal));
+  EXPECT_FALSE(ConvertWebFont(View(woff), FontContainer::kSfnt, &image, &refusal));
   EXPECT_EQ(refusal, ContainerRefusal::kNotWebFont);
   Bytes sfnt = Header("OTTO", 0);
   EXPECT_TRUE(MakeFontImage(FontBytes(sfnt.begin(), sfnt.end()), &image,
-                            CollectionRule::FirstFontTrueType, &refusal));
+                            CollectionRule::kFirstFontTrueType, &refusal));
   EXPECT_EQ(refusal, ContainerRefusal::kNone);
 }
 
 TEST(ContainerName, ShortNamesOfEachContainer) {
-  EXPECT_STREQ(ContainerName(FontContainer::Sfnt, View(Header("OTTO", 0))), "otf");
-  EXPECT_STREQ(ContainerName(FontContainer::Sfnt, View(Header(std::string("\0\1\0\0", 4), 0))), "ttf");
-  EXPECT_STREQ(ContainerName(FontContainer::Collection, View(Header("ttcf", 0))), "ttc");
-  EXPECT_STREQ(ContainerName(FontContainer::Woff, View(Header("wOFF", 0))), "woff");
-  EXPECT_STREQ(ContainerName(FontContainer::Woff2, View(Header("wOF2", 0))), "woff2");
-  EXPECT_STREQ(ContainerName(FontContainer::Refused, View(Header("true", 0))), "");
+  EXPECT_STREQ(ContainerName(FontContainer::kSfnt, View(Header("OTTO", 0))), "otf");
+  EXPECT_STREQ(ContainerName(FontContainer::kSfnt, View(Header(std::string("\0\1\0\0", 4), 0))), "ttf");
+  EXPECT_STREQ(ContainerName(FontContainer::kCollection, View(Header("ttcf", 0))), "ttc");
+  EXPECT_STREQ(ContainerName(FontContainer::kWoff, View(Header("wOFF", 0))), "woff");
+  EXPECT_STREQ(ContainerName(FontContainer::kWoff2, View(Header("wOF2", 0))), "woff2");
+  EXPECT_STREQ(ContainerName(FontContainer::kRefused, View(Header("true", 0))), "");
 }
 
 TEST(FaceDirectoryOffset, CollectionEntriesAndTheSfntsOnlyFace) {

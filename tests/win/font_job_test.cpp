@@ -90,8 +90,8 @@ std::wstring ExpectedReport(const std::wstring& faceName, const std::vector<int3
 // tt.ttf ("Test Sans") draws A, V and あ; its space is blank.
 std::wstring TestSansReport() {
   std::vector<int32_t> counts(kCharacterSetCount, 0);
-  counts[LatinLetters] = 2;
-  counts[Hiragana] = 1;
+  counts[kLatinLetters] = 2;
+  counts[kHiragana] = 1;
   return ExpectedReport(L"Test Sans", counts);
 }
 
