@@ -13,6 +13,8 @@
 #include "coverage/results/set_counting.h"
 #include "fontio/face_name.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // The caption shown before a set that opens a group.
@@ -85,3 +87,5 @@ void WriteCoverageReport(const ReportTarget& target, MutableByteView image) {
   }
   CloseMeasuringContext(context);
 }
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 #include "coverage/presence/stop_token.h"
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 // Where the report goes, and what may stop it.
 struct ReportTarget {
   WindowHandle dialog;     // its caption shows the progress
@@ -18,3 +20,5 @@ void WriteCoverageReport(const ReportTarget& target, MutableByteView image);
 void AppendReportText(const ReportTarget& target, const char16_t* text);
 void AppendReportLine(const ReportTarget& target, const char16_t* text);
 void SetProgressCaption(const ReportTarget& target, const char16_t* text);
+
+}  // namespace glyphcensus

@@ -8,6 +8,8 @@
 
 #include "fontio/font_file_names.h"
 
+namespace glyphcensus {
+
 namespace {
 
 void AddFontFile(FontFileList& list, const wchar_t* folder, size_t folderLength,
@@ -56,3 +58,5 @@ int32_t FindFontFileIndex(const FontFileList& list, const wchar_t* path) {
   }
   return count - 1;
 }
+
+}  // namespace glyphcensus

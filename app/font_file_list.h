@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace glyphcensus {
+
 // Paths are fixed buffers of this many UTF-16 units: at most 259 plus the NUL.
 constexpr size_t kPathCapacity = 260;
 
@@ -25,3 +27,5 @@ bool CompareFontFileNames(const std::wstring& a, const std::wstring& b);
 // first count - 1 entries; when none of them is equal, the last entry
 // (count - 1). An empty list has no entry to select: -1.
 int32_t FindFontFileIndex(const FontFileList& list, const wchar_t* path);
+
+}  // namespace glyphcensus

@@ -5,6 +5,8 @@
 
 #include "coverage/presence/stop_token.h"
 
+namespace glyphcensus {
+
 // The one record handed to every worker. The dialog owns and writes it; the
 // worker only reads it.
 struct FontJob {
@@ -30,3 +32,5 @@ void ShowCannotOpenBox(HWND dialog);
 // Thread entry: reads, recognises and converts the file at FontJob.path, writes
 // the report into the result box, then sends WM_JOB_DONE. Always returns 0.
 DWORD WINAPI RunFontJob(LPVOID fontJob);
+
+}  // namespace glyphcensus

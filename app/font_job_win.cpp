@@ -9,6 +9,8 @@
 #include "app/coverage_report.h"
 #include "fontio/font_image.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // "ファイルが開けません。" ("the file cannot be opened")
@@ -92,3 +94,5 @@ DWORD WINAPI RunFontJob(LPVOID fontJob) {
   SendMessageW(job.dialog, WM_JOB_DONE, 0, 0);
   return 0;
 }
+
+}  // namespace glyphcensus

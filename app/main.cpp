@@ -4,6 +4,8 @@
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 
+namespace glyphcensus {
+
 namespace {
 
 HACCEL BuildAccelerators() {
@@ -34,6 +36,10 @@ void SetIcons(HINSTANCE instance, HWND dialog) {
 }
 
 }  // namespace
+
+}  // namespace glyphcensus
+
+using namespace glyphcensus;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HACCEL accelerators = BuildAccelerators();  // lives until the process ends

@@ -9,6 +9,8 @@
 #include "coverage/presence/stop_token.h"
 #include "resources/resource_ids.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // Command identifiers: the accelerator table gives each key's virtual-key code.
@@ -388,3 +390,5 @@ bool MakeSettingsPath(const wchar_t* modulePath, char (&path)[kPathCapacity]) {
   }
   return true;
 }
+
+}  // namespace glyphcensus

@@ -7,6 +7,8 @@
 
 #include "app/font_file_list.h"
 
+namespace glyphcensus {
+
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Subclass of the result box: passes drops on to the dialog.
@@ -28,3 +30,5 @@ bool ReadStartPath(const wchar_t* commandLine, wchar_t (&startPath)[kPathCapacit
 // The settings file's path: the program's path in the thread's ANSI code page
 // with the extension ".ini". False, with an empty path, when it does not fit.
 bool MakeSettingsPath(const wchar_t* modulePath, char (&settingsPath)[kPathCapacity]);
+
+}  // namespace glyphcensus

@@ -4,7 +4,11 @@
 // caption. On the command line: the report text and the progress line.
 #include "app/window_handle.h"
 
+namespace glyphcensus {
+
 // Appends text at the end of the result box. Called only while no stop is requested.
 void WriteResultText(WindowHandle resultBox, const char16_t* text);
 // Replaces the caption. Called only while no stop is requested.
 void WriteCaption(WindowHandle dialog, const char16_t* text);
+
+}  // namespace glyphcensus

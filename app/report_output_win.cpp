@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+namespace glyphcensus {
+
 void WriteResultText(WindowHandle resultBox, const char16_t* text) {
   HWND box = static_cast<HWND>(resultBox);
   const int length = GetWindowTextLengthW(box);
@@ -15,3 +17,5 @@ void WriteResultText(WindowHandle resultBox, const char16_t* text) {
 void WriteCaption(WindowHandle dialog, const char16_t* text) {
   SetWindowTextW(static_cast<HWND>(dialog), reinterpret_cast<const wchar_t*>(text));
 }
+
+}  // namespace glyphcensus

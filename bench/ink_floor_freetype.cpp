@@ -21,6 +21,8 @@
 
 #include "coverage/sets/character_sets.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // The sets' code points, each once, in order; a surrogate pair is one.

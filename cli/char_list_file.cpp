@@ -6,6 +6,8 @@
 
 #include "coverage/sets/char_list.h"
 
+namespace glyphcensus {
+
 bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters,
                       std::string* error) {
   FILE* file = std::fopen(path.c_str(), "rb");
@@ -29,3 +31,5 @@ bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters
   }
   return ParseCharList(bytes.data(), got, characters, error);
 }
+
+}  // namespace glyphcensus

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace glyphcensus {
+
 // Reads and parses the file; `error` names the problem (not the file).
 bool ReadCharListFile(const std::string& path, std::vector<char32_t>* characters,
                       std::string* error);
+
+}  // namespace glyphcensus

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace glyphcensus {
+
 namespace {
 
 // cgroup files are small; more than this is not a cgroup file.
@@ -99,3 +101,5 @@ unsigned UsableProcessors() {
   if (CgroupQuota(&quota)) processors = std::min(processors, quota);
   return std::max(processors, 1u);
 }
+
+}  // namespace glyphcensus

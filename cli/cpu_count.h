@@ -2,6 +2,8 @@
 // How many processors this process may use: the default of -j.
 #include <string>
 
+namespace glyphcensus {
+
 // The processors in the affinity mask (taskset, cpusets), capped by the CPU
 // quota of the process's cgroup (cgroup v2 cpu.max, the smallest along the
 // path to the root) when there is one; at least 1.
@@ -15,3 +17,5 @@ bool ParseCgroupV2Path(const std::string& procSelfCgroup, std::string* path);
 // The processors a cpu.max text ("max 100000", or "<quota> <period>") allows,
 // rounded up; false for "max" (no limit) and for text that is not understood.
 bool ParseCpuMax(const std::string& cpuMax, unsigned* processors);
+
+}  // namespace glyphcensus

@@ -1,5 +1,7 @@
 #include "cli/exit_status.h"
 
+namespace glyphcensus {
+
 namespace {
 
 int Seriousness(ExitStatus status) {
@@ -20,3 +22,5 @@ int Seriousness(ExitStatus status) {
 ExitStatus MergeExitStatus(ExitStatus a, ExitStatus b) {
   return Seriousness(b) > Seriousness(a) ? b : a;
 }
+
+}  // namespace glyphcensus

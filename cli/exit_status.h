@@ -1,4 +1,6 @@
 #pragma once
+
+namespace glyphcensus {
 // The exit status of glyphcensus, and how the outcomes of one run merge into it.
 //
 // A run can end several ways at once (a file not measured, a requirement not
@@ -24,3 +26,5 @@ enum class ExitStatus {
 
 // The more serious of two outcomes, by the order above.
 ExitStatus MergeExitStatus(ExitStatus a, ExitStatus b);
+
+}  // namespace glyphcensus

@@ -13,6 +13,8 @@
 
 #include "fontio/font_file_names.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // A folder's identity, whatever path reached it.
@@ -148,3 +150,5 @@ std::vector<std::string> ExpandFontInputs(const std::vector<std::string>& operan
   }
   return files;
 }
+
+}  // namespace glyphcensus

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace glyphcensus {
+
 // Called for a folder that cannot be listed: its path and the reason (the
 // system's error text). The walk goes on with the next folder.
 using FolderErrorHandler =
@@ -31,3 +33,5 @@ struct FontInputOptions {
 std::vector<std::string> ExpandFontInputs(const std::vector<std::string>& operands,
                                           const FontInputOptions& options,
                                           const FolderErrorHandler& onFolderError);
+
+}  // namespace glyphcensus

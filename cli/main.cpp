@@ -28,6 +28,8 @@
 #include "cli/terminal_text.h"
 #include "coverage/presence/glyph_presence_freetype.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // A signal that ends the run at once (SIGTERM, SIGHUP, a second Ctrl-C):
@@ -162,6 +164,10 @@ ExitStatus Run(RunPlan* plan) {
 }
 
 }  // namespace
+
+}  // namespace glyphcensus
+
+using namespace glyphcensus;
 
 int main(int argc, char** argv) {
   if (!OpenStandardDescriptors()) return static_cast<int>(ExitStatus::kUsage);

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <mutex>
 
+namespace glyphcensus {
+
 namespace {
 
 // The temporary maps written and not yet in place, in a list a signal handler
@@ -366,3 +368,5 @@ void RemovePendingMapsOnSignal() {
     if (slot->state.load() == PendingSlot::kLive) unlink(slot->path);
   }
 }
+
+}  // namespace glyphcensus

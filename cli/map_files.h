@@ -18,6 +18,8 @@
 #include "coverage/results/face_result.h"
 #include "coverage/output/machine_formats.h"
 
+namespace glyphcensus {
+
 struct MapTarget {
   std::string file;                // --map: the map of the one face measured
   std::string folder;              // --map-dir: one map per face
@@ -108,3 +110,5 @@ void DiscardPendingMaps();
 // Removes every temporary map at once, from a signal handler that then ends
 // the process: async-signal-safe, and no temporary map is made after it.
 void RemovePendingMapsOnSignal();
+
+}  // namespace glyphcensus

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace glyphcensus {
+
 namespace {
 
 // A font image's length is a signed 32-bit count of bytes.
@@ -64,3 +66,5 @@ std::unique_ptr<MappedFile> MapFontFile(const std::string& path, std::string* re
   close(fd);
   return file;
 }
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 // A file mapped copy-on-write: the program may change its bytes (the
 // preparation for measuring does), the file never changes.
 struct MappedFile {
@@ -26,3 +28,5 @@ struct MappedFile {
 // cut short by another program while it is measured ends the process with
 // SIGBUS; a file rewritten in place may be measured half old, half new.
 std::unique_ptr<MappedFile> MapFontFile(const std::string& path, std::string* reason);
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 #include "cli/mapped_file.h"
 #include "coverage/map/map_svg.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // Draws the coverage map of a measured face, measured with its own context,
@@ -78,3 +80,5 @@ void CompleteCommandFaces(const LoadedFile& loaded, size_t inputIndex,
   }
   *faces = std::move(complete);
 }
+
+}  // namespace glyphcensus

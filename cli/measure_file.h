@@ -12,6 +12,8 @@
 #include "coverage/measure_font.h"
 #include "coverage/presence/stop_token.h"
 
+namespace glyphcensus {
+
 // What a run asks of every file: the core's request (sets, faces, threads for
 // a file's only face, the scheduler's stop token) and where maps go.
 struct MeasureRequest {
@@ -52,3 +54,5 @@ CommandFace MeasureLoadedFace(const LoadedFile& loaded, uint32_t faceIndex, size
 // CompleteFaceResults), and a record of faces left out may follow.
 void CompleteCommandFaces(const LoadedFile& loaded, size_t inputIndex,
                           std::vector<CommandFace>* faces);
+
+}  // namespace glyphcensus

@@ -8,6 +8,8 @@
 
 #include "coverage/sets/character_set_ids.h"
 
+namespace glyphcensus {
+
 namespace {
 
 const char kDescription[] =
@@ -252,3 +254,5 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   }
   return -1;
 }
+
+}  // namespace glyphcensus

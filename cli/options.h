@@ -6,6 +6,8 @@
 
 #include "cli/exit_status.h"
 
+namespace glyphcensus {
+
 enum class OutputFormat { kText, kJson, kJsonl, kCsv, kTsv };
 
 struct Options {
@@ -35,3 +37,5 @@ struct Options {
 // command ends here (after --help or --version: 0; a wrong command line: 2,
 // with a message on stderr).
 int ParseCommandLine(int argc, char** argv, Options* options);
+
+}  // namespace glyphcensus

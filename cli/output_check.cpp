@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace glyphcensus {
+
 int FlushOutput() {
   static int firstError = 0;
   if (firstError != 0) return firstError;
@@ -25,3 +27,5 @@ void ReportOutputError(int error) {
   if (error == EPIPE) return;
   std::fprintf(stderr, "glyphcensus: cannot write the output: %s\n", std::strerror(error));
 }
+
+}  // namespace glyphcensus

@@ -1,4 +1,6 @@
 #pragma once
+
+namespace glyphcensus {
 // Whether the results written on stdout reached it.
 //
 // Every record is flushed as it is written; a write that fails (a full disk,
@@ -12,3 +14,5 @@ int FlushOutput();
 // Says on stderr why the output could not be written; nothing for a closed
 // pipe (the reader has gone, as after `| head`), which ends the run quietly.
 void ReportOutputError(int error);
+
+}  // namespace glyphcensus

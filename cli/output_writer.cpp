@@ -4,6 +4,8 @@
 
 #include "cli/terminal_text.h"
 
+namespace glyphcensus {
+
 void ReportError(const std::string& path, const std::string& reason) {
   std::fprintf(stderr, "glyphcensus: %s: %s\n", TerminalSafe(path).c_str(),
                TerminalSafe(reason).c_str());
@@ -19,3 +21,5 @@ std::unique_ptr<OutputWriter> MakeOutputWriter(const OutputSettings& settings) {
   }
   return MakeTextWriter(settings);
 }
+
+}  // namespace glyphcensus

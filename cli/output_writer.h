@@ -9,6 +9,8 @@
 #include "cli/options.h"
 #include "coverage/output/machine_formats.h"
 
+namespace glyphcensus {
+
 // kSchemaVersion, the version of the machine-readable layouts, is in
 // coverage/output/machine_formats.h.
 
@@ -38,3 +40,5 @@ void ReportError(const std::string& path, const std::string& reason);
 std::unique_ptr<OutputWriter> MakeTextWriter(const OutputSettings& settings);
 std::unique_ptr<OutputWriter> MakeJsonWriter(const OutputSettings& settings, bool lines);
 std::unique_ptr<OutputWriter> MakeDelimitedWriter(const OutputSettings& settings, char delimiter);
+
+}  // namespace glyphcensus

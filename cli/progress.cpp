@@ -4,6 +4,8 @@
 
 #include "cli/terminal_text.h"
 
+namespace glyphcensus {
+
 void ShowProgress(Progress* progress, size_t done, size_t total, const std::string& next) {
   if (!progress->onTerminal) return;
   if (next.empty()) {
@@ -21,3 +23,5 @@ void ClearProgress(Progress* progress) {
   std::fflush(stderr);
   progress->lineShown = false;
 }
+
+}  // namespace glyphcensus

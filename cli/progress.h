@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+namespace glyphcensus {
+
 struct Progress {
   bool onTerminal = false;
   bool lineShown = false;
@@ -15,3 +17,5 @@ void ShowProgress(Progress* progress, size_t done, size_t total, const std::stri
 
 // Removes the line, if one is shown.
 void ClearProgress(Progress* progress);
+
+}  // namespace glyphcensus

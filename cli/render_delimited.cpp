@@ -7,6 +7,8 @@
 #include "cli/output_writer.h"
 #include "coverage/output/machine_formats.h"
 
+namespace glyphcensus {
+
 namespace {
 
 class DelimitedWriter : public OutputWriter {
@@ -37,3 +39,5 @@ class DelimitedWriter : public OutputWriter {
 std::unique_ptr<OutputWriter> MakeDelimitedWriter(const OutputSettings&, char delimiter) {
   return std::make_unique<DelimitedWriter>(delimiter);
 }
+
+}  // namespace glyphcensus

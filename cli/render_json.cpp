@@ -6,6 +6,8 @@
 #include "cli/output_writer.h"
 #include "coverage/output/machine_formats.h"
 
+namespace glyphcensus {
+
 namespace {
 
 class JsonWriter : public OutputWriter {
@@ -41,3 +43,5 @@ class JsonWriter : public OutputWriter {
 std::unique_ptr<OutputWriter> MakeJsonWriter(const OutputSettings& settings, bool lines) {
   return std::make_unique<JsonWriter>(settings, lines);
 }
+
+}  // namespace glyphcensus

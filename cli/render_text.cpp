@@ -9,6 +9,8 @@
 #include "coverage/output/report_lines.h"
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 constexpr size_t kMissingPerLine = 40;
@@ -66,3 +68,5 @@ class TextWriter : public OutputWriter {
 std::unique_ptr<OutputWriter> MakeTextWriter(const OutputSettings& settings) {
   return std::make_unique<TextWriter>(settings);
 }
+
+}  // namespace glyphcensus

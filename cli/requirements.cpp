@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace glyphcensus {
+
 namespace {
 
 const SetToMeasure* FindSet(const std::vector<SetToMeasure>& sets, const std::string& id) {
@@ -60,3 +62,5 @@ std::vector<std::string> UnmetRequirements(const FaceResult& face,
   }
   return lines;
 }
+
+}  // namespace glyphcensus

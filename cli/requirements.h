@@ -6,6 +6,8 @@
 
 #include "coverage/results/face_result.h"
 
+namespace glyphcensus {
+
 struct Requirement {
   std::string setId;
   bool all = true;        // no count given: every character of the set
@@ -24,3 +26,5 @@ bool ParseRequirement(const std::string& text, const std::vector<SetToMeasure>& 
 // set: present of total, required R"); empty when it meets them all.
 std::vector<std::string> UnmetRequirements(const FaceResult& face,
                                            const std::vector<Requirement>& requirements);
+
+}  // namespace glyphcensus

@@ -12,6 +12,8 @@
 #include "cli/terminal_text.h"
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 ExitStatus Refuse(const std::string& message) {
@@ -152,3 +154,5 @@ ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
   plan->jobs = options.jobs != 0 ? options.jobs : UsableProcessors();
   return ExitStatus::kOk;
 }
+
+}  // namespace glyphcensus

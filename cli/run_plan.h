@@ -15,6 +15,8 @@
 #include "cli/requirements.h"
 #include "coverage/results/face_measurement.h"
 
+namespace glyphcensus {
+
 struct RunPlan {
   // The storage of the --chars sets, which request.font.sets points into; a plan
   // is therefore filled in place and never moved.
@@ -33,3 +35,5 @@ struct RunPlan {
 // Fills `plan` from `options`. Returns ExitStatus::kOk to run it, else the
 // status to end with (a message has been written on stderr).
 ExitStatus MakeRunPlan(const Options& options, RunPlan* plan);
+
+}  // namespace glyphcensus

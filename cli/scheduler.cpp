@@ -13,6 +13,8 @@
 
 #include "coverage/presence/stop_token.h"
 
+namespace glyphcensus {
+
 namespace {
 
 std::atomic<bool> stopRequested{false};
@@ -169,3 +171,5 @@ void StopMeasuring() {
   stopRequested.store(true);
   RequestStop(&measuringStop);
 }
+
+}  // namespace glyphcensus

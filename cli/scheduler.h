@@ -8,6 +8,8 @@
 #include "coverage/results/face_result.h"
 #include "cli/measure_file.h"
 
+namespace glyphcensus {
+
 // Called on the calling thread, in input order, for every face result.
 using ResultSink = std::function<void(const CommandFace&)>;
 // Called on the calling thread after each file's results: files done, files in
@@ -24,3 +26,5 @@ bool MeasureFilesInOrder(const std::vector<std::string>& paths, const MeasureReq
 
 // Asks the measurement to end at once. Safe in a signal handler.
 void StopMeasuring();
+
+}  // namespace glyphcensus

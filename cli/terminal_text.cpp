@@ -4,6 +4,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 bool ObeyedByTerminals(char32_t c) {
@@ -32,3 +34,5 @@ std::string TerminalSafe(const std::string& text) {
   }
   return safe;
 }
+
+}  // namespace glyphcensus

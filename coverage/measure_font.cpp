@@ -9,6 +9,8 @@
 #include "fontio/font_container.h"
 #include "fontio/font_structure.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // Why the container rules refused the file, in the reasons of the core: a
@@ -211,3 +213,5 @@ std::vector<FaceResult> MeasureFontFile(MutableByteView file, const std::string&
   ReleasePreparedFont(&font);
   return results;
 }
+
+}  // namespace glyphcensus

@@ -22,6 +22,8 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/font_image.h"
 
+namespace glyphcensus {
+
 struct FontRequest {
   std::vector<SetToMeasure> sets;   // measured in this order
   bool listMissing = false;         // fill MeasuredSet::missing
@@ -92,3 +94,5 @@ void CompleteFaceResults(const PreparedFont& font, std::vector<FaceResult>* resu
 // measured out.
 std::vector<FaceResult> MeasureFontFile(MutableByteView file, const std::string& path,
                                         const FontRequest& request);
+
+}  // namespace glyphcensus

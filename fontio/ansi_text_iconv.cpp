@@ -7,6 +7,8 @@
 
 #include "fontio/face_name.h"
 
+namespace glyphcensus {
+
 namespace {
 
 struct IconvHandle {
@@ -44,3 +46,5 @@ bool DecodeAnsiText(ByteView text, FaceName* decoded) {
   }
   return true;
 }
+
+}  // namespace glyphcensus

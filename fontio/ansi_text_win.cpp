@@ -7,6 +7,8 @@
 
 #include "fontio/face_name.h"
 
+namespace glyphcensus {
+
 bool DecodeAnsiText(ByteView text, FaceName* decoded) {
   decoded->clear();
   const uint8_t* end = std::find(text.data, text.data + text.size, uint8_t{0});
@@ -20,3 +22,5 @@ bool DecodeAnsiText(ByteView text, FaceName* decoded) {
   decoded->assign(wide.begin(), wide.end());
   return true;
 }
+
+}  // namespace glyphcensus

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace glyphcensus {
+
 bool ReadBytes(ByteView bytes, uint64_t offset, uint64_t count, uint8_t* out) {
   if (!FitsIn(bytes.size, offset, count)) return false;
   if (count != 0) std::memcpy(out, bytes.data + offset, count);
@@ -38,3 +40,5 @@ bool WriteBytes(MutableByteView bytes, uint64_t offset, const uint8_t* source, u
   if (count != 0) std::memmove(bytes.data + offset, source, count);
   return true;
 }
+
+}  // namespace glyphcensus

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace glyphcensus {
+
 struct ByteView {
   const uint8_t* data = nullptr;
   size_t size = 0;
@@ -79,3 +81,5 @@ bool WriteU8(MutableByteView bytes, uint64_t offset, uint8_t value);
 bool WriteU16(MutableByteView bytes, uint64_t offset, uint16_t value);
 bool WriteU32(MutableByteView bytes, uint64_t offset, uint32_t value);
 bool WriteBytes(MutableByteView bytes, uint64_t offset, const uint8_t* source, uint64_t count);
+
+}  // namespace glyphcensus

@@ -7,6 +7,8 @@
 #include "fontio/sfnt_tables.h"
 #include "fontio/table_fields.h"
 
+namespace glyphcensus {
+
 namespace {
 
 constexpr uint16_t kPlatformUnicode = 0;
@@ -268,3 +270,5 @@ bool ReadFamilyName(ByteView image, uint32_t faceIndex, FaceName* faceName) {
   }
   return true;
 }
+
+}  // namespace glyphcensus

@@ -4,6 +4,8 @@
 
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 // A face name holds at most 259 UTF-16 code units (a 260-unit buffer with its
 // terminator on Windows).
 constexpr size_t kFaceNameMaxUnits = 259;
@@ -38,3 +40,5 @@ FaceName MarkFaceName(const FaceName& faceName);
 // (the thread's code page on Windows, Windows-31J on Linux). False when the
 // bytes cannot be converted.
 bool DecodeAnsiText(ByteView text, FaceName* decoded);
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+namespace glyphcensus {
+
 // Allocates with calloc and leaves value-initialised elements as calloc gave
 // them. A large block then comes from the system as fresh zero pages that count
 // against memory only once written: a WOFF whose tables fill little of a large
@@ -41,3 +43,5 @@ bool operator!=(const ZeroedAllocator<T>&, const ZeroedAllocator<U>&) { return f
 // only in storage that no element has used yet: make these vectors at their
 // size (or grow them from empty), and never grow one again after shrinking it.
 using FontBytes = std::vector<uint8_t, ZeroedAllocator<uint8_t>>;
+
+}  // namespace glyphcensus

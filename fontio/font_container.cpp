@@ -2,6 +2,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 ContainerRefusal CheckCollection(ByteView file, CollectionRule rule) {
@@ -105,3 +107,5 @@ bool FaceDirectoryOffset(ByteView image, uint32_t faceIndex, uint32_t* offset) {
   *offset = 0;
   return false;
 }
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 constexpr uint32_t kTrueTypeVersion = 0x00010000;
 constexpr uint32_t kCffVersion = 0x4F54544F;  // "OTTO"
 
@@ -57,10 +59,11 @@ const char* ContainerName(FontContainer container, ByteView file);
 // NormalizeCollectionHeader rewrites it before a face is opened).
 uint32_t CountFaces(ByteView image);
 
-
 // Where the table directory of face `faceIndex` lies: for a collection
 // ("ttcf" in any letter case) the offset its header lists for the face, for
 // an sfnt 0 (face 0 only). False, with `offset` 0, when the header cannot say:
 // the entry lies outside the image, or an sfnt's face is not 0. The font count
 // and the version are not looked at.
 bool FaceDirectoryOffset(ByteView image, uint32_t faceIndex, uint32_t* offset);
+
+}  // namespace glyphcensus

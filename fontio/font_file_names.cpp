@@ -5,6 +5,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 template <typename Char>
@@ -94,3 +96,5 @@ bool NaturalFileNameLess(std::string_view a, std::string_view b) {
   if (natural != 0) return natural < 0;
   return a < b;
 }
+
+}  // namespace glyphcensus

@@ -4,6 +4,8 @@
 // natural order of names.
 #include <string_view>
 
+namespace glyphcensus {
+
 // True when the text after the last dot of `name` is "ttc", "ttf", "otf",
 // "woff" or "woff2", in any letter case. `name` is a file name or a path whose
 // last component is one; a dot in an earlier component of a path is never taken
@@ -25,3 +27,5 @@ int CompareNaturally(std::wstring_view a, std::wstring_view b);
 // equal in it (such as "Font.ttf" and "font.ttf", which may both exist on
 // Linux) the order of their units, so that a listing always sorts the same way.
 bool NaturalFileNameLess(std::string_view a, std::string_view b);
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 #include "fontio/woff.h"
 #include "fontio/woff2.h"
 
+namespace glyphcensus {
+
 namespace {
 
 bool MakeWoffImage(ByteView woff, FontImage* image) {
@@ -73,3 +75,5 @@ bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
   }
   return false;
 }
+
+}  // namespace glyphcensus

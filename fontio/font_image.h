@@ -8,6 +8,8 @@
 #include "fontio/font_container.h"
 #include "fontio/woff2.h"
 
+namespace glyphcensus {
+
 struct FontImage {
   FontBytes bytes;  // its length always fits a signed 32-bit count
 };
@@ -39,3 +41,5 @@ bool MakeFontImage(FontBytes fileBytes, FontImage* image,
 // alone for other containers.
 bool ConvertWebFont(ByteView file, FontContainer container, FontImage* image,
                     ContainerRefusal* refusal = nullptr, Woff2Decoding* woff2Decoding = nullptr);
+
+}  // namespace glyphcensus

@@ -9,6 +9,8 @@
 #include "fontio/sfnt_tables.h"
 #include "fontio/table_fields.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // Bounds the records a walk over an image visits. A collection may list many
@@ -226,3 +228,5 @@ bool FindBrokenNeededTable(ByteView image, uint32_t faceIndex, char tag[5]) {
   }
   return false;
 }
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/sfnt_tables.h"
 
+namespace glyphcensus {
+
 // True when, for every font in the image (the sfnt at offset 0, or each font
 // that a collection's header lists, "ttcf" in any letter case), these lie
 // inside the image: the table directory (offset table and all numTables
@@ -51,3 +53,5 @@ void PrepareImageForMeasuring(MutableByteView image);
 // first table record that IsNeededTable names and whose table runs outside the
 // image, and writes its tag into `tag` with a terminating zero.
 bool FindBrokenNeededTable(ByteView image, uint32_t faceIndex, char tag[5]);
+
+}  // namespace glyphcensus

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace glyphcensus {
+
 struct OutlinePoint {
   int32_t x = 0, y = 0;
 };
@@ -17,3 +19,5 @@ struct PlainOutline {
   std::vector<uint16_t> contourEnds;  // the index of the last point of each contour
   int32_t advance = 0;                // horizontal advance, font units
 };
+
+}  // namespace glyphcensus

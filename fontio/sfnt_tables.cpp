@@ -5,6 +5,8 @@
 #include "fontio/font_container.h"
 #include "fontio/table_fields.h"
 
+namespace glyphcensus {
+
 void TagText(Tag tag, char text[5]) {
   for (int i = 0; i < 4; ++i) text[i] = static_cast<char>(tag.value >> (24 - 8 * i));
   text[4] = '\0';
@@ -79,3 +81,5 @@ void WriteTableCount(MutableByteView image, uint64_t offset, uint16_t numTables)
   WriteU16(image, offset + sfnt_directory::kEntrySelector, entrySelector);
   WriteU16(image, offset + sfnt_directory::kRangeShift, static_cast<uint16_t>(numTables * 16u - searchRange));
 }
+
+}  // namespace glyphcensus

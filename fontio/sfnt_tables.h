@@ -9,6 +9,8 @@
 
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 // A table tag: its four bytes as one big-endian number, so that tags compare
 // as numbers.
 struct Tag {
@@ -90,3 +92,5 @@ std::optional<ByteView> TableBytes(const TableDirectory& directory, const TableR
 // with it (each the low 16 bits of its value) into the offset table at
 // `offset`.
 void WriteTableCount(MutableByteView image, uint64_t offset, uint16_t numTables);
+
+}  // namespace glyphcensus

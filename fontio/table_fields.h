@@ -5,6 +5,8 @@
 // format lays them out. Reads still go through big_endian_reader.h.
 #include <cstdint>
 
+namespace glyphcensus {
+
 // The collection header ("ttcf").
 namespace ttc_header {
 constexpr uint64_t kTag = 0;
@@ -201,3 +203,5 @@ constexpr uint64_t kVersion10Size = 10;
 constexpr uint64_t kFeatureVariationsOffset = 10;  // Offset32, version 1.1
 constexpr uint64_t kVersion11Size = 14;
 }  // namespace gsub_header
+
+}  // namespace glyphcensus

@@ -7,6 +7,8 @@
 #include "fontio/sfnt_tables.h"
 #include "fontio/table_fields.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // The tables the reader reads, in the order of TableSlot.
@@ -353,3 +355,5 @@ bool ReadSimpleGlyph(const TrueTypeGlyphs& glyphs, uint32_t glyph, PlainOutline*
   outline->advance = advance;
   return true;
 }
+
+}  // namespace glyphcensus

@@ -18,6 +18,8 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/plain_outline.h"
 
+namespace glyphcensus {
+
 // What the reader needs of one face: views of its tables inside the image.
 struct TrueTypeGlyphs {
   ByteView glyf;
@@ -45,3 +47,5 @@ bool OpenTrueTypeGlyphs(ByteView image, uint32_t faceIndex, TrueTypeGlyphs* glyp
 // FreeType refuses (contour ends not increasing, flags, repeats or
 // coordinates past the glyph's bytes).
 bool ReadSimpleGlyph(const TrueTypeGlyphs& glyphs, uint32_t glyph, PlainOutline* outline);
+
+}  // namespace glyphcensus

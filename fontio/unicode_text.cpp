@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace glyphcensus {
+
 char32_t CodePointAt(const char16_t* text, size_t* units) {
   if (IsHighSurrogate(text[0]) && IsLowSurrogate(text[1])) {
     *units = 2;
@@ -114,3 +116,5 @@ std::u16string Utf8ToUtf16(const std::string& text) {
   }
   return converted;
 }
+
+}  // namespace glyphcensus

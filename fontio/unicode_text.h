@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace glyphcensus {
+
 constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 constexpr bool IsSurrogate(char32_t value) { return value >= 0xD800 && value <= 0xDFFF; }
@@ -59,3 +61,5 @@ constexpr Char LowerAscii(Char c) {
 
 // Compares two NUL-terminated texts, ignoring the case of A to Z only.
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);
+
+}  // namespace glyphcensus

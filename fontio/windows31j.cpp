@@ -1,5 +1,7 @@
 #include "fontio/windows31j.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // The row of kWindows31JDoubleBytes for a lead byte, or -1.
@@ -34,3 +36,5 @@ bool DecodeWindows31J(ByteView text, FaceName* decoded) {
   }
   return true;
 }
+
+}  // namespace glyphcensus

@@ -2,6 +2,8 @@
 // Do not edit; run the generator instead.
 #include "fontio/windows31j.h"
 
+namespace glyphcensus {
+
 // For each lead byte 81-9F and E0-FC, the characters of trail bytes 40-FC;
 // 0 where the pair is not a character.
 const char16_t kWindows31JDoubleBytes[kWindows31JLeads][kWindows31JTrails] = {
@@ -1026,3 +1028,5 @@ const char16_t kWindows31JDoubleBytes[kWindows31JLeads][kWindows31JTrails] = {
      0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0,
      0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0, 0x0},
 };
+
+}  // namespace glyphcensus

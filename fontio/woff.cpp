@@ -11,6 +11,8 @@
 #include "fontio/sfnt_tables.h"
 #include "fontio/table_fields.h"
 
+namespace glyphcensus {
+
 namespace {
 
 constexpr uint64_t kWoffHeaderSize = 44;
@@ -162,3 +164,5 @@ int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination) 
   WriteWoffTables(woff, destination);
   return total;
 }
+
+}  // namespace glyphcensus

@@ -4,6 +4,8 @@
 
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 // Mode values of ConvertWoffToSfnt.
 constexpr int kWoffSizeQuery = 1;
 constexpr int kWoffConvert = 0;
@@ -41,3 +43,5 @@ int32_t ConvertWoffToSfnt(ByteView woff, int mode, MutableByteView destination);
 // The writing half of ConvertWoffToSfnt, for a destination that is all zero
 // already: it writes only what the conversion puts there.
 void WriteWoffTables(ByteView woff, MutableByteView zeroedDestination);
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+namespace glyphcensus {
+
 static_assert(kWoff2MaxImageSize == woff2::kDefaultMaxSize, "the image cap is the decoder's limit");
 
 namespace {
@@ -53,3 +55,5 @@ FontBytes ConvertWoff2File(ByteView woff2, Woff2Decoding* decoding) {
   }
   return FontBytes(buffer.begin(), buffer.end());
 }
+
+}  // namespace glyphcensus

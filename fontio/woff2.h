@@ -5,6 +5,8 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/font_bytes.h"
 
+namespace glyphcensus {
+
 // The largest WOFF2 image: the decoder's default output limit (30 MiB).
 constexpr uint32_t kWoff2MaxImageSize = 31457280;
 
@@ -24,3 +26,5 @@ enum class Woff2Decoding : uint8_t {
 // decoder's outcome (possibly empty, partly written, or all zero). `decoding`,
 // when given, says whether the decoder took the file, and if not, why.
 FontBytes ConvertWoff2File(ByteView woff2, Woff2Decoding* decoding = nullptr);
+
+}  // namespace glyphcensus

@@ -16,6 +16,7 @@
 #include "coverage/sets/char_list.h"
 #include "fontio/unicode_text.h"
 
+using namespace glyphcensus;
 
 namespace {
 

@@ -15,6 +15,8 @@
 
 #include "tests/coverage/covered_pixel_check_freetype.h"
 
+using namespace glyphcensus;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FT_Library library = [] {
     FT_Library made = nullptr;

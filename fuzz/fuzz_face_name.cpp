@@ -24,6 +24,8 @@
 #include "fontio/font_image.h"
 #include "fontio/font_structure.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 void Check(bool condition) {

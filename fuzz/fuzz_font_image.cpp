@@ -20,6 +20,8 @@
 #include "fontio/font_image.h"
 #include "fontio/woff.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // Converting into a huge destination only costs time here; the bounds logic

@@ -9,6 +9,8 @@
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 
+using namespace glyphcensus;
+
 // Opens the image made of the input, or null. Images larger than
 // `largestImage` (WOFF files say how large up front) are skipped: they only
 // cost time.

@@ -11,6 +11,8 @@
 
 #include "coverage/geometry/outline_interior.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 int32_t ReadInt32(const uint8_t* data) {

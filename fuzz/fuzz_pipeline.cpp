@@ -15,6 +15,8 @@
 #include "fontio/font_image.h"
 #include "fuzz/fuzz_measuring.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 constexpr size_t kLargestImage = 4u << 20;

@@ -12,6 +12,8 @@
 
 #include "fontio/sfnt_tables.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 void Check(bool condition) {

@@ -16,6 +16,8 @@
 #include "fontio/truetype_glyphs.h"
 #include "tests/coverage/outline_match_freetype.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 constexpr uint32_t kMostFaces = 4;

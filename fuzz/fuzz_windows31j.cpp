@@ -8,6 +8,8 @@
 #include "fontio/face_name.h"
 #include "fontio/windows31j.h"
 
+using namespace glyphcensus;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ByteView text{data, size};
   FaceName fromIconv, fromTable;

@@ -10,6 +10,8 @@
 #include "fontio/font_image.h"
 #include "fontio/woff2.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // Output buffers of up to 30 MiB make each run slow without reaching other

@@ -472,6 +472,8 @@ def render(sets):
         "// Do not edit; run the generator instead.",
         "#include \"coverage/sets/character_sets.h\"",
         "",
+        "namespace glyphcensus {",
+        "",
         "namespace {",
         "",
     ]
@@ -494,6 +496,7 @@ def render(sets):
             sum(len(c) for c in chunks), progress, name))
     out.append("};")
     out.append("")
+    out += ["}  // namespace glyphcensus", ""]
     return "\n".join(out)
 
 

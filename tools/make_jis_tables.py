@@ -79,6 +79,8 @@ def render(jis0208, plane1, nec, sequences):
         "// euc_jis_2004 and cp932 codecs. Do not edit; run the generator instead.",
         "#include \"coverage/sets/jis_tables.h\"",
         "",
+        "namespace glyphcensus {",
+        "",
         "// JIS X 0208 rows 1-8; 0 where a position is unassigned.",
         "const char32_t kJisX0208NonKanji[kJisX0208NonKanjiRows][kJisCells] = {",
         rows_literal(jis0208),
@@ -103,6 +105,7 @@ def render(jis0208, plane1, nec, sequences):
         "};",
         "",
     ]
+    out += ["}  // namespace glyphcensus", ""]
     return "\n".join(out)
 
 

@@ -50,6 +50,8 @@ def render(rows):
         "// Do not edit; run the generator instead.",
         '#include "fontio/windows31j.h"',
         "",
+        "namespace glyphcensus {",
+        "",
         "// For each lead byte 81-9F and E0-FC, the characters of trail bytes 40-FC;",
         "// 0 where the pair is not a character.",
         "const char16_t kWindows31JDoubleBytes[kWindows31JLeads][kWindows31JTrails] = {",
@@ -60,6 +62,7 @@ def render(rows):
         out.append("    // %02X" % lead)
         out.append("    {" + ",\n     ".join(lines) + "},")
     out += ["};", ""]
+    out += ["}  // namespace glyphcensus", ""]
     return "\n".join(out)
 
 

@@ -19,6 +19,8 @@
 #include "coverage/map/map_svg.h"
 #include "coverage/measure_font.h"
 
+namespace glyphcensus {
+
 namespace {
 
 FontRequest RequestForFace(int face) {
@@ -67,6 +69,10 @@ void DrawMap(ByteView image, MeasuringContext* context, FaceResult* face) {
 }
 
 }  // namespace
+
+}  // namespace glyphcensus
+
+using namespace glyphcensus;
 
 extern "C" {
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace glyphcensus {
+
 namespace {
 
 // Outlines taller than this (pixels) are not judged: it keeps every product
@@ -206,3 +208,5 @@ bool FindCoveredPixel(const FT_Outline& outline, const FT_BBox& region,
   }
   return false;
 }
+
+}  // namespace glyphcensus

@@ -54,6 +54,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace glyphcensus {
+
 // The widest outline judged, in pixels (see above: 258 cells a row at most).
 constexpr FT_Pos kWidestJudgedOutline = 256;
 
@@ -68,3 +70,5 @@ struct CoveredPixelScratch {
 // one this judgement takes; the caller then draws it.
 bool FindCoveredPixel(const FT_Outline& outline, const FT_BBox& region,
                       CoveredPixelScratch* scratch);
+
+}  // namespace glyphcensus

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace glyphcensus {
+
 namespace {
 
 using Box = InteriorScratch::Box;
@@ -580,3 +582,5 @@ bool FindClearInteriorPoint(const PlainOutline& outline, const OutlineBox& box,
   return FindClearStem(contours, reading.cubic, box, clearance, scratch) ||
          FindClearRow(contours, reading.extent, box, clearance, scratch);
 }
+
+}  // namespace glyphcensus

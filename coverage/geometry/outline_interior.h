@@ -6,6 +6,8 @@
 
 #include "fontio/plain_outline.h"
 
+namespace glyphcensus {
+
 // A box of the outline plane (y up), left and bottom included, right and top
 // excluded.
 struct OutlineBox {
@@ -53,3 +55,5 @@ struct InteriorScratch {
 // TrueType or CFF glyphs).
 bool FindClearInteriorPoint(const PlainOutline& outline, const OutlineBox& box,
                             const Clearance& clearance, InteriorScratch* scratch);
+
+}  // namespace glyphcensus

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace glyphcensus {
+
 bool ReadFreeTypeOutline(const FT_Outline& from, PlainOutline* to) {
   if (from.n_points <= 0 || from.n_contours <= 0 || (from.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) {
     return false;
@@ -24,3 +26,5 @@ bool ReadFreeTypeOutline(const FT_Outline& from, PlainOutline* to) {
   }
   return true;
 }
+
+}  // namespace glyphcensus

@@ -7,6 +7,8 @@
 
 #include "coverage/sets/jis_tables.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // Reads a set's characters in order, a surrogate pair as one code point.
@@ -239,3 +241,5 @@ std::string CellPosition(const MapPanel& panel, const MapCell& cell) {
   }
   return text;
 }
+
+}  // namespace glyphcensus

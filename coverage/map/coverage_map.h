@@ -10,6 +10,8 @@
 #include "coverage/presence/glyph_presence.h"
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 enum class CellState : uint8_t { kUnassigned, kPresent, kMissing };
 
 struct MapCell {
@@ -60,3 +62,4 @@ int32_t CountCells(const MapPanel& panel, int set, CellState state);
 // "16-01", or "1-16-01" in a panel with a plane: the cell's position.
 std::string CellPosition(const MapPanel& panel, const MapCell& cell);
 
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 struct GlyphOutlines;
 
 // Opens face `faceIndex` of the sfnt image or collection for outlines scaled
@@ -23,3 +25,5 @@ uint32_t GlyphForCharacter(GlyphOutlines* outlines, char32_t codePoint);
 bool GlyphPathData(GlyphOutlines* outlines, uint32_t glyph, std::string* path);
 
 void CloseGlyphOutlines(GlyphOutlines* outlines);
+
+}  // namespace glyphcensus

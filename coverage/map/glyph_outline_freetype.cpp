@@ -14,6 +14,8 @@
 
 #include "coverage/presence/face_opening_freetype.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // Outlines with more points than this are not written: no real glyph comes
@@ -91,7 +93,6 @@ bool NearChord(const PathWriter& w, long bx, long by, long x, long y) {
   const long length = std::labs(x - fromX) + std::labs(y - fromY);
   return area <= length;
 }
-
 
 void WriteLine(PathWriter* w, long x, long y) {
   if (y == w->y) {
@@ -264,3 +265,5 @@ void CloseGlyphOutlines(GlyphOutlines* outlines) {
   CloseFreeTypeFace(&opened);
   delete outlines;
 }
+
+}  // namespace glyphcensus

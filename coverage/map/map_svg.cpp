@@ -14,6 +14,8 @@
 #include "coverage/map/glyph_outline.h"
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 constexpr int kCell = 40;
@@ -251,3 +253,5 @@ bool DrawFaceMap(ByteView image, MeasuringContext* context, const FaceResult& fa
   *error = "the coverage map cannot be drawn (FreeType cannot read the outlines)";
   return false;
 }
+
+}  // namespace glyphcensus

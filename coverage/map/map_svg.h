@@ -10,6 +10,8 @@
 #include "coverage/presence/glyph_presence.h"
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 struct MapInput {
   std::string familyName;                // UTF-8, as the report's first line
   std::vector<std::string> reportLines;  // UTF-8, the report's set lines
@@ -31,3 +33,5 @@ bool DrawFaceMap(ByteView image, MeasuringContext* context, const FaceResult& fa
 // Text for XML content and attribute values: & < > " ' escaped, bytes that are
 // not UTF-8 and characters XML forbids replaced by U+FFFD.
 std::string EscapeXml(const std::string& text);
+
+}  // namespace glyphcensus

@@ -4,6 +4,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -106,3 +108,5 @@ std::string DelimitedRow(const FaceResult& face, const std::vector<std::string>&
   }
   return Row(row, delimiter);
 }
+
+}  // namespace glyphcensus

@@ -8,6 +8,8 @@
 
 #include "coverage/results/face_result.h"
 
+namespace glyphcensus {
+
 // The version of the JSON, JSON Lines, CSV and TSV layouts. Fields and columns
 // may be added without raising it; it is raised when one is renamed or removed.
 constexpr int kSchemaVersion = 1;
@@ -38,3 +40,5 @@ std::string DelimitedHeader(const std::vector<std::string>& setIds, char delimit
 // quotes, its quotes doubled). No line end.
 std::string DelimitedRow(const FaceResult& face, const std::vector<std::string>& setIds,
                          char delimiter);
+
+}  // namespace glyphcensus

@@ -2,6 +2,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 // The lines and captions are far below the capacity.
 void AppendUnits(char16_t (&line)[kReportLineCapacity], size_t* length, const char16_t* text) {
   for (; *text != u'\0' && *length + 1 < kReportLineCapacity; ++text) {
@@ -46,7 +48,6 @@ void FormatCoverageLine(const CharacterSet& set, int32_t count,
   }
 }
 
-
 std::string FormatNameLine(const FaceName& name) {
   FaceName line = name;
   while (!line.empty() && (line.back() == u'\r' || line.back() == u'\n')) line.pop_back();
@@ -64,3 +65,4 @@ std::string FormatSetLine(const MeasuredSet& set) {
   return Utf16ToUtf8(set.label) + Utf16ToUtf8(count);
 }
 
+}  // namespace glyphcensus

@@ -9,6 +9,8 @@
 #include "coverage/results/face_measurement.h"
 #include "fontio/face_name.h"
 
+namespace glyphcensus {
+
 // One buffer serves every line and caption; the longest is under 30 units.
 constexpr size_t kReportLineCapacity = 64;
 // Writes the set's report line, NUL-terminated, into `line`:
@@ -27,3 +29,5 @@ std::string FormatNameLine(const FaceName& name);
 
 // FormatCoverageLine of a measured set, in UTF-8.
 std::string FormatSetLine(const MeasuredSet& set);
+
+}  // namespace glyphcensus

@@ -1,5 +1,7 @@
 #include "coverage/presence/face_opening_freetype.h"
 
+namespace glyphcensus {
+
 bool OpenFreeTypeFace(ByteView image, uint32_t faceIndex, OpenedFace* opened) {
   *opened = OpenedFace{};
   if (image.data == nullptr || image.size == 0 ||
@@ -44,3 +46,5 @@ void CloseFreeTypeFace(OpenedFace* opened) {
   if (opened->library != nullptr) FT_Done_FreeType(opened->library);
   *opened = OpenedFace{};
 }
+
+}  // namespace glyphcensus

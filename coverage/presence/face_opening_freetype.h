@@ -8,6 +8,8 @@
 
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 // A FreeType library with one face open in it. Each holds its own library, so
 // that faces open on several threads share nothing.
 struct OpenedFace {
@@ -30,3 +32,5 @@ FT_UInt CharacterGlyph(FT_Face face, FT_ULong codePoint);
 
 // Closes the face and its library; either may be null.
 void CloseFreeTypeFace(OpenedFace* opened);
+
+}  // namespace glyphcensus

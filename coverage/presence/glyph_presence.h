@@ -7,6 +7,8 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/face_name.h"
 
+namespace glyphcensus {
+
 struct MeasuringContext;
 struct StopToken;
 
@@ -24,3 +26,5 @@ MeasuringContext* OpenMeasuringContext(MutableByteView image, const FaceName& fa
 uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text);
 
 void CloseMeasuringContext(MeasuringContext* context);
+
+}  // namespace glyphcensus

@@ -121,6 +121,8 @@
 #include "fontio/font_structure.h"
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 bool inkShortcut = true;
@@ -400,3 +402,5 @@ void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceInde
 void CloseMeasuringContext(MeasuringContext* context) {
   if (context != nullptr) ReleaseContext(context);
 }
+
+}  // namespace glyphcensus

@@ -7,6 +7,8 @@
 #include "coverage/presence/glyph_presence.h"
 #include "fontio/big_endian_reader.h"
 
+namespace glyphcensus {
+
 struct SharedVerdicts;
 
 // Opens face `faceIndex` of the image (0 for an sfnt) for CountPresentGlyphs,
@@ -62,3 +64,5 @@ struct MeasuringContext;
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context);
 // How many glyphs the context has judged by a covered pixel so far.
 uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context);
+
+}  // namespace glyphcensus

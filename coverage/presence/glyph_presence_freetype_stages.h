@@ -22,6 +22,8 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/truetype_glyphs.h"
 
+namespace glyphcensus {
+
 struct SharedVerdicts;  // glyph_presence_freetype.h
 
 // An 11-point em at 96 dots per inch: MulDiv(11, 96, 72).
@@ -155,3 +157,5 @@ void JoinSharedVerdicts(SharedVerdicts* shared, ByteView image, uint32_t faceInd
 GlyphVerdict TakeSharedVerdict(MeasuringContext* context, FT_UInt glyph);
 // Offers the group a verdict reached by drawing that cost `cost` steps.
 void ShareVerdict(MeasuringContext* context, FT_UInt glyph, GlyphVerdict verdict, uint64_t cost);
+
+}  // namespace glyphcensus

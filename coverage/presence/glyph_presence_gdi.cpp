@@ -16,6 +16,8 @@
 #include "fontio/table_fields.h"
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 struct MeasuringContext {
   const StopToken* stop = nullptr;  // the caller's; null: never stopped
   // The screen's device context, which the memory surface is made compatible with.
@@ -324,3 +326,5 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
 void CloseMeasuringContext(MeasuringContext* context) {
   if (context != nullptr) ReleaseContext(context);
 }
+
+}  // namespace glyphcensus

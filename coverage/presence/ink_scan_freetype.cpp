@@ -10,6 +10,8 @@
 
 #include "coverage/presence/glyph_presence_freetype_stages.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // Any coverage at (column, row) of the glyph bitmap.
@@ -178,3 +180,5 @@ uint64_t DrawingCost(const FT_Outline& outline) {
   }
   return cost;
 }
+
+}  // namespace glyphcensus

@@ -10,6 +10,8 @@
 
 #include "coverage/presence/glyph_presence_freetype_stages.h"
 
+namespace glyphcensus {
+
 namespace {
 
 FT_Pos FloorPixel(FT_Pos value) { return (value >= 0 ? value : value - 63) / 64; }
@@ -195,3 +197,5 @@ bool ClippedOutlineInked(MeasuringContext* context, FT_GlyphSlot slot, int advan
   FT_Outline_Done(context->library, &outline);
   return inked;
 }
+
+}  // namespace glyphcensus

@@ -13,6 +13,8 @@
 #include "fontio/sfnt_tables.h"
 #include "fontio/table_fields.h"
 
+namespace glyphcensus {
+
 // One group per set of faces that draw alike: an entry per glyph, 0 while
 // unknown, else the verdict in the low two bits and the drawing cost above.
 struct SharedVerdictGroup {
@@ -133,3 +135,5 @@ void ShareVerdict(MeasuringContext* context, FT_UInt glyph, GlyphVerdict verdict
   context->shared->entries[glyph].store(static_cast<uint32_t>(cost << 2) | verdict,
                                         std::memory_order_relaxed);
 }
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 // a signal handler (a lock-free atomic); needs no threads.
 #include <atomic>
 
+namespace glyphcensus {
+
 struct StopToken {
   std::atomic<bool> stopRequested{false};
 };
@@ -20,3 +22,5 @@ inline void ClearStop(StopToken* token) { token->stopRequested.store(false); }
 inline bool StopRequested(const StopToken* token) {
   return token != nullptr && token->stopRequested.load();
 }
+
+}  // namespace glyphcensus

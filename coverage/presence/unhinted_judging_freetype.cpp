@@ -14,6 +14,8 @@
 #include "coverage/geometry/outline_interior.h"
 #include "coverage/geometry/plain_outline_freetype.h"
 
+namespace glyphcensus {
+
 namespace {
 
 UnhintedJudging unhintedJudging = UnhintedJudging::kOff;
@@ -234,3 +236,5 @@ bool UnhintedSurelyInked(MeasuringContext* context, FT_UInt glyph) {
 }
 
 void SetFreeTypeUnhintedJudging(UnhintedJudging mode) { unhintedJudging = mode; }
+
+}  // namespace glyphcensus

@@ -2,6 +2,8 @@
 
 #include "coverage/results/set_counting.h"
 
+namespace glyphcensus {
+
 std::vector<SetToMeasure> BuiltInSets() {
   std::vector<SetToMeasure> sets;
   for (int index = 0; index < kCharacterSetCount; ++index) {
@@ -25,3 +27,5 @@ std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
   }
   return measured;
 }
+
+}  // namespace glyphcensus

@@ -8,6 +8,8 @@
 #include "coverage/sets/custom_character_sets.h"  // the sets --chars makes, measured alike
 #include "coverage/results/set_counting.h"
 
+namespace glyphcensus {
+
 // A set to measure: one of the fifteen, or one made at run time.
 struct SetToMeasure {
   std::string id;           // "ascii-letters", ..., or the name given to a custom set
@@ -29,3 +31,5 @@ std::vector<SetToMeasure> BuiltInSets();
 // Measures each set in order with CountCharacterSet.
 std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
                                      const std::vector<SetToMeasure>& sets, bool listMissing);
+
+}  // namespace glyphcensus

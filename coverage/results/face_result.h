@@ -9,6 +9,8 @@
 #include "coverage/results/measure_reason.h"
 #include "fontio/face_name.h"
 
+namespace glyphcensus {
+
 struct FaceResult {
   std::string path;       // as given, or as found in a folder
   std::string container;  // "ttf", "otf", "ttc", "woff", "woff2"; empty when not recognised
@@ -35,3 +37,5 @@ inline bool Measured(const FaceResult& result) {
 inline bool MeasuredInPart(const FaceResult& result) {
   return Measured(result) && !result.warning.empty();
 }
+
+}  // namespace glyphcensus

@@ -2,6 +2,8 @@
 
 #include "fontio/woff2.h"
 
+namespace glyphcensus {
+
 namespace {
 
 std::string Number(uint32_t value) { return std::to_string(value); }
@@ -89,3 +91,5 @@ std::string RefusalWords(ContainerRefusal refusal) {
   }
   return "";
 }
+
+}  // namespace glyphcensus

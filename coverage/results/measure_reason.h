@@ -6,6 +6,8 @@
 
 #include "fontio/font_container.h"
 
+namespace glyphcensus {
+
 enum class MeasureReason : uint8_t {
   kMeasured,              // nothing went wrong
   kFrontEnd,              // the front end's own reason (a file it cannot read); words in the result
@@ -57,3 +59,5 @@ std::string PartialWords(PartialMeasure partial);
 // keeps to the words the command has always printed; these say which rule
 // refused the file, for a front end that shows more.
 std::string RefusalWords(ContainerRefusal refusal);
+
+}  // namespace glyphcensus

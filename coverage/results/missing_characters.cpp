@@ -2,6 +2,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 int32_t ListMissingInText(MeasuringContext* context, const char16_t* text,
                           std::u16string* missing) {
   int32_t present = 0;
@@ -28,3 +30,5 @@ int32_t ListMissingCharacters(MeasuringContext* context, const CharacterSet& set
   }
   return present;
 }
+
+}  // namespace glyphcensus

@@ -6,6 +6,8 @@
 #include "coverage/sets/character_sets.h"
 #include "coverage/presence/glyph_presence.h"
 
+namespace glyphcensus {
+
 // Appends to `missing` each character of the NUL-terminated `text` (a
 // surrogate pair as one) that is not present, in text order. Returns the
 // number of present characters.
@@ -15,3 +17,5 @@ int32_t ListMissingInText(MeasuringContext* context, const char16_t* text,
 // The same for every chunk of `set`.
 int32_t ListMissingCharacters(MeasuringContext* context, const CharacterSet& set,
                               std::u16string* missing);
+
+}  // namespace glyphcensus

@@ -2,6 +2,8 @@
 
 #include "coverage/results/missing_characters.h"
 
+namespace glyphcensus {
+
 int32_t CountCharacterSet(MeasuringContext* context, const CharacterSet& set,
                           std::u16string* missing, ChunkHook hook, void* user) {
   int32_t count = 0;
@@ -15,3 +17,5 @@ int32_t CountCharacterSet(MeasuringContext* context, const CharacterSet& set,
   }
   return count;
 }
+
+}  // namespace glyphcensus

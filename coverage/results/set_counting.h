@@ -8,6 +8,8 @@
 #include "coverage/sets/character_sets.h"
 #include "coverage/presence/glyph_presence.h"
 
+namespace glyphcensus {
+
 // Called before each chunk of a set is tested, with the chunk's index.
 using ChunkHook = void (*)(void* user, const CharacterSet& set, int32_t chunk);
 
@@ -18,3 +20,5 @@ using ChunkHook = void (*)(void* user, const CharacterSet& set, int32_t chunk);
 int32_t CountCharacterSet(MeasuringContext* context, const CharacterSet& set,
                           std::u16string* missing = nullptr, ChunkHook hook = nullptr,
                           void* user = nullptr);
+
+}  // namespace glyphcensus

@@ -4,6 +4,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 bool IsWhiteSpace(char32_t c) {
@@ -50,3 +52,5 @@ bool ParseCharList(const uint8_t* text, size_t size, std::vector<char32_t>* char
   }
   return true;
 }
+
+}  // namespace glyphcensus

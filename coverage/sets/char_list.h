@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace glyphcensus {
+
 // Larger character list files are refused (the command's reader checks it).
 constexpr size_t kMaxCharListBytes = 16 * 1024 * 1024;
 
@@ -17,3 +19,4 @@ constexpr size_t kMaxCharListBytes = 16 * 1024 * 1024;
 bool ParseCharList(const uint8_t* text, size_t size, std::vector<char32_t>* characters,
                    std::string* error);
 
+}  // namespace glyphcensus

@@ -4,4 +4,8 @@
 // --sets and --require, and of the JSON and CSV output.
 #include "coverage/sets/character_sets.h"
 
+namespace glyphcensus {
+
 extern const char* const kCharacterSetIds[kCharacterSetCount];
+
+}  // namespace glyphcensus

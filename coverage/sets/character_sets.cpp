@@ -3,6 +3,8 @@
 // Do not edit; run the generator instead.
 #include "coverage/sets/character_sets.h"
 
+namespace glyphcensus {
+
 namespace {
 
 // LatinLetters: 52 characters in 1 chunk.
@@ -1201,3 +1203,5 @@ const CharacterSet kCharacterSets[kCharacterSetCount] = {
     {u"\u30AE\u30EA\u30B7\u30A2\u6587\u5B57", kGreekLettersChunks, 1, 48, ProgressKind::kNone},  // GreekLetters
     {u"\u30AD\u30EA\u30EB\u6587\u5B57", kCyrillicLettersChunks, 1, 66, ProgressKind::kNone},  // CyrillicLetters
 };
+
+}  // namespace glyphcensus

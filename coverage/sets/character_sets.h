@@ -2,6 +2,8 @@
 // The fifteen character repertoires, as constant UTF-16 data, in measuring order.
 #include <cstdint>
 
+namespace glyphcensus {
+
 enum class ProgressKind {
   kGroup,    // a caption named for a group of sets is shown before this set
   kNone,     // shares the caption of the set before it
@@ -36,3 +38,5 @@ enum CharacterSetIndex {
 };
 
 extern const CharacterSet kCharacterSets[kCharacterSetCount];
+
+}  // namespace glyphcensus

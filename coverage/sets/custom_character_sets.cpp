@@ -2,6 +2,8 @@
 
 #include "fontio/unicode_text.h"
 
+namespace glyphcensus {
+
 namespace {
 
 constexpr int32_t kCharactersPerChunk = 100;
@@ -26,3 +28,5 @@ CharacterSet ViewOf(const OwnedCharacterSet& owned) {
                       static_cast<int32_t>(owned.chunkPointers.size()), owned.total,
                       ProgressKind::kNone};
 }
+
+}  // namespace glyphcensus

@@ -7,6 +7,8 @@
 
 #include "coverage/sets/character_sets.h"
 
+namespace glyphcensus {
+
 // A character set made at run time from distinct code points: the storage
 // behind a CharacterSet, cut into chunks of 100 characters like the kanji sets.
 struct OwnedCharacterSet {
@@ -22,3 +24,5 @@ void MakeOwnedCharacterSet(const std::u16string& label, const std::vector<char32
 
 // A view of `owned`, valid while `owned` is neither changed nor destroyed.
 CharacterSet ViewOf(const OwnedCharacterSet& owned);
+
+}  // namespace glyphcensus

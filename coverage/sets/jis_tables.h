@@ -4,6 +4,8 @@
 // order.
 #include <cstdint>
 
+namespace glyphcensus {
+
 constexpr int kJisCells = 94;
 constexpr int kJisX0208NonKanjiRows = 8;   // rows 1-8
 constexpr int kJisX0213NonKanjiRows = 13;  // plane 1, rows 1-13
@@ -22,3 +24,5 @@ extern const char32_t kJisX0213NonKanji[kJisX0213NonKanjiRows][kJisCells];
 extern const JisSequence kJisX0213Sequences[kJisX0213SequenceCount];
 // Windows-31J row 13: the NEC special characters.
 extern const char32_t kNecRow13[kJisCells];
+
+}  // namespace glyphcensus

@@ -11,6 +11,8 @@
 #include "tests/app/report_recorder.h"
 #include "tests/fontio/font_test_util.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 const char kIpaGothic[] = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";

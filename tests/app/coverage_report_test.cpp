@@ -17,6 +17,8 @@
 #include "coverage/presence/stop_token.h"
 #include "app/report_output.h"
 
+using namespace glyphcensus;
+
 // ---- The fake presence test and the recording output ----------------------
 
 namespace {
@@ -68,6 +70,8 @@ bool FindChunk(const char16_t* text, int* set, int* chunk) {
 
 }  // namespace
 
+namespace glyphcensus {
+
 MeasuringContext* OpenMeasuringContext(MutableByteView, const FaceName&, const StopToken* stop) {
   EXPECT_EQ(stop, &reportStop);
   world->events.push_back({Event::Open, u""});
@@ -101,6 +105,8 @@ void WriteCaption(WindowHandle, const char16_t* text) {
   EXPECT_FALSE(StopRequested(&reportStop));
   world->events.push_back({Event::Caption, text});
 }
+
+}  // namespace glyphcensus
 
 // ---- Helpers ----------------------------------------------------------------
 

@@ -12,6 +12,8 @@
 #include "fontio/font_file_names.h"
 #include "tests/app/test_folder.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 std::vector<std::wstring> Names(const FontFileList& list, const std::wstring& folder) {

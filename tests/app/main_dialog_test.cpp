@@ -14,6 +14,8 @@
 #include "resources/resource_ids.h"
 #include "tests/app/test_folder.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // ---- resources -------------------------------------------------------------

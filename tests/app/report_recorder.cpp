@@ -4,6 +4,10 @@
 
 #include "app/report_output.h"
 
+using namespace glyphcensus;
+
+namespace glyphcensus {
+
 void WriteResultText(WindowHandle resultBox, const char16_t* text) {
   static_cast<RecordedReport*>(resultBox)->text += text;
 }
@@ -11,3 +15,5 @@ void WriteResultText(WindowHandle resultBox, const char16_t* text) {
 void WriteCaption(WindowHandle dialog, const char16_t* text) {
   if (dialog != nullptr) static_cast<RecordedCaptions*>(dialog)->captions.push_back(text);
 }
+
+}  // namespace glyphcensus

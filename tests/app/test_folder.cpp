@@ -2,6 +2,8 @@
 
 #include <vector>
 
+using namespace glyphcensus;
+
 namespace {
 
 std::wstring Widen(const char* text) {

@@ -8,6 +8,8 @@
 #include "cli/char_list_file.h"
 #include "coverage/sets/char_list.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 TEST(CharListFileTest, FilesAtAndOverTheLimit) {

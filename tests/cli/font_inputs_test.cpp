@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+using namespace glyphcensus;
+
 namespace {
 
 using Paths = std::vector<std::string>;

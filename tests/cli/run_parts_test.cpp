@@ -18,6 +18,8 @@
 #include "cli/requirements.h"
 #include "cli/terminal_text.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 TEST(CgroupText, TheV2LineGivesThePath) {

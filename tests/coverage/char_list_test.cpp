@@ -7,6 +7,8 @@
 
 #include "coverage/sets/char_list.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 struct Parsed {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+using namespace glyphcensus;
+
 namespace {
 
 using Chars = std::vector<char32_t>;

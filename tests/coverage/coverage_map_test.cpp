@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace glyphcensus;
+
 namespace {
 
 const MapPanel& Panel(const std::vector<MapPanel>& panels, const std::string& id) {

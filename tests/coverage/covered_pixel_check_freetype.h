@@ -14,6 +14,8 @@
 
 #include "coverage/geometry/covered_pixel_freetype.h"
 
+using namespace glyphcensus;
+
 // The highest coverage FreeType draws inside `region` (26.6, whole pixels),
 // or -1 when drawing fails.
 inline int HighestDrawnCoverage(FT_Library library, const FT_Outline& outline,

@@ -8,6 +8,8 @@
 
 #include "tests/coverage/covered_pixel_check_freetype.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // An outline built from contours of (x, y, tag) points, in 26.6.

@@ -16,6 +16,8 @@
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 const char kIpaGothic[] = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";

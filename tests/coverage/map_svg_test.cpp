@@ -13,6 +13,8 @@
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 FontImage LoadImage(const std::string& path) {

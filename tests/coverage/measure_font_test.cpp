@@ -12,6 +12,8 @@
 #include "coverage/sets/character_set_ids.h"
 #include "fontio/big_endian_reader.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 std::vector<uint8_t> ReadTestFont(const std::string& name) {

@@ -6,6 +6,8 @@
 
 #include "coverage/geometry/outline_interior.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 constexpr uint8_t kOn = kOnCurve;

@@ -10,6 +10,8 @@
 
 #include "fontio/plain_outline.h"
 
+using namespace glyphcensus;
+
 constexpr FT_Int32 kFontUnitOutlineLoad = FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING |
                                           FT_LOAD_NO_BITMAP |
                                           FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;

@@ -6,6 +6,8 @@
 
 #include "coverage/geometry/plain_outline_freetype.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 struct SquareOutline {

@@ -8,6 +8,8 @@
 
 #include "coverage/sets/character_sets.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 std::u16string Line(int set, int32_t count) {

@@ -18,6 +18,8 @@
 #include "fontio/truetype_glyphs.h"
 #include "tests/coverage/outline_match_freetype.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;

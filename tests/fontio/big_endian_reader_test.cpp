@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+using namespace glyphcensus;
+
 namespace {
 
 constexpr uint64_t kMax64 = std::numeric_limits<uint64_t>::max();

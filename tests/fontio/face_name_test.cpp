@@ -5,6 +5,8 @@
 #include "fontio/face_name.h"
 #include "tests/fontio/font_test_util.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 struct NameEntry {

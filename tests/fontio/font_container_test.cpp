@@ -6,6 +6,8 @@
 #include "fontio/font_image.h"
 #include "tests/fontio/font_test_util.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // The signature (four raw bytes), a 32-bit value at byte 4, and zero bytes up

@@ -10,6 +10,8 @@
 #include "fontio/big_endian_reader.h"
 #include "fontio/font_image.h"
 
+using namespace glyphcensus;
+
 using Bytes = std::vector<uint8_t>;
 
 inline FontBytes AsFontBytes(const Bytes& bytes) { return FontBytes(bytes.begin(), bytes.end()); }

@@ -12,6 +12,8 @@
 #include "fontio/truetype_glyphs.h"
 #include "tests/fontio/font_test_util.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // Rewrites field `field` (4 bytes) of table record `k` of the sfnt at offset 0.

@@ -6,6 +6,8 @@
 
 #include "fontio/unicode_text.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 TEST(Utf16, CodePointAtDecodesPairsAndLeavesUnpairedHalvesAlone) {

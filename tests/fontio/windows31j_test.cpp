@@ -8,6 +8,8 @@
 #include "fontio/face_name.h"
 #include "fontio/windows31j.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // Both decoders on one text: equal verdicts, and equal names when decoded.

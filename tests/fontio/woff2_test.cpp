@@ -7,6 +7,8 @@
 #include "fontio/woff2.h"
 #include "tests/fontio/font_test_util.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 bool AllZero(const Bytes& bytes, size_t from = 0) {

@@ -8,6 +8,8 @@
 #include "fontio/woff.h"
 #include "tests/fontio/font_test_util.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 struct WoffSource {

@@ -24,6 +24,8 @@
 #include "coverage/stop_token.h"
 #include "app/font_job.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 constexpr wchar_t kPrevious[] = L"previous report";

@@ -10,6 +10,8 @@
 
 #include "fontio/font_structure.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 void PutU16(std::vector<uint8_t>* b, size_t at, uint16_t v) {

@@ -15,6 +15,8 @@
 #include "fontio/face_name.h"
 #include "fontio/font_image.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 const std::string kClipFonts = std::string(GLYPHCENSUS_TEST_DATA_DIR) + "/hostile/clip/";

@@ -14,6 +14,8 @@
 
 #include "tests/app/program_driver.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 constexpr DWORD kMeasureTimeout = 120000;

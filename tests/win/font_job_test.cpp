@@ -15,6 +15,8 @@
 #include "app/font_job.h"
 #include "tests/win/win_test_support.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 // A message box seen on the dialog's thread, where the worker has it shown.

@@ -18,6 +18,8 @@
 #include "app/font_job.h"
 #include "tests/win/win_test_support.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 std::string WithLineFeeds(const std::wstring& text) {

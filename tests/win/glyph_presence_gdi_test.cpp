@@ -13,6 +13,8 @@
 #include "fontio/face_name.h"
 #include "tests/win/win_test_support.h"
 
+using namespace glyphcensus;
+
 namespace {
 
 constexpr UINT kProbeMessage = WM_APP + 7;

@@ -4,6 +4,8 @@
 
 #include "app/font_job.h"
 
+using namespace glyphcensus;
+
 bool IsWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
