@@ -49,6 +49,14 @@ constexpr FT_Pos kLargestWholeOutline = 2 * kSurfaceSize * 64;
 // unhinted outline (--ink-test sampled, unhinted_judging_freetype.cpp).
 constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
 
+// How a shortcut fared on the glyphs of one face it was tried on lately.
+struct ShortcutRecord {
+  uint32_t tried = 0;
+  uint32_t settled = 0;
+  uint32_t skipped = 0;      // glyphs not tried since it was last tried
+  uint32_t probeEvery = 0;   // while it is not tried on every glyph: 1 in how many
+};
+
 struct MeasuringContext {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
@@ -69,6 +77,10 @@ struct MeasuringContext {
   FT_Pos verticalTolerance = 0;
   uint32_t unhintedVerdicts = 0;
   uint32_t coveredPixelVerdicts = 0;  // glyphs judged by OutlineCoversScannedPixel
+  // How often each shortcut settled a glyph of this face lately, to stop
+  // trying one that does not pay for itself here (ShortcutWorthTrying).
+  ShortcutRecord areaRecord;
+  ShortcutRecord coveredPixelRecord;
   CoveredPixelScratch coveredPixelScratch;
   PlainOutline unhintedOutline;  // the glyph being judged unhinted, reused
   // The face's simple glyphs read straight from 'glyf', when the reader takes
@@ -79,6 +91,8 @@ struct MeasuringContext {
   // Set while judging one glyph when the drawing budget refused to draw it:
   // the verdict then depends on the budget and is not shared.
   bool refusedByBudget = false;
+  // Set once the drawing budget refused to draw any glyph of this context.
+  bool budgetCutShort = false;
   // The verdicts this face shares with the other faces of its collection that
   // draw alike, or null.
   struct SharedVerdictGroup* shared = nullptr;
