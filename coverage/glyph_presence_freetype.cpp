@@ -132,9 +132,10 @@ constexpr short kMostPointsJudgedUndrawn = 256;
 // costs about a fifth of drawing it, walking it for a covered pixel about half
 // to three quarters (callgrind, on fonts of thin strokes). So once a shortcut
 // has been tried on kShortcutSample glyphs of the face and settled fewer than
-// one in `oneIn` of them, it is tried only now and then, twice as rarely
-// after each such try (a shortcut that fails costs up to a glyph's drawing),
-// and on every glyph again once the tries settle often enough. Whether a shortcut
+// one in `oneIn` of them, it is tried only now and then: twice as rarely
+// after each such try that fails (a shortcut that fails costs up to a
+// glyph's drawing), as often as at first after one that settles, and on every
+// glyph again once the tries settle often enough. Whether a shortcut
 // is tried never changes a verdict: each gives the drawing's verdict, and a
 // glyph it does not settle is drawn. It changes only which glyphs are
 // charged to the drawing budget, so only a report that spends the whole
@@ -152,11 +153,16 @@ bool ShortcutWorthTrying(ShortcutRecord* record, uint32_t oneIn) {
   }
   if (++record->skipped < record->probeEvery) return false;
   record->skipped = 0;
-  record->probeEvery = std::min(record->probeEvery * 2, kRarestShortcutProbe);
+  record->probing = true;
   return true;
 }
 
 void NoteShortcutTried(ShortcutRecord* record, bool settled) {
+  if (record->probing) {
+    record->probing = false;
+    record->probeEvery =
+        settled ? kFirstShortcutProbe : std::min(record->probeEvery * 2, kRarestShortcutProbe);
+  }
   ++record->tried;
   if (settled) ++record->settled;
   // Halved now and then, so that the record follows the face's later glyphs.
@@ -215,21 +221,23 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
   // once: the drawing's verdict is the verdict either way.
   const bool tryShortcuts = inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
                             slot->outline.n_points <= kMostPointsJudgedUndrawn;
-  if (tryShortcuts && ShortcutWorthTrying(&context->areaRecord, kAreaShortcutOneIn)) {
-    const bool inked = OutlineSurelyInked(*context, slot->outline, advance);
+  FT_BBox box{0, 0, 0, 0};  // the outline's control box, worked out once
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_Get_CBox(&slot->outline, &box);
+  // Only the walks count in the record: the checks before them cost nothing.
+  if (tryShortcuts && AreaShortcutApplies(*context, slot->outline, box, advance) &&
+      ShortcutWorthTrying(&context->areaRecord, kAreaShortcutOneIn)) {
+    const bool inked = OutlineSurelyInked(*context, slot->outline, box, advance);
     NoteShortcutTried(&context->areaRecord, inked);
     if (inked) return kInked;
   }
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-    FT_BBox box;
-    FT_Outline_Get_CBox(&slot->outline, &box);
     if (box.xMax - box.xMin > kLargestWholeOutline || box.yMax - box.yMin > kLargestWholeOutline) {
       return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
     }
     // Drawn whole below, so the covered pixel is the drawing's verdict.
     if (tryShortcuts &&
         ShortcutWorthTrying(&context->coveredPixelRecord, kCoveredPixelShortcutOneIn)) {
-      const bool inked = OutlineCoversScannedPixel(context, slot->outline, advance);
+      const bool inked = OutlineCoversScannedPixel(context, slot->outline, box, advance);
       NoteShortcutTried(&context->coveredPixelRecord, inked);
       if (inked) {
         ++context->coveredPixelVerdicts;

@@ -55,6 +55,7 @@ struct ShortcutRecord {
   uint32_t settled = 0;
   uint32_t skipped = 0;      // glyphs not tried since it was last tried
   uint32_t probeEvery = 0;   // while it is not tried on every glyph: 1 in how many
+  bool probing = false;      // the glyph being judged is such a try
 };
 
 struct MeasuringContext {
@@ -131,15 +132,19 @@ InkRegion ScannedRegion(const MeasuringContext& context, int advance);
 // when that area, less what flattening the curves can take away, exceeds the
 // box's pixel count times 8/256 of a pixel, some pixel is covered by more than
 // 8/256 and the anti-aliased rasteriser gives it coverage. Everything else is
-// drawn and scanned.
+// drawn and scanned. `box` is the outline's control box (FT_Outline_Get_CBox).
+// AreaShortcutApplies: whether the outline is one the shortcut takes (no
+// walk; OutlineSurelyInked is false for every other).
+bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outline,
+                         const FT_BBox& box, int advance);
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
-                        int advance);
+                        const FT_BBox& box, int advance);
 
 // Whether the hinted outline, which the caller would draw whole, gives full
 // coverage to a pixel of the scanned region without drawing it: a pixel no
 // piece of the outline touches, of nonzero winding (covered_pixel_freetype.h).
 bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,
-                               int advance);
+                               const FT_BBox& box, int advance);
 
 // At most how many pixel steps FreeType's rasteriser takes for the outline:
 // the length of its control polygon in pixels (|dx| + |dy|; the rasteriser
