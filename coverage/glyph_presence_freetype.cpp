@@ -86,6 +86,9 @@
 //   ft_smooth_render and ft_smooth_raster_overlap in src/smooth/ftsmooth.c;
 //   ft_glyphslot_preset_bitmap in src/base/ftobjs.c). Glyphs judged so are
 //   not charged to the drawing budget, as with the area rule.
+// - Neither rule is tried where it seldom settles a glyph of the face
+//   (ShortcutWorthTrying): such glyphs are drawn, which gives the same
+//   verdict and is only charged to the budget.
 // - Nothing skips hinting. Loading is where the time goes, but no rule both
 //   holds for every font and pays for itself:
 //   - An empty glyph has no coverage whatever hinting does (the TrueType
