@@ -143,7 +143,7 @@ constexpr short kMostPointsJudgedUndrawn = 256;
 // glyph it does not settle is drawn. It changes only which glyphs are
 // charged to the drawing budget, so only a report that spends the whole
 // budget can count otherwise (TakeVerdicts keeps that sound with threads).
-constexpr uint32_t kShortcutSample = 32;
+constexpr uint32_t kShortcutSample = 16;
 constexpr uint32_t kFirstShortcutProbe = 16;  // glyphs skipped before the first try
 constexpr uint32_t kRarestShortcutProbe = 1024;
 constexpr uint32_t kAreaShortcutOneIn = 4;
