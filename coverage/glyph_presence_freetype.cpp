@@ -356,6 +356,11 @@ void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
     context->drawingBudget = kDrawingBudget;
     context->unhintedVerdicts = 0;
     context->coveredPixelVerdicts = 0;
+    // Judged again from the start, as without threads: the shortcuts' records
+    // too, so that which glyphs are charged to the budget is -j1's.
+    context->areaRecord = ShortcutRecord{};
+    context->coveredPixelRecord = ShortcutRecord{};
+    context->budgetCutShort = false;
     return;
   }
   for (const MeasuringContext* helper : helpers) {
