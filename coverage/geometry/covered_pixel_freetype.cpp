@@ -189,6 +189,11 @@ bool FindCoveredPixel(const FT_Outline& outline, const FT_BBox& region,
                       CoveredPixelScratch* scratch) {
   FT_BBox box;
   FT_Outline_Get_CBox(&outline, &box);
+  return FindCoveredPixel(outline, box, region, scratch);
+}
+
+bool FindCoveredPixel(const FT_Outline& outline, const FT_BBox& box, const FT_BBox& region,
+                      CoveredPixelScratch* scratch) {
   if (!JudgedOutline(outline, box)) return false;
   Walk walk{scratch, PixelGrid{}, FT_Vector{0, 0}};
   PixelGrid& grid = walk.grid;

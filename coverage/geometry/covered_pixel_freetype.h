@@ -70,5 +70,9 @@ struct CoveredPixelScratch {
 // one this judgement takes; the caller then draws it.
 bool FindCoveredPixel(const FT_Outline& outline, const FT_BBox& region,
                       CoveredPixelScratch* scratch);
+// The same, for a caller that has the outline's control box (`outlineBox`,
+// as FT_Outline_Get_CBox gives it) already.
+bool FindCoveredPixel(const FT_Outline& outline, const FT_BBox& outlineBox,
+                      const FT_BBox& region, CoveredPixelScratch* scratch);
 
 }  // namespace glyphcensus

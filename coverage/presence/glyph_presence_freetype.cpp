@@ -86,6 +86,9 @@
 //   ft_smooth_render and ft_smooth_raster_overlap in src/smooth/ftsmooth.c;
 //   ft_glyphslot_preset_bitmap in src/base/ftobjs.c). Glyphs judged so are
 //   not charged to the drawing budget, as with the area rule.
+// - Neither rule is tried where it seldom settles a glyph of the face
+//   (ShortcutWorthTrying): such glyphs are drawn, which gives the same
+//   verdict and is only charged to the budget.
 // - Nothing skips hinting. Loading is where the time goes, but no rule both
 //   holds for every font and pays for itself:
 //   - An empty glyph has no coverage whatever hinting does (the TrueType
@@ -128,6 +131,51 @@ namespace {
 bool inkShortcut = true;
 // Outlines of more points are drawn without trying the shortcuts first.
 constexpr short kMostPointsJudgedUndrawn = 256;
+
+// Each shortcut is tried on every glyph of a face at first. One that settles
+// too few of them costs more than it saves: walking an outline for the area
+// costs about a fifth of drawing it, walking it for a covered pixel about half
+// to three quarters (callgrind, on fonts of thin strokes). So once a shortcut
+// has been tried on kShortcutSample glyphs of the face and settled fewer than
+// one in `oneIn` of them, it is tried only now and then: twice as rarely
+// after each such try that fails (a shortcut that fails costs up to a
+// glyph's drawing), as often as at first after one that settles, and on every
+// glyph again once the tries settle often enough. Whether a shortcut
+// is tried never changes a verdict: each gives the drawing's verdict, and a
+// glyph it does not settle is drawn. It changes only which glyphs are
+// charged to the drawing budget, so only a report that spends the whole
+// budget can count otherwise (TakeVerdicts keeps that sound with threads).
+constexpr uint32_t kShortcutSample = 16;
+constexpr uint32_t kFirstShortcutProbe = 16;  // glyphs skipped before the first try
+constexpr uint32_t kRarestShortcutProbe = 1024;
+constexpr uint32_t kAreaShortcutOneIn = 4;
+constexpr uint32_t kCoveredPixelShortcutOneIn = 2;
+
+bool ShortcutWorthTrying(ShortcutRecord* record, uint32_t oneIn) {
+  if (record->tried < kShortcutSample || record->settled * oneIn >= record->tried) {
+    record->probeEvery = kFirstShortcutProbe;
+    return true;
+  }
+  if (++record->skipped < record->probeEvery) return false;
+  record->skipped = 0;
+  record->probing = true;
+  return true;
+}
+
+void NoteShortcutTried(ShortcutRecord* record, bool settled) {
+  if (record->probing) {
+    record->probing = false;
+    record->probeEvery =
+        settled ? kFirstShortcutProbe : std::min(record->probeEvery * 2, kRarestShortcutProbe);
+  }
+  ++record->tried;
+  if (settled) ++record->settled;
+  // Halved now and then, so that the record follows the face's later glyphs.
+  if (record->tried == 2 * kShortcutSample) {
+    record->tried /= 2;
+    record->settled /= 2;
+  }
+}
 
 // Windows' MulDiv for the non-negative values used here: rounded to nearest.
 int64_t MulDivRounded(int64_t a, int64_t b, int64_t c) {
@@ -178,19 +226,28 @@ GlyphVerdict JudgeGlyph(MeasuringContext* context, FT_UInt glyph) {
   // once: the drawing's verdict is the verdict either way.
   const bool tryShortcuts = inkShortcut && slot->format == FT_GLYPH_FORMAT_OUTLINE &&
                             slot->outline.n_points <= kMostPointsJudgedUndrawn;
-  if (tryShortcuts && OutlineSurelyInked(*context, slot->outline, advance)) {
-    return kInked;
+  FT_BBox box{0, 0, 0, 0};  // the outline's control box, worked out once
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_Get_CBox(&slot->outline, &box);
+  // Only the walks count in the record: the checks before them cost nothing.
+  if (tryShortcuts && AreaShortcutApplies(*context, slot->outline, box, advance) &&
+      ShortcutWorthTrying(&context->areaRecord, kAreaShortcutOneIn)) {
+    const bool inked = OutlineSurelyInked(*context, slot->outline, box, advance);
+    NoteShortcutTried(&context->areaRecord, inked);
+    if (inked) return kInked;
   }
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-    FT_BBox box;
-    FT_Outline_Get_CBox(&slot->outline, &box);
     if (box.xMax - box.xMin > kLargestWholeOutline || box.yMax - box.yMin > kLargestWholeOutline) {
       return ClippedOutlineInked(context, slot, advance) ? kInked : kBlank;
     }
     // Drawn whole below, so the covered pixel is the drawing's verdict.
-    if (tryShortcuts && OutlineCoversScannedPixel(context, slot->outline, advance)) {
-      ++context->coveredPixelVerdicts;
-      return kInked;
+    if (tryShortcuts &&
+        ShortcutWorthTrying(&context->coveredPixelRecord, kCoveredPixelShortcutOneIn)) {
+      const bool inked = OutlineCoversScannedPixel(context, slot->outline, box, advance);
+      NoteShortcutTried(&context->coveredPixelRecord, inked);
+      if (inked) {
+        ++context->coveredPixelVerdicts;
+        return kInked;
+      }
     }
     const uint64_t cost = DrawingCost(slot->outline);
     if (cost > context->drawingBudget) {
@@ -219,6 +276,7 @@ GlyphVerdict JudgeAndShare(MeasuringContext* context, FT_UInt glyph) {
   const uint64_t budgetBefore = context->drawingBudget;
   context->refusedByBudget = false;
   const GlyphVerdict verdict = JudgeGlyph(context, glyph);
+  if (context->refusedByBudget) context->budgetCutShort = true;
   if (!context->refusedByBudget) {
     ShareVerdict(context, glyph, verdict, budgetBefore - context->drawingBudget);
   }
@@ -277,21 +335,34 @@ void JudgeEveryNth(MeasuringContext* context, const std::vector<FT_UInt>* glyphs
   }
 }
 
-// Moves the helpers' verdicts into `context`. A verdict depends only on the
-// glyph as long as the drawing budget lasts, and every glyph costs the same
-// wherever it is judged, so when the work of all contexts together fits the
-// one budget, one context judging them all would have reached the same
-// verdicts and spent the same. When it does not fit, every verdict is dropped
-// and the glyphs are judged again one by one, as without threads.
+// Moves the helpers' verdicts into `context`. A verdict the drawing budget
+// did not cut short is the drawing's verdict, wherever and after whatever
+// glyphs it was judged. So when no context was cut short and the work of all
+// together fits the one budget, the verdicts are those of a report with no
+// budget at all, which is what one context judging them all gives whenever
+// its budget lasts. Otherwise every verdict is dropped and the glyphs are
+// judged again one by one, as without threads. (What a glyph is charged
+// depends on the shortcuts its context still tries, ShortcutWorthTrying, so
+// the helpers' spending is not what one context would spend; only the
+// verdicts are compared.)
 void TakeVerdicts(MeasuringContext* context, uint64_t budgetBefore,
                   const std::vector<MeasuringContext*>& helpers) {
   uint64_t spent = budgetBefore - context->drawingBudget;
-  for (const MeasuringContext* helper : helpers) spent += kDrawingBudget - helper->drawingBudget;
-  if (spent > budgetBefore) {
+  bool cutShort = context->budgetCutShort;
+  for (const MeasuringContext* helper : helpers) {
+    spent += kDrawingBudget - helper->drawingBudget;
+    cutShort = cutShort || helper->budgetCutShort;
+  }
+  if (spent > budgetBefore || cutShort) {
     std::fill(context->verdicts.begin(), context->verdicts.end(), kUnknown);
     context->drawingBudget = kDrawingBudget;
     context->unhintedVerdicts = 0;
     context->coveredPixelVerdicts = 0;
+    // Judged again from the start, as without threads: the shortcuts' records
+    // too, so that which glyphs are charged to the budget is -j1's.
+    context->areaRecord = ShortcutRecord{};
+    context->coveredPixelRecord = ShortcutRecord{};
+    context->budgetCutShort = false;
     return;
   }
   for (const MeasuringContext* helper : helpers) {

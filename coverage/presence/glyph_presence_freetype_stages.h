@@ -51,6 +51,15 @@ constexpr FT_Pos kLargestWholeOutline = 2 * kSurfaceSize * 64;
 // unhinted outline (--ink-test sampled, unhinted_judging_freetype.cpp).
 constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
 
+// How a shortcut fared on the glyphs of one face it was tried on lately.
+struct ShortcutRecord {
+  uint32_t tried = 0;
+  uint32_t settled = 0;
+  uint32_t skipped = 0;      // glyphs not tried since it was last tried
+  uint32_t probeEvery = 0;   // while it is not tried on every glyph: 1 in how many
+  bool probing = false;      // the glyph being judged is such a try
+};
+
 struct MeasuringContext {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
@@ -71,6 +80,10 @@ struct MeasuringContext {
   FT_Pos verticalTolerance = 0;
   uint32_t unhintedVerdicts = 0;
   uint32_t coveredPixelVerdicts = 0;  // glyphs judged by OutlineCoversScannedPixel
+  // How often each shortcut settled a glyph of this face lately, to stop
+  // trying one that does not pay for itself here (ShortcutWorthTrying).
+  ShortcutRecord areaRecord;
+  ShortcutRecord coveredPixelRecord;
   CoveredPixelScratch coveredPixelScratch;
   PlainOutline unhintedOutline;  // the glyph being judged unhinted, reused
   // The face's simple glyphs read straight from 'glyf', when the reader takes
@@ -81,6 +94,8 @@ struct MeasuringContext {
   // Set while judging one glyph when the drawing budget refused to draw it:
   // the verdict then depends on the budget and is not shared.
   bool refusedByBudget = false;
+  // Set once the drawing budget refused to draw any glyph of this context.
+  bool budgetCutShort = false;
   // The verdicts this face shares with the other faces of its collection that
   // draw alike, or null.
   struct SharedVerdictGroup* shared = nullptr;
@@ -119,15 +134,19 @@ InkRegion ScannedRegion(const MeasuringContext& context, int advance);
 // when that area, less what flattening the curves can take away, exceeds the
 // box's pixel count times 8/256 of a pixel, some pixel is covered by more than
 // 8/256 and the anti-aliased rasteriser gives it coverage. Everything else is
-// drawn and scanned.
+// drawn and scanned. `box` is the outline's control box (FT_Outline_Get_CBox).
+// AreaShortcutApplies: whether the outline is one the shortcut takes (no
+// walk; OutlineSurelyInked is false for every other).
+bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outline,
+                         const FT_BBox& box, int advance);
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
-                        int advance);
+                        const FT_BBox& box, int advance);
 
 // Whether the hinted outline, which the caller would draw whole, gives full
 // coverage to a pixel of the scanned region without drawing it: a pixel no
 // piece of the outline touches, of nonzero winding (covered_pixel_freetype.h).
 bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,
-                               int advance);
+                               const FT_BBox& box, int advance);
 
 // At most how many pixel steps FreeType's rasteriser takes for the outline:
 // the length of its control polygon in pixels (|dx| + |dy|; the rasteriser

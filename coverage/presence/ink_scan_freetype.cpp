@@ -130,18 +130,17 @@ InkRegion ScannedRegion(const MeasuringContext& context, int advance) {
 // box's pixel count times 8/256 of a pixel, some pixel is covered by more than
 // 8/256 and the anti-aliased rasteriser gives it coverage. Everything else is
 // drawn and scanned.
-bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
-                        int advance) {
+bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outline,
+                         const FT_BBox& box, int advance) {
   if (outline.n_points == 0 || (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) return false;
   const InkRegion region = ScannedRegion(context, advance);
-  if (region.right <= region.left) return false;
-  FT_BBox box;
-  FT_Outline_Get_CBox(&outline, &box);
-  if (box.xMin < region.left || box.xMax > region.right || box.yMax > region.top ||
-      box.yMin < region.bottom) {
-    return false;
-  }
+  return region.left < region.right && box.xMin >= region.left && box.xMax <= region.right &&
+         box.yMax <= region.top && box.yMin >= region.bottom;
+}
 
+bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
+                        const FT_BBox& box, int advance) {
+  if (!AreaShortcutApplies(context, outline, box, advance)) return false;
   AreaBound bound;
   FT_Outline_Funcs funcs{AreaMoveTo, AreaLineTo, AreaConicTo, AreaCubicTo, 0, 0};
   if (FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &funcs, &bound) != 0) return false;
@@ -154,11 +153,11 @@ bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outli
 }
 
 bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,
-                               int advance) {
+                               const FT_BBox& box, int advance) {
   const InkRegion region = ScannedRegion(*context, advance);
   if (region.right <= region.left) return false;
-  const FT_BBox box{region.left, region.bottom, region.right, region.top};
-  return FindCoveredPixel(outline, box, &context->coveredPixelScratch);
+  const FT_BBox scanned{region.left, region.bottom, region.right, region.top};
+  return FindCoveredPixel(outline, box, scanned, &context->coveredPixelScratch);
 }
 
 // At most how many pixel steps FreeType's rasteriser takes for the outline:

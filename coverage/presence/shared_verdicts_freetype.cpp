@@ -123,7 +123,10 @@ GlyphVerdict TakeSharedVerdict(MeasuringContext* context, FT_UInt glyph) {
   if (entry == 0) return kUnknown;
   // Charged as if judged here, so that the budget runs out where it would.
   const uint64_t cost = entry >> 2;
-  if (cost > context->drawingBudget) return kBlank;
+  if (cost > context->drawingBudget) {
+    context->budgetCutShort = true;
+    return kBlank;
+  }
   context->drawingBudget -= cost;
   return static_cast<GlyphVerdict>(entry & 3);
 }

@@ -24,6 +24,10 @@ const char kIpaGothic[] = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 const char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 // CFF outlines with cubic curves (fonts-urw-base35), when installed.
 const char kNimbusSans[] = "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf";
+// Strokes thinner than a pixel at 15 pixels per em (fonts-mplus), when
+// installed: the shortcuts settle few of its glyphs, so a face stops trying
+// them after its first glyphs and tries them again only now and then.
+const char kMplusExtraLight[] = "/usr/share/fonts/opentype/mplus/Mplus1-ExtraLight.otf";
 
 FontBytes ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -42,6 +46,7 @@ class Measured {
   }
   ~Measured() { CloseMeasuringContext(context_); }
   MeasuringContext* context() const { return context_; }
+  ByteView bytes() { return AsConst(ImageBytes(image_)); }
   uint32_t Count(const char16_t* text) const { return CountPresentGlyphs(context_, text); }
 
  private:
@@ -50,11 +55,17 @@ class Measured {
   MeasuringContext* context_ = nullptr;
 };
 
-// The missing characters of every set, one string per set.
-std::vector<std::u16string> MissingLists(const std::string& path) {
+// The missing characters of every set, one string per set; with threads,
+// every set's glyphs judged in advance on that many.
+std::vector<std::u16string> MissingLists(const std::string& path, unsigned threads = 1) {
   Measured font(path);
   std::vector<std::u16string> lists(kCharacterSetCount);
   if (font.context() == nullptr) return lists;
+  std::vector<const char16_t*> texts;
+  for (const CharacterSet& set : kCharacterSets) {
+    for (int32_t chunk = 0; chunk < set.chunkCount; ++chunk) texts.push_back(set.chunks[chunk]);
+  }
+  PrejudgeGlyphs(font.context(), font.bytes(), 0, texts, threads);
   for (int set = 0; set < kCharacterSetCount; ++set) {
     ListMissingCharacters(font.context(), kCharacterSets[set], &lists[set]);
   }
@@ -159,7 +170,9 @@ TEST_F(FreeTypePresenceTest, IpaGothicLacksOneNecSpecial) {
 TEST_F(FreeTypePresenceTest, ShortcutGivesTheSameVerdicts) {
   std::vector<std::string> paths = {kIpaGothic, kDejaVuSans, TestFont("glyphtest_edges.ttf"),
                                     TestFont("glyphtest_full.ttf"), TestFont("glyphtest_cff.otf")};
-  if (std::ifstream(kNimbusSans).good()) paths.push_back(kNimbusSans);
+  for (const char* optional : {kNimbusSans, kMplusExtraLight}) {
+    if (std::ifstream(optional).good()) paths.push_back(optional);
+  }
   for (const std::string& path : paths) {
     SetFreeTypeInkShortcut(true);
     const std::vector<std::u16string> quick = MissingLists(path);
@@ -167,6 +180,21 @@ TEST_F(FreeTypePresenceTest, ShortcutGivesTheSameVerdicts) {
     SetFreeTypeInkShortcut(false);
     const std::vector<std::u16string> drawn = MissingLists(path);
     EXPECT_EQ(quick, drawn) << path;
+  }
+}
+
+// Judged on threads, each context keeps its own record of how the shortcuts
+// fare and so tries them on other glyphs than one context would: the
+// verdicts are still the drawing's, on a face where the shortcuts stop being
+// tried (thin strokes) and on one where they settle nearly every glyph.
+TEST_F(FreeTypePresenceTest, ThreadsGiveTheDrawnVerdicts) {
+  std::vector<std::string> paths = {kIpaGothic, TestFont("glyphtest_full.ttf")};
+  if (std::ifstream(kMplusExtraLight).good()) paths.push_back(kMplusExtraLight);
+  for (const std::string& path : paths) {
+    SetFreeTypeInkShortcut(false);
+    const std::vector<std::u16string> drawn = MissingLists(path);
+    SetFreeTypeInkShortcut(true);
+    for (unsigned threads : {2u, 3u}) EXPECT_EQ(MissingLists(path, threads), drawn) << path;
   }
 }
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "coverage/stop_token.h"
+#include "coverage/presence/stop_token.h"
 #include "app/font_job.h"
 
 using namespace glyphcensus;
