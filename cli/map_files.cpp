@@ -161,6 +161,19 @@ bool LeadsIntoProc(const std::string& path) {
   return false;
 }
 
+// Writes the whole map into `fd` and closes it; false with `error` when
+// either fails (the write's error first).
+bool WriteAndClose(int fd, const std::string& content, const std::string& mapPath,
+                   std::string* error) {
+  const bool written = WriteAll(fd, content);
+  const int writeError = errno;
+  const bool closed = close(fd) == 0;
+  if (written && closed) return true;
+  *error = "cannot write the coverage map " + mapPath + ": " +
+           SystemError(written ? errno : writeError);
+  return false;
+}
+
 // Opens a pipe, device or descriptor to write the map into. A named pipe
 // without a reader waits for one here, as tee does; O_APPEND keeps what a
 // descriptor's file holds (the report, for /dev/stdout on a file).
@@ -170,13 +183,7 @@ bool WriteInto(const std::string& mapPath, const std::string& content, std::stri
     *error = "cannot write the coverage map " + mapPath + ": " + SystemError(errno);
     return false;
   }
-  const bool written = WriteAll(fd, content);
-  const int writeError = errno;
-  const bool closed = close(fd) == 0;
-  if (written && closed) return true;
-  *error = "cannot write the coverage map " + mapPath + ": " +
-           SystemError(written ? errno : writeError);
-  return false;
+  return WriteAndClose(fd, content, mapPath, error);
 }
 
 bool Rename(const std::string& temporaryPath, const std::string& mapPath, std::string* error) {
@@ -267,12 +274,7 @@ bool WriteMapBeside(const std::string& mapPath, bool makeFolders, const std::str
     temporaryPath->clear();
     return false;
   }
-  const bool written = WriteAll(fd, content);
-  const int writeError = errno;
-  const bool closed = close(fd) == 0;
-  if (written && closed) return true;
-  *error = "cannot write the coverage map " + mapPath + ": " +
-           SystemError(written ? errno : writeError);
+  if (WriteAndClose(fd, content, mapPath, error)) return true;
   std::remove(temporaryPath->c_str());
   Forget(*temporaryPath);
   temporaryPath->clear();
