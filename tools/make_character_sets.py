@@ -376,6 +376,17 @@ def build_sets():
     return sets
 
 
+# The sets' stable ids for machines (--sets, --require, JSON and CSV), by set.
+SET_IDS = {
+    "LatinLetters": "ascii-letters", "Digits": "digits", "AsciiSymbols": "ascii-symbols",
+    "Hiragana": "hiragana", "Katakana": "katakana", "EducationKanji": "education-kanji",
+    "RegularUseKanji": "regular-use-kanji", "JisLevel1": "jis-x-0208-level-1",
+    "JisLevel2": "jis-x-0208-level-2", "JisLevel3": "jis-x-0213-level-3",
+    "JisLevel4": "jis-x-0213-level-4", "IbmExtensions": "ibm-extensions",
+    "NecSpecials": "nec-special", "GreekLetters": "greek", "CyrillicLetters": "cyrillic",
+}
+
+
 def chunked(chars, size=100):
     return [chars[i:i + size] for i in range(0, len(chars), size)]
 
@@ -471,6 +482,7 @@ def render(sets):
         "// JIS X 0213:2004 and Windows-31J mappings, Unihan and KANJIDIC.",
         "// Do not edit; run the generator instead.",
         "#include \"coverage/sets/character_sets.h\"",
+        "#include \"coverage/sets/character_set_ids.h\"",
         "",
         "namespace glyphcensus {",
         "",
@@ -494,6 +506,11 @@ def render(sets):
         out.append("    {%s, k%sChunks, %d, %d, ProgressKind::k%s},  // %s" % (
             cpp_string(list(label), ""), name, len(chunks),
             sum(len(c) for c in chunks), progress, name))
+    out.append("};")
+    out.append("")
+    out.append("const char* const kCharacterSetIds[kCharacterSetCount] = {")
+    for name, _, _, _ in sets:
+        out.append("    \"%s\"," % SET_IDS[name])
     out.append("};")
     out.append("")
     out += ["}  // namespace glyphcensus", ""]

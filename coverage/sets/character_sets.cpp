@@ -2,6 +2,7 @@
 // JIS X 0213:2004 and Windows-31J mappings, Unihan and KANJIDIC.
 // Do not edit; run the generator instead.
 #include "coverage/sets/character_sets.h"
+#include "coverage/sets/character_set_ids.h"
 
 namespace glyphcensus {
 
@@ -1202,6 +1203,24 @@ const CharacterSet kCharacterSets[kCharacterSetCount] = {
     {u"NEC\u7279\u6B8A\u6587\u5B57", kNecSpecialsChunks, 1, 83, ProgressKind::kNone},  // NecSpecials
     {u"\u30AE\u30EA\u30B7\u30A2\u6587\u5B57", kGreekLettersChunks, 1, 48, ProgressKind::kNone},  // GreekLetters
     {u"\u30AD\u30EA\u30EB\u6587\u5B57", kCyrillicLettersChunks, 1, 66, ProgressKind::kNone},  // CyrillicLetters
+};
+
+const char* const kCharacterSetIds[kCharacterSetCount] = {
+    "ascii-letters",
+    "digits",
+    "ascii-symbols",
+    "hiragana",
+    "katakana",
+    "education-kanji",
+    "regular-use-kanji",
+    "jis-x-0208-level-1",
+    "jis-x-0208-level-2",
+    "jis-x-0213-level-3",
+    "jis-x-0213-level-4",
+    "ibm-extensions",
+    "nec-special",
+    "greek",
+    "cyrillic",
 };
 
 }  // namespace glyphcensus

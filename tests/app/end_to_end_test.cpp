@@ -11,8 +11,6 @@
 #include "tests/app/program_driver.h"
 #include "tests/app/test_folder.h"
 
-using namespace glyphcensus;
-
 namespace {
 
 constexpr DWORD kMeasureTimeout = 120000;  // one small font under Wine takes seconds

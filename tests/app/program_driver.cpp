@@ -8,8 +8,6 @@
 
 #include "tests/app/test_folder.h"
 
-using namespace glyphcensus;
-
 namespace {
 
 std::wstring Widen(const char* text) {

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-using namespace glyphcensus;
-
 namespace {
 
 std::wstring Widen(const char* text) {

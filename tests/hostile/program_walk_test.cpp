@@ -13,8 +13,6 @@
 #include "tests/app/program_driver.h"
 #include "tests/app/test_folder.h"
 
-using namespace glyphcensus;
-
 namespace {
 
 constexpr DWORD kJobLimit = 60000;  // the slowest corpus file takes a few seconds under Wine

@@ -14,8 +14,6 @@
 
 #include "tests/app/program_driver.h"
 
-using namespace glyphcensus;
-
 namespace {
 
 constexpr DWORD kMeasureTimeout = 120000;
