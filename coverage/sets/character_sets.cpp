@@ -2,7 +2,6 @@
 // JIS X 0213:2004 and Windows-31J mappings, Unihan and KANJIDIC.
 // Do not edit; run the generator instead.
 #include "coverage/sets/character_sets.h"
-#include "coverage/sets/character_set_ids.h"
 
 namespace glyphcensus {
 

@@ -38,5 +38,7 @@ enum CharacterSetIndex {
 };
 
 extern const CharacterSet kCharacterSets[kCharacterSetCount];
+// Their ids (character_set_ids.h), written beside them by the generator.
+extern const char* const kCharacterSetIds[kCharacterSetCount];
 
 }  // namespace glyphcensus
