@@ -12,6 +12,19 @@ namespace glyphcensus {
 struct MeasuringContext;
 struct StopToken;
 
+// What became of one member of a set: drawn, or why not. The same words name
+// them in every output ("unmapped", "notdef", ...; MissingReasonWord).
+enum class GlyphFate : uint8_t {
+  kPresent,         // mapped, not the blank or default glyph, with ink in its cell
+  kUnmapped,        // the cmap maps no glyph (for a sequence: its base)
+  kNotdef,          // mapped to glyph 0 or to the face's default glyph
+  kBlank,           // mapped to the glyph the face declares blank (that of the space)
+  kEmpty,           // its glyph has no outline and no bitmap
+  kNoInk,           // its glyph has an outline or bitmap, but no ink in its cell
+  kNotInFormat14,   // a sequence that the cmap's format 14 subtable does not list
+  kNoVerticalForm,  // shaped top to bottom, the character keeps its horizontal glyph
+};
+
 // Opens the image's (already marked) first face for measuring. GDI registers
 // the image and creates the measuring font by the marked form of `faceName`,
 // the request name of ReadFaceName; FreeType opens the face directly. Null on

@@ -447,6 +447,22 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
   return count;
 }
 
+GlyphFate JudgeGlyphIndex(MeasuringContext* context, uint32_t glyph) {
+  // The glyphs CountPresentGlyphs passes over (GlyphToJudge), in its order.
+  if (glyph == 0 || glyph == context->defaultGlyph) return GlyphFate::kNotdef;
+  if (glyph == context->blankGlyph) return GlyphFate::kBlank;
+  return GlyphIsInked(context, glyph) ? GlyphFate::kPresent : GlyphFate::kNoInk;
+}
+
+GlyphFate JudgeCharacter(MeasuringContext* context, char32_t c) {
+  // FreeType answers 0 both for a character the cmap leaves out and for one
+  // it maps to glyph 0, so the two read alike: unmapped.
+  const bool scalar = c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+  const FT_UInt glyph = scalar ? CharacterGlyph(context->face, c) : 0;
+  if (glyph == 0) return GlyphFate::kUnmapped;
+  return JudgeGlyphIndex(context, glyph);
+}
+
 void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,
                     const std::vector<const char16_t*>& texts, unsigned threads) {
   if (context == nullptr || threads < 2) return;

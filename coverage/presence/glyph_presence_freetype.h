@@ -59,6 +59,16 @@ void SetFreeTypeInkShortcut(bool enabled);
 enum class UnhintedJudging { kOff, kWhenHintingIsDear, kAlways };
 void SetFreeTypeUnhintedJudging(UnhintedJudging mode);
 
+// One member at a time, with the reason when it is missing; each verdict is
+// the one CountPresentGlyphs reaches (kPresent exactly when it counts it).
+// The fate of the character `c` (a Unicode scalar value).
+GlyphFate JudgeCharacter(MeasuringContext* context, char32_t c);
+// The fate of glyph `glyph` of the face, reached by something other than the
+// Unicode cmap (a variation sequence, a vertical form, a CID): kNotdef for
+// glyph 0 and the default glyph, kBlank for the blank glyph, kEmpty, kNoInk,
+// or kPresent.
+GlyphFate JudgeGlyphIndex(MeasuringContext* context, uint32_t glyph);
+
 struct MeasuringContext;
 // How many glyphs the context has judged from their unhinted outline so far.
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context);
