@@ -11,6 +11,10 @@ void ReportError(const std::string& path, const std::string& reason) {
                TerminalSafe(reason).c_str());
 }
 
+void ReportFaceError(const FaceResult& face) {
+  ReportError(face.path, WordsWithRefusal(face.error, face.fault.refusal));
+}
+
 std::unique_ptr<OutputWriter> MakeOutputWriter(const OutputSettings& settings) {
   switch (settings.format) {
     case OutputFormat::kJson: return MakeJsonWriter(settings, false);

@@ -35,6 +35,9 @@ std::unique_ptr<OutputWriter> MakeOutputWriter(const OutputSettings& settings);
 
 // Written on stderr for a face or file that could not be measured.
 void ReportError(const std::string& path, const std::string& reason);
+// The same for a face's record: its error, and which container rule refused
+// the file when one did.
+void ReportFaceError(const FaceResult& face);
 
 // Renderers, one per format.
 std::unique_ptr<OutputWriter> MakeTextWriter(const OutputSettings& settings);

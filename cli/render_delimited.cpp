@@ -20,7 +20,7 @@ class DelimitedWriter : public OutputWriter {
   }
   void Write(const FaceResult& face, const MapNote&) override {
     WriteRow(DelimitedRow(face, setIds_, delimiter_));
-    if (!Measured(face)) ReportError(face.path, face.error);
+    if (!Measured(face)) ReportFaceError(face);
   }
   void End() override { std::fflush(stdout); }
 

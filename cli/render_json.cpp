@@ -25,7 +25,7 @@ class JsonWriter : public OutputWriter {
     }
     ++written_;
     std::fflush(stdout);
-    if (!Measured(face)) ReportError(face.path, face.error);
+    if (!Measured(face)) ReportFaceError(face);
   }
   void End() override {
     if (!lines_) std::printf("%s]}\n", written_ == 0 ? "" : "\n");

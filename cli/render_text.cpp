@@ -37,7 +37,7 @@ class TextWriter : public OutputWriter {
   void Begin(const std::vector<std::string>&) override {}
   void Write(const FaceResult& face, const MapNote&) override {
     if (face.nameRead) WriteReport(face);
-    if (!Measured(face)) ReportError(face.path, face.error);
+    if (!Measured(face)) ReportFaceError(face);
   }
   void End() override { std::fflush(stdout); }
 

@@ -157,6 +157,13 @@ export function sortRows(rows, key, descending) {
 
 // The missing characters of a set of the results as text: the JSON's
 // "missing" string, or its code points when only those came.
+// Why a face was not measured, as the command says it on stderr: the error,
+// then which container rule refused the file when one did (the JSON's
+// `refusal`).
+export function faceErrorText(face) {
+  return face.refusal ? `${face.error}; ${face.refusal}` : face.error;
+}
+
 export function missingText(set) {
   if (typeof set.missing === 'string') return set.missing;
   if (!Array.isArray(set.missing_code_points)) return '';

@@ -4,7 +4,7 @@
 // face chosen, and the downloads. No DOM and no worker: the views draw from
 // this state, main.js sends the work it asks for (worker_client.js), and
 // node's tests (web/test/) run it alone.
-import { compareFileNames } from './page_logic.js';
+import { compareFileNames, faceErrorText } from './page_logic.js';
 
 // Bytes the worker may hold for later maps and manuscript checks; beyond
 // it the least recently used files are forgotten (and sent again if needed).
@@ -109,7 +109,7 @@ export function takeResult(page, entry, faces, csvRows, noResult) {
   entry.status = entry.faces.length && failed.length < entry.faces.length ? 'done' : 'error';
   // A file the WOFF2 decoder refused part way: its faces carry the core's words.
   const partial = entry.faces.find((face) => !face.error && face.warning);
-  entry.message = failed.map((face) => face.error).concat(partial ? [partial.warning] : []).join('; ');
+  entry.message = failed.map(faceErrorText).concat(partial ? [partial.warning] : []).join('; ');
   if (!entry.faces.length) entry.message = noResult;
   if (!page.chosen) chooseFace(page, entry.id, 0);
 }

@@ -2,7 +2,7 @@
 // the list of its missing characters to open and copy.
 import { $, copyText, element } from './dom.js';
 import { text } from './language.js';
-import { changed, formatCount, formatNumber, missingText } from './page_logic.js';
+import { changed, faceErrorText, formatCount, formatNumber, missingText } from './page_logic.js';
 import { chosenFace, fileById } from './page_state.js';
 import { STATUS_KEYS, familyText } from './file_list_view.js';
 
@@ -55,7 +55,7 @@ function buildReport(page) {
     ? `${entry.name} — ${text('faceOf', face.face + 1, face.faces)}` : entry.name;
   if (face.error) {
     $('face-error').hidden = false;
-    $('face-error').textContent = text('notMeasured', face.error);
+    $('face-error').textContent = text('notMeasured', faceErrorText(face));
   } else if (face.warning) {
     $('face-error').hidden = false;
     $('face-error').textContent = text('measuredInPart', face.warning);

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "coverage/results/measure_reason.h"
 #include "fontio/unicode_text.h"
 
 namespace glyphcensus {
@@ -48,6 +49,11 @@ Json FaceObject(const FaceResult& face, bool listMissing, const MapNote& map) {
     if (MeasuredInPart(face)) object["warning"] = face.warning;
   } else {
     object["error"] = face.error;
+    // Which container rule refused the file, for a reader who wants more
+    // than the error's words.
+    if (face.fault.refusal != ContainerRefusal::kNone) {
+      object["refusal"] = RefusalWords(face.fault.refusal);
+    }
   }
   if (!map.path.empty()) object["map"] = map.path;
   if (!map.error.empty()) object["map_error"] = map.error;

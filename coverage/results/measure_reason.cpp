@@ -92,4 +92,10 @@ std::string RefusalWords(ContainerRefusal refusal) {
   return "";
 }
 
+std::string WordsWithRefusal(const std::string& words, ContainerRefusal refusal) {
+  const std::string rule = RefusalWords(refusal);
+  if (rule.empty()) return words;
+  return words.empty() ? rule : words + "; " + rule;
+}
+
 }  // namespace glyphcensus

@@ -60,4 +60,9 @@ std::string PartialWords(PartialMeasure partial);
 // refused the file, for a front end that shows more.
 std::string RefusalWords(ContainerRefusal refusal);
 
+// A fault's words as a front end shows them in full: `words` (the reason,
+// as ReasonWords gave it), then which container rule refused the file, when
+// one did ("not a font file ... (...); its first bytes are neither ...").
+std::string WordsWithRefusal(const std::string& words, ContainerRefusal refusal);
+
 }  // namespace glyphcensus

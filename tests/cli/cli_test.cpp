@@ -88,7 +88,21 @@ TEST(CliTest, BadFilesAreReportedAndTheRestMeasured) {
   EXPECT_EQ(line, "glyphcensus: " + missing + ": cannot open: No such file or directory");
   ASSERT_TRUE(std::getline(lines, line));
   EXPECT_EQ(line.rfind("glyphcensus: " + refused + ": not a font file", 0), 0u) << line;
+  // Then which container rule refused it.
+  const std::string rule = "; the web font's flavour is neither TrueType nor CFF";
+  EXPECT_EQ(line.substr(line.size() - std::min(line.size(), rule.size())), rule) << line;
   EXPECT_FALSE(std::getline(lines, line));
+}
+
+TEST(CliTest, TheJsonOfARefusedFileSaysWhichRuleRefusedIt) {
+  const std::string refused = Data("glyphtest_true.woff");
+  const std::string full = Data("glyphtest_full.ttf");
+  const Outcome outcome = RunCommand("--format json '" + refused + "' '" + full + "'");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.out.find("\"refusal\":\"the web font's flavour is neither TrueType nor CFF\""),
+            std::string::npos) << outcome.out;
+  // Only the refused file has one.
+  EXPECT_EQ(outcome.out.find("\"refusal\""), outcome.out.rfind("\"refusal\""));
 }
 
 TEST(CliTest, CollectionsGiveEveryFaceOrTheOneAskedFor) {

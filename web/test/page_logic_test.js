@@ -123,6 +123,11 @@ test('the page loads only its own modules, each by a relative path, all preloade
   assert.deepEqual(preloaded.sort(), [...reached].filter((name) => name !== 'main.js').sort());
 });
 
+test('a refused file reads as the command says it: the error, then the rule', () => {
+  assert.equal(logic.faceErrorText({ error: 'not a font file', refusal: 'too short' }), 'not a font file; too short');
+  assert.equal(logic.faceErrorText({ error: 'cannot be converted' }), 'cannot be converted');
+});
+
 test('missing characters and redraw keys', () => {
   assert.equal(logic.missingText({ missing: '亜', missing_code_points: [0x41] }), '亜');
   assert.equal(logic.missingText({ missing_code_points: [0x41, -1, 0x110000, 1.5, 0x20b9f] }), 'A𠮟');
