@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "coverage/geometry/outline_area_freetype.h"
 #include "coverage/presence/glyph_presence_freetype_stages.h"
 
 namespace glyphcensus {
@@ -25,55 +26,6 @@ bool InkAt(const FT_Bitmap& bitmap, int column, int row) {
     case FT_PIXEL_MODE_BGRA: return line[column * 4 + 3] != 0;
     default: return false;
   }
-}
-
-// The outline's signed area and how far flattening its curves can change it,
-// both in 26.6 square units.
-struct AreaBound {
-  FT_Vector current{0, 0};
-  double twiceArea = 0;  // twice the area of the polygon of the segment ends
-  double slack = 0;      // sum over curves of the area their hull adds
-  long segments = 0;
-};
-
-double Cross(const FT_Vector& a, const FT_Vector& b) {
-  return static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x;
-}
-
-int AreaMoveTo(const FT_Vector* to, void* user) {
-  static_cast<AreaBound*>(user)->current = *to;
-  return 0;
-}
-
-int AreaLineTo(const FT_Vector* to, void* user) {
-  auto* bound = static_cast<AreaBound*>(user);
-  bound->twiceArea += Cross(bound->current, *to);
-  bound->current = *to;
-  ++bound->segments;
-  return 0;
-}
-
-int AreaConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
-  auto* bound = static_cast<AreaBound*>(user);
-  const FT_Vector& from = bound->current;
-  // The flattened curve stays inside the triangle of its control points.
-  const FT_Vector a{control->x - from.x, control->y - from.y};
-  const FT_Vector b{to->x - from.x, to->y - from.y};
-  bound->slack += std::abs(Cross(a, b)) / 2;
-  return AreaLineTo(to, user);
-}
-
-int AreaCubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vector* to,
-                void* user) {
-  auto* bound = static_cast<AreaBound*>(user);
-  const FT_Vector& from = bound->current;
-  // The flattened curve stays inside the box of its control points.
-  const double width = std::max({from.x, control1->x, control2->x, to->x}) -
-                       std::min({from.x, control1->x, control2->x, to->x});
-  const double height = std::max({from.y, control1->y, control2->y, to->y}) -
-                        std::min({from.y, control1->y, control2->y, to->y});
-  bound->slack += width * height;
-  return AreaLineTo(to, user);
 }
 
 }  // namespace
@@ -141,9 +93,8 @@ bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outl
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
                         const FT_BBox& box, int advance) {
   if (!AreaShortcutApplies(context, outline, box, advance)) return false;
-  AreaBound bound;
-  FT_Outline_Funcs funcs{AreaMoveTo, AreaLineTo, AreaConicTo, AreaCubicTo, 0, 0};
-  if (FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &funcs, &bound) != 0) return false;
+  OutlineArea bound;
+  if (!SumOutlineArea(outline, &bound)) return false;
   const double pixels = static_cast<double>(((box.xMax + 63) / 64 - box.xMin / 64)) *
                         static_cast<double>(((box.yMax + 63) / 64 - (box.yMin >> 6)));
   const double unitsPerPixel = 64.0 * 64.0;
