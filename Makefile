@@ -53,7 +53,7 @@ PACKAGES := $(PACKAGES_CLI) \
   wine64 wine xvfb imagemagick \
   googletest woff2 \
   fonts-noto-cjk fonts-dejavu-core fonts-ipafont-mincho \
-  python3 python3-fonttools python3-brotli unicode-data kanjidic locales \
+  python3 python3-fonttools python3-brotli unicode-data kanjidic poppler-data locales \
   clang libclang-rt-14-dev \
   librsvg2-bin python3-pil
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "coverage/sets/character_set_ids.h"
+#include "coverage/results/face_measurement.h"
 
 namespace glyphcensus {
 
@@ -44,15 +44,22 @@ std::string WrapWords(const std::string& text, size_t width) {
   return wrapped;
 }
 
-std::string SetIdList() {
+std::string SetIdList(SetGroup group) {
   std::string ids;
-  for (const char* id : kCharacterSetIds) ids += std::string(ids.empty() ? "" : ", ") + id;
+  for (const SetToMeasure& set : AllBuiltInSets()) {
+    if (set.group == group) ids += (ids.empty() ? "" : ", ") + set.id;
+  }
   return ids;
 }
 
+std::string SetIdList() { return SetIdList(SetGroup::kDialog) + ", " + SetIdList(SetGroup::kExtended); }
+
 std::string Footer() {
-  return WrapWords("Set identifiers (--sets, --require): " + SetIdList() +
-                       "; a --chars set is named by its file name.",
+  return WrapWords("Set identifiers (--sets, --require): the dialog's fifteen, " +
+                       SetIdList(SetGroup::kDialog) + "; the extended sets, " +
+                       SetIdList(SetGroup::kExtended) +
+                       "; a --chars set is named by its file name. --sets also takes the "
+                       "groups dialog (the fifteen, the default), extended and all.",
                    80) +
          "\n"
          "\n"
@@ -109,6 +116,10 @@ const std::map<std::string, OutputFormat> kFormats = {
 };
 
 // Splits "a,b,c" into its identifiers; false for an unknown one.
+bool IsSetGroupName(const std::string& name) {
+  return name == "dialog" || name == "extended" || name == "all";
+}
+
 bool ParseSetIds(const std::string& text, std::vector<std::string>* ids, std::string* unknown) {
   ids->clear();
   if (text == "none") return true;
@@ -116,8 +127,7 @@ bool ParseSetIds(const std::string& text, std::vector<std::string>* ids, std::st
   for (;;) {
     const size_t comma = text.find(',', start);
     const std::string id = text.substr(start, comma == std::string::npos ? comma : comma - start);
-    bool known = false;
-    for (const char* builtIn : kCharacterSetIds) known = known || id == builtIn;
+    const bool known = FindBuiltInSet(id) != nullptr || IsSetGroupName(id);
     if (!known) {
       *unknown = id;
       return false;
@@ -188,7 +198,8 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
       ->allow_extra_args(false)
       ->take_all()
       ->option_text("FILE");
-  app.add_option("--sets", sets, "Report only these built-in sets (comma-separated ids, or none)")
+  app.add_option("--sets", sets, "Report only these built-in sets (comma-separated ids or groups: dialog, the "
+                 "default fifteen; extended; all; or none)")
       ->option_text("ID,...");
   app.add_option("--require", options->requirements,
                  "Fail (exit 3) when a face has fewer than N characters of set ID (default N: "
@@ -250,7 +261,7 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   std::string unknown;
   if (options->setsGiven && !ParseSetIds(sets, &options->setIds, &unknown)) {
     return UsageError(app, "--sets: unknown set '" + unknown + "' (known: " + SetIdList() +
-                               ", or none)");
+                               ", the groups dialog, extended and all, or none)");
   }
   return -1;
 }

@@ -54,7 +54,14 @@ class TextWriter : public OutputWriter {
     std::printf("%s\n", TerminalSafe(FormatNameLine(face.familyName)).c_str());
     for (const MeasuredSet& set : face.sets) {
       std::printf("%s\n", TerminalSafe(FormatSetLine(set)).c_str());
-      if (settings_.listMissing) PrintMissingList(set.missing);
+      if (!settings_.listMissing) continue;
+      if (set.kind == SetKind::kSequences) {
+        for (const std::string& line : MissingSequenceLines(set.missingSequences)) {
+          std::printf("  %s\n", TerminalSafe(line).c_str());
+        }
+      } else {
+        PrintMissingList(set.missing);
+      }
     }
     std::fflush(stdout);
   }

@@ -38,9 +38,10 @@ bool ParseRequirement(const std::string& text, const std::vector<SetToMeasure>& 
   // Any count of more digits than a total can have is too large as well.
   const std::string digits = count.substr(std::min(count.find_first_not_of('0'), count.size()));
   requirement->count = digits.size() > 10 ? INT64_MAX : std::stoll("0" + digits);
-  if (requirement->count > set->set->total) {
+  if (requirement->count > SetTotal(*set)) {
     *error = "--require " + text + ": the count is too large: the set '" + set->id + "' has " +
-             std::to_string(set->set->total) + " characters";
+             std::to_string(SetTotal(*set)) +
+             (set->sequences != nullptr ? " sequences" : " characters");
     return false;
   }
   return true;

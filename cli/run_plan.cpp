@@ -41,9 +41,12 @@ ExitStatus CheckSetIdIsNew(const RunPlan& plan, const std::vector<std::string>& 
 // The chosen built-in sets in measuring order, then one per --chars file.
 ExitStatus ChooseSets(const Options& options, RunPlan* plan) {
   std::vector<SetToMeasure>& sets = plan->request.font.sets;
-  for (const SetToMeasure& builtIn : BuiltInSets()) {
-    bool wanted = !options.setsGiven;
-    for (const std::string& id : options.setIds) wanted = wanted || id == builtIn.id;
+  for (const SetToMeasure& builtIn : AllBuiltInSets()) {
+    const char* group = builtIn.group == SetGroup::kDialog ? "dialog" : "extended";
+    bool wanted = !options.setsGiven && builtIn.group == SetGroup::kDialog;
+    for (const std::string& id : options.setIds) {
+      wanted = wanted || id == builtIn.id || id == group || id == "all";
+    }
     if (wanted) sets.push_back(builtIn);
   }
   const size_t builtInCount = sets.size();

@@ -167,6 +167,7 @@ FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
   if (request.faceThreads > 1 && font.faces.size() == 1) {
     std::vector<const char16_t*> texts;
     for (const SetToMeasure& set : request.sets) {
+      if (set.set == nullptr) continue;  // sequences are judged as they are counted
       texts.insert(texts.end(), set.set->chunks, set.set->chunks + set.set->chunkCount);
     }
     PrejudgeGlyphs(context, image, faceIndex, texts, request.faceThreads);

@@ -24,12 +24,34 @@ Json CodePoints(const std::u16string& text) {
   return points;
 }
 
+const char* SetGroupName(SetGroup group) {
+  switch (group) {
+    case SetGroup::kDialog: return "dialog";
+    case SetGroup::kExtended: return "extended";
+    case SetGroup::kCustom: break;
+  }
+  return "custom";
+}
+
 Json SetObject(const MeasuredSet& set, bool listMissing) {
   Json object = {{"id", set.id},
                  {"label", Utf16ToUtf8(set.label)},
                  {"total", set.total},
-                 {"present", set.present}};
-  if (listMissing) {
+                 {"present", set.present},
+                 {"kind", set.kind == SetKind::kSequences ? "sequences" : "characters"},
+                 {"group", SetGroupName(set.group)}};
+  if (set.cidsCounted) {
+    object["cids_present"] = set.cidsPresent;
+    object["cids_total"] = set.cidsTotal;
+  }
+  if (listMissing && set.kind == SetKind::kSequences) {
+    Json sequences = Json::array();
+    for (const VariationSequence& sequence : set.missingSequences) {
+      sequences.push_back({static_cast<uint32_t>(sequence.base),
+                           static_cast<uint32_t>(sequence.selector)});
+    }
+    object["missing_sequences"] = std::move(sequences);
+  } else if (listMissing) {
     object["missing"] = Utf16ToUtf8(set.missing);
     object["missing_code_points"] = CodePoints(set.missing);
   }

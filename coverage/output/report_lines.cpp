@@ -65,4 +65,20 @@ std::string FormatSetLine(const MeasuredSet& set) {
   return Utf16ToUtf8(set.label) + Utf16ToUtf8(count);
 }
 
+std::vector<std::string> MissingSequenceLines(const std::vector<VariationSequence>& missing) {
+  constexpr size_t kSequencesPerLine = 10;
+  std::vector<std::string> lines;
+  for (size_t i = 0; i < missing.size(); ++i) {
+    if (i % kSequencesPerLine == 0) lines.emplace_back();
+    std::string& line = lines.back();
+    if (!line.empty()) line += "  ";
+    std::u16string sequence;
+    AppendUtf16(&sequence, missing[i].base);
+    AppendUtf16(&sequence, missing[i].selector);
+    line += Utf16ToUtf8(sequence) + " " + CodePointName(missing[i].base) + " " +
+            CodePointName(missing[i].selector);
+  }
+  return lines;
+}
+
 }  // namespace glyphcensus

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "coverage/sets/character_sets.h"
 #include "coverage/results/face_measurement.h"
@@ -29,5 +30,11 @@ std::string FormatNameLine(const FaceName& name);
 
 // FormatCoverageLine of a measured set, in UTF-8.
 std::string FormatSetLine(const MeasuredSet& set);
+
+// The missing sequences of a set as the text report lists them, 10 to a line:
+// each as the sequence itself (base and selector, so that a font that has it
+// shows the variant), then both code points ("丈󠄁 U+4E08 U+E0101"), two spaces
+// between them. UTF-8, without line ends.
+std::vector<std::string> MissingSequenceLines(const std::vector<VariationSequence>& missing);
 
 }  // namespace glyphcensus

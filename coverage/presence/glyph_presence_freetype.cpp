@@ -112,8 +112,10 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_CID_H
 
 #include <algorithm>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -461,6 +463,61 @@ GlyphFate JudgeCharacter(MeasuringContext* context, char32_t c) {
   const FT_UInt glyph = scalar ? CharacterGlyph(context->face, c) : 0;
   if (glyph == 0) return GlyphFate::kUnmapped;
   return JudgeGlyphIndex(context, glyph);
+}
+
+GlyphFate JudgeSequence(MeasuringContext* context, char32_t base, char32_t selector) {
+  const bool scalar = base <= 0x10FFFF && !(base >= 0xD800 && base <= 0xDFFF);
+  const FT_UInt baseGlyph = scalar ? CharacterGlyph(context->face, base) : 0;
+  // FreeType answers only with the Unicode cmap selected (a symbol font's
+  // sequences are never listed), and 0 for a sequence the subtable lacks.
+  const FT_UInt glyph =
+      scalar ? FT_Face_GetCharVariantIndex(context->face, base, selector) : 0;
+  if (glyph == 0) return baseGlyph == 0 ? GlyphFate::kUnmapped : GlyphFate::kNotInFormat14;
+  return JudgeGlyphIndex(context, glyph);
+}
+
+namespace {
+
+// Reads which glyph holds each CID, once, for an Adobe-Japan1 CID-keyed face.
+void ReadAdobeJapan1Cids(MeasuringContext* context, uint32_t mostCids) {
+  context->cidsRead = true;
+  FT_Face face = context->face;
+  FT_Bool cidKeyed = 0;
+  const char* registry = nullptr;
+  const char* ordering = nullptr;
+  FT_Int supplement = 0;
+  if (FT_Get_CID_Is_Internally_CID_Keyed(face, &cidKeyed) != 0 || !cidKeyed ||
+      FT_Get_CID_Registry_Ordering_Supplement(face, &registry, &ordering, &supplement) != 0 ||
+      registry == nullptr || ordering == nullptr || std::strcmp(registry, "Adobe") != 0 ||
+      std::strcmp(ordering, "Japan1") != 0) {
+    return;
+  }
+  context->adobeJapan1Cids = true;
+  context->cidGlyphs.assign(mostCids + 1, 0);
+  // Work bounded by the face's glyph count; the first glyph of a CID holds it.
+  for (FT_Long glyph = 1; glyph < face->num_glyphs; ++glyph) {
+    FT_UInt cid = 0;
+    if (FT_Get_CID_From_Glyph_Index(face, static_cast<FT_UInt>(glyph), &cid) != 0) continue;
+    if (cid <= mostCids && context->cidGlyphs[cid] == 0) {
+      context->cidGlyphs[cid] = static_cast<FT_UInt>(glyph);
+    }
+  }
+}
+
+}  // namespace
+
+int32_t CountInkedCids(MeasuringContext* context, uint32_t lastCid) {
+  // Adobe-Japan1's last CID so far (supplement 7).
+  constexpr uint32_t kMostCids = 23059;
+  if (!context->cidsRead) ReadAdobeJapan1Cids(context, kMostCids);
+  if (!context->adobeJapan1Cids) return -1;
+  int32_t count = 0;
+  for (uint32_t cid = 1; cid <= std::min(lastCid, kMostCids); ++cid) {
+    if (StopRequested(context->stop)) break;
+    const FT_UInt glyph = context->cidGlyphs[cid];
+    if (glyph != 0 && JudgeGlyphIndex(context, glyph) == GlyphFate::kPresent) ++count;
+  }
+  return count;
 }
 
 void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,

@@ -69,6 +69,20 @@ GlyphFate JudgeCharacter(MeasuringContext* context, char32_t c);
 // or kPresent.
 GlyphFate JudgeGlyphIndex(MeasuringContext* context, uint32_t glyph);
 
+// The fate of the variation sequence (base, selector), read from the cmap's
+// format 14 subtable through FreeType (FT_Face_GetCharVariantIndex, which
+// answers for a default sequence with the base's glyph in the Unicode cmap and
+// for a non-default one with its own glyph): kUnmapped when the subtable gives
+// no glyph and the base is unmapped, kNotInFormat14 when it gives none and the
+// base is mapped (a renderer would show the base and drop the selector), else
+// the glyph's fate (JudgeGlyphIndex).
+GlyphFate JudgeSequence(MeasuringContext* context, char32_t base, char32_t selector);
+
+// For a CID-keyed CFF face whose ROS is Adobe-Japan1: how many of the CIDs 1
+// to `lastCid` the face holds with a glyph whose fate is kPresent. -1 for any
+// other face.
+int32_t CountInkedCids(MeasuringContext* context, uint32_t lastCid);
+
 struct MeasuringContext;
 // How many glyphs the context has judged from their unhinted outline so far.
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context);

@@ -100,6 +100,11 @@ struct MeasuringContext {
   // draw alike, or null.
   struct SharedVerdictGroup* shared = nullptr;
   const StopToken* stop = nullptr;  // the caller's; null: never stopped
+  // The glyph of each CID of an Adobe-Japan1 CID-keyed face (0: none), made
+  // when first asked for (CountInkedCids); cidsRead says whether it was.
+  bool cidsRead = false;
+  bool adobeJapan1Cids = false;
+  std::vector<FT_UInt> cidGlyphs;
 };
 
 // The ink scan (ink_scan_freetype.cpp).

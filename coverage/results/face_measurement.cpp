@@ -1,15 +1,81 @@
 #include "coverage/results/face_measurement.h"
 
+#include "coverage/presence/glyph_presence_freetype.h"
 #include "coverage/results/set_counting.h"
 
 namespace glyphcensus {
 
+namespace {
+
+SetToMeasure CharacterSetToMeasure(const char* id, const CharacterSet& set, SetGroup group) {
+  SetToMeasure wanted;
+  wanted.id = id;
+  wanted.set = &set;
+  wanted.group = group;
+  return wanted;
+}
+
+// Counts a set of variation sequences one by one, in set order.
+void MeasureSequences(MeasuringContext* context, const SequenceSet& set, bool listMissing,
+                      MeasuredSet* result) {
+  for (int32_t i = 0; i < set.total; ++i) {
+    const VariationSequence sequence = UnpackSequence(set.packed[i]);
+    const GlyphFate fate = JudgeSequence(context, sequence.base, sequence.selector);
+    if (fate == GlyphFate::kPresent) {
+      ++result->present;
+    } else if (listMissing) {
+      result->missingSequences.push_back(sequence);
+      result->missingReasons.push_back(fate);
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<SetToMeasure> BuiltInSets() {
   std::vector<SetToMeasure> sets;
   for (int index = 0; index < kCharacterSetCount; ++index) {
-    sets.push_back(SetToMeasure{kCharacterSetIds[index], &kCharacterSets[index]});
+    sets.push_back(
+        CharacterSetToMeasure(kCharacterSetIds[index], kCharacterSets[index], SetGroup::kDialog));
   }
   return sets;
+}
+
+std::vector<SetToMeasure> ExtendedBuiltInSets() {
+  std::vector<SetToMeasure> sets;
+  for (int index = 0; index < kExtendedCharacterSetCount; ++index) {
+    if (index == kVerticalForms) continue;  // measured by shaping, after the sequences
+    sets.push_back(CharacterSetToMeasure(kExtendedCharacterSetIds[index],
+                                         kExtendedCharacterSets[index], SetGroup::kExtended));
+  }
+  for (int supplement = 0; supplement < kAdobeJapan1SupplementCount; ++supplement) {
+    SetToMeasure wanted = CharacterSetToMeasure(AdobeJapan1SetId(supplement),
+                                                AdobeJapan1Set(supplement), SetGroup::kExtended);
+    wanted.lastCid = kAdobeJapan1LastCids[supplement];
+    sets.push_back(wanted);
+  }
+  for (const SequenceSet& sequences : kSequenceSets) {
+    SetToMeasure wanted;
+    wanted.id = sequences.id;
+    wanted.sequences = &sequences;
+    wanted.group = SetGroup::kExtended;
+    sets.push_back(wanted);
+  }
+  return sets;
+}
+
+std::vector<SetToMeasure> AllBuiltInSets() {
+  std::vector<SetToMeasure> sets = BuiltInSets();
+  for (SetToMeasure& set : ExtendedBuiltInSets()) sets.push_back(std::move(set));
+  return sets;
+}
+
+const SetToMeasure* FindBuiltInSet(const std::string& id) {
+  static const std::vector<SetToMeasure> sets = AllBuiltInSets();
+  for (const SetToMeasure& set : sets) {
+    if (set.id == id) return &set;
+  }
+  return nullptr;
 }
 
 std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
@@ -19,10 +85,24 @@ std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
   for (const SetToMeasure& wanted : sets) {
     MeasuredSet result;
     result.id = wanted.id;
-    result.label = wanted.set->label;
-    result.total = wanted.set->total;
-    result.present = CountCharacterSet(context, *wanted.set,
-                                       listMissing ? &result.missing : nullptr);
+    result.group = wanted.group;
+    if (wanted.sequences != nullptr) {
+      result.kind = SetKind::kSequences;
+      result.label = wanted.sequences->label;
+      result.total = wanted.sequences->total;
+      MeasureSequences(context, *wanted.sequences, listMissing, &result);
+    } else {
+      result.label = wanted.set->label;
+      result.total = wanted.set->total;
+      result.present = CountCharacterSet(context, *wanted.set,
+                                         listMissing ? &result.missing : nullptr);
+    }
+    if (wanted.lastCid > 0) {
+      const int32_t cids = CountInkedCids(context, static_cast<uint32_t>(wanted.lastCid));
+      result.cidsCounted = cids >= 0;
+      result.cidsPresent = cids < 0 ? 0 : cids;
+      result.cidsTotal = wanted.lastCid;
+    }
     measured.push_back(std::move(result));
   }
   return measured;

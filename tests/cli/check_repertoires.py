@@ -1,0 +1,146 @@
+#!/usr/bin/python3
+"""The extended repertoires through the command: --sets groups, set totals
+and kinds, variation sequences read from cmap format 14, the CIDs of a
+CID-keyed Adobe-Japan1 font, --require and --missing with the new sets.
+
+The fonts are made by tools/make_repertoire_test_fonts.py in a temporary
+folder.
+
+Usage: check_repertoires.py GLYPHCENSUS
+"""
+import csv
+import io
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+IPAG = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+TOTALS = {
+    "jis-x-0208-non-kanji": 523, "jis-x-0213-non-kanji": 1123, "jis-x-0212-kanji": 5801,
+    "jinmeiyo-kanji": 863, "adobe-japan1-0": 7776, "adobe-japan1-1": 7806,
+    "adobe-japan1-2": 8152, "adobe-japan1-3": 8152, "adobe-japan1-4": 10113,
+    "adobe-japan1-5": 13780, "adobe-japan1-6": 15841, "adobe-japan1-7": 15842,
+    "ivs-adobe-japan1": 14684, "ivs-hanyo-denshi": 13045, "ivs-moji-joho": 10710,
+    "svs-cjk-compatibility": 1002,
+}
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL", message)
+
+
+def run(*args):
+    result = subprocess.run([GLYPHCENSUS, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            timeout=600)
+    return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8")
+
+
+def sets_of(*args):
+    status, out, err = run("--format", "json", *args)
+    check(status == 0, "%s: exit %d: %s" % (args, status, err))
+    return {s["id"]: s for s in json.loads(out)["faces"][0]["sets"]}
+
+
+def check_groups():
+    status, default, _ = run(IPAG)
+    check(status == 0 and len(default.splitlines()) == 16, "the default report has 15 sets")
+    check(run("--sets", "dialog", IPAG)[1] == default, "--sets dialog is the default")
+    extended = sets_of("--sets", "extended", IPAG)
+    check(list(extended) == list(TOTALS), "--sets extended gives the new sets in order")
+    for set_id, total in TOTALS.items():
+        set_ = extended.get(set_id, {})
+        check(set_.get("total") == total, "%s has %s, not %d" % (set_id, set_.get("total"), total))
+        check(set_.get("group") == "extended", "%s is in the extended group" % set_id)
+        kind = "sequences" if set_id.startswith(("ivs-", "svs-")) else "characters"
+        check(set_.get("kind") == kind, "%s is a set of %s" % (set_id, kind))
+    everything = sets_of("--sets", "all", IPAG)
+    check(len(everything) == 15 + len(TOTALS), "--sets all gives all sets")
+    check(list(sets_of("--sets", "hiragana,extended", IPAG))[:2] == ["hiragana", "jis-x-0208-non-kanji"],
+          "ids and groups mix, in measuring order")
+    check(sets_of("--sets", "dialog", IPAG)["hiragana"]["group"] == "dialog", "the fifteen are the dialog's")
+    status, _, err = run("--sets", "extended,nonesuch", IPAG)
+    check(status == 2 and "nonesuch" in err, "an unknown id is refused with exit 2")
+    status, out, _ = run("--format", "csv", "--sets", "extended", IPAG)
+    header = next(csv.reader(io.StringIO(out)))
+    check(header[5:] == list(TOTALS), "the CSV has a column per new set")
+
+
+def check_sequences(fonts):
+    font = os.path.join(fonts, "sequences.ttf")
+    found = sets_of("--missing", "--sets", "ivs-adobe-japan1,ivs-moji-joho", font)
+    aj1 = found["ivs-adobe-japan1"]
+    # Present: the default sequence of a mapped base, a non-default one, and a
+    # non-default one whose base is unmapped (a renderer shows its glyph).
+    check(aj1["present"] == 3, "three Adobe-Japan1 sequences are present, not %d" % aj1["present"])
+    missing = [tuple(pair) for pair in aj1["missing_sequences"]]
+    check(len(missing) == 14684 - 3, "every other sequence is listed as missing")
+    for pair in [(0x4E08, 0xE0100), (0x4E08, 0xE0101), (0x4E0E, 0xE0100)]:
+        check(pair not in missing, "U+%04X U+%X is present" % pair)
+    # A default sequence whose base is unmapped, and a base with no sequence.
+    for pair in [(0x4E0E, 0xE0101), (0x4E9C, 0xE0100)]:
+        check(pair in missing, "U+%04X U+%X is missing" % pair)
+    check("missing_code_points" not in aj1, "a set of sequences lists no code points")
+    moji = found["ivs-moji-joho"]
+    check(moji["present"] == 0 and [0x4E08, 0xE0102] in moji["missing_sequences"],
+          "a sequence of an empty glyph is missing")
+    status, out, _ = run("--missing", "--sets", "ivs-adobe-japan1", font)
+    lines = out.splitlines()
+    check(lines[1] == "IVS Adobe-Japan1：3/14,684", "the text line: %r" % lines[1])
+    listed = lines[2:]
+    check(all(line.count(" U+") == 20 for line in listed[:-1]), "ten sequences to a line")
+    check(any("与\U000E0101 U+4E0E U+E0101" in line for line in listed),
+          "a missing sequence reads as the sequence and both code points")
+    check(sum(line.count(" U+") for line in listed) == 2 * (14684 - 3), "every one is listed")
+    # --require counts sequences.
+    check(run("--sets", "ivs-adobe-japan1", "--require", "ivs-adobe-japan1=3", font)[0] == 0, "a met sequence requirement")
+    check(run("--sets", "ivs-adobe-japan1", "--require", "ivs-adobe-japan1=4", font)[0] == 3, "an unmet sequence requirement")
+    status, _, err = run("--sets", "ivs-adobe-japan1", "--require", "ivs-adobe-japan1=14685", font)
+    check(status == 2 and "14684 sequences" in err, "a count past the sequences is refused")
+
+
+def check_cids(fonts):
+    found = sets_of("--sets", "extended", os.path.join(fonts, "cid_japan1.otf"))
+    # Inked CIDs 34, 1200, 8284 and 23059; CID 20000 is empty, CID 1 the space.
+    expected = [2, 3, 3, 3, 3, 3, 3, 4]
+    for n, count in enumerate(expected):
+        set_ = found["adobe-japan1-%d" % n]
+        check(set_.get("cids_present") == count, "AJ1-%d: %s CIDs, not %d" % (n, set_.get("cids_present"), count))
+        check(set_.get("cids_total") == [8283, 8358, 8719, 9353, 15443, 20316, 23057, 23059][n],
+              "AJ1-%d: its last CID" % n)
+        check(set_["present"] == 2, "AJ1-%d: U+0041 and U+4E9C are drawn" % n)
+    check("cids_present" not in found["jis-x-0208-non-kanji"], "CIDs only for Adobe-Japan1 sets")
+    check("cids_present" not in sets_of("--sets", "adobe-japan1-7", IPAG)["adobe-japan1-7"],
+          "no CIDs for a TrueType font")
+
+
+def check_non_kanji(fonts):
+    found = sets_of("--sets", "jis-x-0208-non-kanji,jis-x-0213-non-kanji",
+                    os.path.join(fonts, "jis_symbols.ttf"))
+    # The twelve symbols; the ideographic space is not a member.
+    check(found["jis-x-0208-non-kanji"]["present"] == 12, "twelve JIS symbols drawn")
+    check(found["jis-x-0213-non-kanji"]["present"] == 12, "twelve JIS2004 symbols drawn")
+
+
+def main():
+    global GLYPHCENSUS
+    GLYPHCENSUS = sys.argv[1]
+    with tempfile.TemporaryDirectory() as fonts:
+        subprocess.run(["/usr/bin/python3", os.path.join(ROOT, "tools", "make_repertoire_test_fonts.py"),
+                        fonts], check=True)
+        check_sequences(fonts)
+        check_cids(fonts)
+        check_non_kanji(fonts)
+    if os.path.exists(IPAG):
+        check_groups()
+    print("%d failures" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
