@@ -41,7 +41,8 @@ import sys
 # which glibc's headers include.
 NO_NOTICE_NEEDED = {"linux"}
 OWN_PACKAGE = "glyphcensus"
-GENERATORS = ("tools/make_character_sets.py", "tools/make_jis_tables.py")
+GENERATORS = ("tools/make_character_sets.py", "tools/make_jis_tables.py",
+              "tools/make_extended_sets.py")
 LEFT_OUT_TARGETS = ("tests", "googletest", "fuzz", "bench")
 # The words in parentheses after a program's name in the notices' last column.
 DYNAMIC_CLAIMS = ("linked",)

@@ -36,12 +36,12 @@ from make_character_sets import (DataError, cpp_string, expect,  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUTPUT = os.path.join(ROOT, "coverage", "sets", "extended_set_tables.cpp")
-UNICODE = "/usr/share/unicode"
-UNICODE_DATA = os.path.join(UNICODE, "UnicodeData.txt")
-UNIHAN_OTHER = os.path.join(UNICODE, "Unihan_OtherMappings.txt.bz2")
-VERTICAL_ORIENTATION = os.path.join(UNICODE, "VerticalOrientation.txt")
-STANDARDIZED_VARIANTS = os.path.join(UNICODE, "StandardizedVariants.txt")
-CMAPS = "/usr/share/poppler/cMap/Adobe-Japan1"
+UNICODE_DATA = "/usr/share/unicode/UnicodeData.txt"
+UNIHAN_OTHER = "/usr/share/unicode/Unihan_OtherMappings.txt.bz2"
+VERTICAL_ORIENTATION = "/usr/share/unicode/VerticalOrientation.txt"
+STANDARDIZED_VARIANTS = "/usr/share/unicode/StandardizedVariants.txt"
+CMAP_H = "/usr/share/poppler/cMap/Adobe-Japan1/UniJIS2004-UTF32-H"
+CMAP_V = "/usr/share/poppler/cMap/Adobe-Japan1/UniJIS2004-UTF32-V"
 AJ1_SEQUENCES = os.path.join(ROOT, "data", "adobe-japan1", "Adobe-Japan1_sequences.txt")
 IVD_SEQUENCES = os.path.join(ROOT, "data", "ivd", "IVD_Sequences.txt")
 HASHES = {
@@ -127,10 +127,11 @@ def windows31j():
     return out
 
 
-def read_cmap(name):
+def read_cmap(path):
     """Code point -> CID of a UTF-32 CMap's own cidchar and cidrange lines
     (not those of a CMap it uses)."""
-    with open(os.path.join(CMAPS, name), encoding="latin-1") as f:
+    name = os.path.basename(path)
+    with open(path, encoding="latin-1") as f:
         text = f.read()
     mapping = {}
 
@@ -220,8 +221,8 @@ def build_sets():
     def inked(codes):
         return [c for c in codes if categories.get(c) not in NO_INK_CATEGORIES]
 
-    horizontal = read_cmap("UniJIS2004-UTF32-H")
-    vertical = read_cmap("UniJIS2004-UTF32-V")
+    horizontal = read_cmap(CMAP_H)
+    vertical = read_cmap(CMAP_V)
     orientation = read_vertical_orientation()
     jis2004 = set(jis_rows("euc_jis_2004", range(1, 95)) +
                   jis_rows("euc_jis_2004", range(1, 95), b"\x8f"))
