@@ -25,7 +25,7 @@ namespace {
 
 FontRequest RequestForFace(int face) {
   FontRequest request;
-  request.sets = BuiltInSets();
+  request.sets = AllBuiltInSets();
   request.listMissing = true;
   request.program = "glyphcensus";  // the reasons read as the command's
   if (face >= 0) {
@@ -42,7 +42,7 @@ std::string lastCsvRows;
 // columns, as the command's header has them for the same sets.
 std::vector<std::string> BuiltInSetIds() {
   std::vector<std::string> ids;
-  for (const SetToMeasure& set : BuiltInSets()) ids.push_back(set.id);
+  for (const SetToMeasure& set : AllBuiltInSets()) ids.push_back(set.id);
   return ids;
 }
 
@@ -76,7 +76,7 @@ using namespace glyphcensus;
 
 extern "C" {
 
-// Measures every face of the font file `bytes` with the fifteen sets, missing
+// Measures every face of the font file `bytes` with every built-in set, missing
 // characters listed: the JSON array of the face results. The bytes are
 // changed (readied for measuring).
 EMSCRIPTEN_KEEPALIVE const char* gc_measure(uint8_t* bytes, size_t size, const char* name) {
@@ -93,7 +93,7 @@ EMSCRIPTEN_KEEPALIVE const char* gc_measure(uint8_t* bytes, size_t size, const c
 EMSCRIPTEN_KEEPALIVE const char* gc_measure_csv_rows() { return lastCsvRows.c_str(); }
 
 // The CSV header row of gc_measure's faces, ending in LF: the command's
-// header for the fifteen sets.
+// header for every built-in set.
 EMSCRIPTEN_KEEPALIVE const char* gc_csv_header() {
   static std::string header;
   header = DelimitedHeader(BuiltInSetIds(), ',') + "\n";

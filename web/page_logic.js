@@ -155,8 +155,6 @@ export function sortRows(rows, key, descending) {
 }
 
 
-// The missing characters of a set of the results as text: the JSON's
-// "missing" string, or its code points when only those came.
 // Why a face was not measured, as the command says it on stderr: the error,
 // then which container rule refused the file when one did (the JSON's
 // `refusal`).
@@ -164,10 +162,27 @@ export function faceErrorText(face) {
   return face.refusal ? `${face.error}; ${face.refusal}` : face.error;
 }
 
+const codePointName = (c) => `U+${c.toString(16).toUpperCase().padStart(4, '0')}`;
+const isCodePoint = (c) => Number.isInteger(c) && c >= 0 && c <= 0x10ffff;
+
+// The missing sequences of a set, as the command's text report lists them:
+// each as the sequence itself, then both code points, two spaces between.
+export function missingSequencesText(set) {
+  if (!Array.isArray(set.missing_sequences)) return '';
+  return set.missing_sequences
+    .filter((pair) => Array.isArray(pair) && pair.length === 2 && pair.every(isCodePoint))
+    .map(([base, selector]) => `${String.fromCodePoint(base, selector)} ${codePointName(base)} ${codePointName(selector)}`)
+    .join('  ');
+}
+
+// The missing members of a set of the results as text: for characters the
+// JSON's "missing" string, or its code points when only those came; for
+// sequences, missingSequencesText.
 export function missingText(set) {
+  if (set.kind === 'sequences') return missingSequencesText(set);
   if (typeof set.missing === 'string') return set.missing;
   if (!Array.isArray(set.missing_code_points)) return '';
-  return set.missing_code_points.filter((c) => Number.isInteger(c) && c >= 0 && c <= 0x10ffff)
+  return set.missing_code_points.filter(isCodePoint)
     .map((c) => String.fromCodePoint(c)).join('');
 }
 

@@ -16,6 +16,8 @@ function renderSet(set) {
     element('span', { className: 'set-label', lang: 'ja', text: set.label }),
     element('code', { className: 'set-id', text: set.id }),
     element('span', { className: 'set-count', text: countText(set.present, set.total) }),
+    ...(Number.isInteger(set.cids_present) ? [element('span', { className: 'set-cids',
+      text: text('cidCount', formatNumber(set.cids_present), formatNumber(set.cids_total)) })] : []),
     element('span', { className: 'bar', 'aria-hidden': 'true' }, [fill]),
   ]);
   const lacking = missingText(set);
@@ -23,7 +25,7 @@ function renderSet(set) {
     const characters = element('p', { className: 'characters', lang: 'ja', text: lacking });
     const feedback = element('span', { className: 'hint', role: 'status' });
     row.append(element('details', { className: 'missing-list' }, [
-      element('summary', { text: text('missingButton', formatNumber(set.total - set.present)) }),
+      element('summary', { text: text(set.kind === 'sequences' ? 'missingSequencesButton' : 'missingButton', formatNumber(set.total - set.present)) }),
       characters,
       element('button', { type: 'button', className: 'copy', text: text('copy'),
         onclick: () => copyText(lacking, characters, feedback) }),
@@ -36,7 +38,10 @@ function renderSet(set) {
 function buildReport(page) {
   const chosen = chosenFace(page);
   const sets = $('sets');
+  const extended = $('sets-extended');
   sets.replaceChildren();
+  extended.replaceChildren();
+  $('extended-title').hidden = true;
   $('face-error').hidden = true;
   if (!chosen) {
     // A file chosen before its result: its name and where it stands.
@@ -60,7 +65,10 @@ function buildReport(page) {
     $('face-error').hidden = false;
     $('face-error').textContent = text('measuredInPart', face.warning);
   }
-  for (const set of face.sets || []) sets.append(renderSet(set));
+  // The dialog's fifteen (and the page's own sets) first, then the extended
+  // repertoires in a group of their own.
+  for (const set of face.sets || []) (set.group === 'extended' ? extended : sets).append(renderSet(set));
+  $('extended-title').hidden = !extended.childElementCount;
 }
 
 // Rebuilt only when the face, its state or the language changes, so that

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "coverage/sets/extended_sets.h"
 #include "coverage/sets/jis_tables.h"
 
 namespace glyphcensus {
@@ -51,7 +52,8 @@ MapLine RowLine(int32_t row) { return MapLine{std::to_string(row), {}}; }
 // JIS X 0208: non-kanji rows 1-8, level 1 in rows 16-47 (row 47 to cell 51),
 // level 2 in rows 48-84 (row 84 to cell 6).
 MapPanel JisX0208Panel() {
-  MapPanel panel{"jisx0208", "JIS X 0208", PanelKind::kCodeTable, 0, {kJisLevel1, kJisLevel2}, {}};
+  MapPanel panel{"jisx0208", "JIS X 0208", PanelKind::kCodeTable, 0, {kJisLevel1, kJisLevel2},
+                 kJisX0208NonKanjiSet, {}};
   SetReader level1 = Reader(kJisLevel1), level2 = Reader(kJisLevel2);
   for (int32_t row = 1; row <= kJisCells; ++row) {
     MapLine line = RowLine(row);
@@ -94,7 +96,7 @@ MapCell Plane1NonKanji(int32_t row, int32_t cell) {
 // non-kanji in rows 1-13 and level 3 in the remaining kanji positions.
 MapPanel JisX0213Plane1Panel() {
   MapPanel panel{"jisx0213p1", "JIS X 0213 plane 1", PanelKind::kCodeTable, 1,
-                 {kJisLevel1, kJisLevel2, kJisLevel3}, {}};
+                 {kJisLevel1, kJisLevel2, kJisLevel3}, kJisX0213NonKanjiSet, {}};
   SetReader level1 = Reader(kJisLevel1), level2 = Reader(kJisLevel2), level3 = Reader(kJisLevel3);
   for (int32_t row = 1; row <= kJisCells; ++row) {
     MapLine line = RowLine(row);
@@ -117,7 +119,7 @@ MapPanel JisX0213Plane1Panel() {
 // JIS X 0213 plane 2: level 4 in the 26 rows the standard uses (row 94 to
 // cell 86); the other rows are left to other standards and not drawn.
 MapPanel JisX0213Plane2Panel() {
-  MapPanel panel{"jisx0213p2", "JIS X 0213 plane 2", PanelKind::kCodeTable, 2, {kJisLevel4}, {}};
+  MapPanel panel{"jisx0213p2", "JIS X 0213 plane 2", PanelKind::kCodeTable, 2, {kJisLevel4}, -1, {}};
   static const int32_t kRows[] = {1,  3,  4,  5,  8,  12, 13, 14, 15, 78, 79, 80, 81,
                                   82, 83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94};
   SetReader level4 = Reader(kJisLevel4);
@@ -136,7 +138,7 @@ MapPanel JisX0213Plane2Panel() {
 // Shift_JIS FA40-FC4B, which are rows 115-119 counted on from row 94.
 MapPanel Windows31jPanel() {
   MapPanel panel{"windows31j", "Windows-31J extensions", PanelKind::kCodeTable, 0,
-                 {kIbmExtensions, kNecSpecials}, {}};
+                 {kIbmExtensions, kNecSpecials}, -1, {}};
   MapLine nec = RowLine(13);
   for (int32_t cell = 1; cell <= kJisCells; ++cell) {
     nec.cells.push_back(Assigned(13, cell, kNecRow13[cell - 1], kNecSpecials));
@@ -167,7 +169,7 @@ void AppendStripLines(MapPanel* panel, SetReader* reader, int set, int32_t count
 }
 
 MapPanel StripPanel(const char* id, const char* title, std::initializer_list<int> sets) {
-  MapPanel panel{id, title, PanelKind::kStrip, 0, sets, {}};
+  MapPanel panel{id, title, PanelKind::kStrip, 0, sets, -1, {}};
   for (int set : sets) {
     SetReader reader = Reader(set);
     int32_t place = 0;
@@ -180,7 +182,7 @@ MapPanel StripPanel(const char* id, const char* title, std::initializer_list<int
 // The education kanji grade by grade in the table's order; the last section
 // is the 20 prefecture-name kanji added to the list in 2020.
 MapPanel EducationPanel() {
-  MapPanel panel{"education", "教育漢字", PanelKind::kStrip, 0, {kEducationKanji}, {}};
+  MapPanel panel{"education", "教育漢字", PanelKind::kStrip, 0, {kEducationKanji}, -1, {}};
   static const int32_t kSections[] = {80, 160, 200, 200, 185, 181, 20};
   static const char* const kLabels[] = {"1年", "2年", "3年", "4年", "5年", "6年", "都道府県"};
   SetReader reader = Reader(kEducationKanji);

@@ -39,6 +39,9 @@ struct MapPanel {
   PanelKind kind = PanelKind::kCodeTable;
   int32_t plane = 0;  // 1 or 2 for JIS X 0213 (positions then name the plane)
   std::vector<int> sets;  // the report's sets in this panel, in report order
+  // The extended set of the panel's non-kanji rows (kJisX0208NonKanji,
+  // kJisX0213NonKanji), whose count its title gives; -1 for none.
+  int nonKanjiSet = -1;
   std::vector<MapLine> lines;
 };
 

@@ -8,10 +8,12 @@
 
 #include <cstdio>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "coverage/map/coverage_map.h"
 #include "coverage/output/report_lines.h"
 #include "coverage/map/glyph_outline.h"
+#include "coverage/sets/extended_sets.h"
 #include "fontio/unicode_text.h"
 
 namespace glyphcensus {
@@ -111,13 +113,45 @@ void AppendCell(std::string* out, const MapPanel& panel, const MapCell& cell, in
   }
 }
 
-// The panel's counts in the report's wording, then the cells of no set.
+// The present cells of no set of the report whose character is a member of
+// `set`.
+int32_t CountMemberCells(const MapPanel& panel, const CharacterSet& set) {
+  std::unordered_set<char32_t> members;
+  for (int32_t chunk = 0; chunk < set.chunkCount; ++chunk) {
+    for (const char16_t* text = set.chunks[chunk]; *text != u'\0';) {
+      size_t units = 1;
+      members.insert(CodePointAt(text, &units));
+      text += units;
+    }
+  }
+  int32_t count = 0;
+  for (const MapLine& line : panel.lines) {
+    for (const MapCell& cell : line.cells) {
+      if (cell.set == -1 && cell.state == CellState::kPresent && members.count(cell.codePoint) != 0) {
+        ++count;
+      }
+    }
+  }
+  return count;
+}
+
+// The panel's counts in the report's wording, then the cells of no set (for
+// a panel of non-kanji rows, its extended set's count).
 std::string PanelCounts(const MapPanel& panel) {
   std::string out;
   char16_t line[kReportLineCapacity];
   for (int set : panel.sets) {
     FormatCoverageLine(kCharacterSets[set], CountCells(panel, set, CellState::kPresent), line);
     out += (out.empty() ? "" : "　") + Utf16ToUtf8(line);
+  }
+  if (panel.nonKanjiSet >= 0) {
+    // The non-kanji rows are the extended set's members (and the positions
+    // it leaves out, such as the ideographic space): its count, as the
+    // report gives it, from the same verdicts.
+    const CharacterSet& set = kExtendedCharacterSets[panel.nonKanjiSet];
+    FormatCoverageLine(set, CountMemberCells(panel, set), line);
+    out += (out.empty() ? "" : "　") + Utf16ToUtf8(line);
+    return out;
   }
   const int32_t present = CountCells(panel, -1, CellState::kPresent);
   const int32_t measured = present + CountCells(panel, -1, CellState::kMissing);

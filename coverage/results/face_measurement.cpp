@@ -44,7 +44,7 @@ std::vector<SetToMeasure> BuiltInSets() {
 std::vector<SetToMeasure> ExtendedBuiltInSets() {
   std::vector<SetToMeasure> sets;
   for (int index = 0; index < kExtendedCharacterSetCount; ++index) {
-    if (index == kVerticalForms) continue;  // measured by shaping, after the sequences
+    if (index == kVerticalFormsSet) continue;  // measured by shaping, after the sequences
     sets.push_back(CharacterSetToMeasure(kExtendedCharacterSetIds[index],
                                          kExtendedCharacterSets[index], SetGroup::kExtended));
   }

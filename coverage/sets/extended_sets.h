@@ -20,11 +20,11 @@ struct VariationSequence {
 };
 
 enum ExtendedCharacterSetIndex {
-  kJisX0208NonKanji,
-  kJisX0213NonKanji,
-  kJisX0212Kanji,
-  kJinmeiyoKanji,
-  kVerticalForms,
+  kJisX0208NonKanjiSet,
+  kJisX0213NonKanjiSet,
+  kJisX0212KanjiSet,
+  kJinmeiyoKanjiSet,
+  kVerticalFormsSet,
   kExtendedCharacterSetCount
 };
 extern const CharacterSet kExtendedCharacterSets[kExtendedCharacterSetCount];

@@ -3,7 +3,7 @@
 127.0.0.1, drives headless Chromium, feeds fonts in through <input id="fonts">
 and checks that
 
-- every face the page reports equals `glyphcensus --format json --missing` on
+- every face the page reports equals `glyphcensus --format json --missing --sets all` on
   the same file (family, container, faces, every set's counts and missing
   characters, or the same error), for the test fonts, IPAGothic, WOFF and
   WOFF2 files, a CFF collection and a few damaged files;
@@ -15,7 +15,7 @@ and checks that
 - the coverage map of one font has the same cells, in the same classes, as
   `glyphcensus --map`;
 - the manuscript check finds what `glyphcensus --chars` finds;
-- the CSV download is byte for byte `glyphcensus --format csv` on the same
+- the CSV download is byte for byte `glyphcensus --format csv --sets all` on the same
   files, and the JSON download holds the faces `--format json --missing`
   gives.
 
@@ -78,7 +78,7 @@ def gather_fonts(test_fonts, folder):
 
 
 def command_faces(glyphcensus, paths):
-    run = subprocess.run([glyphcensus, '--format', 'json', '--missing', '-j2'] + paths,
+    run = subprocess.run([glyphcensus, '--format', 'json', '--missing', '--sets', 'all', '-j2'] + paths,
                          capture_output=True, text=True)
     faces = {}
     for face in json.loads(run.stdout)['faces']:
@@ -320,7 +320,7 @@ def check_downloads(browser, folder, paths, expected):
     """The downloads' text: the CSV is the command's, byte for byte (the
     command run in the folder, so that its paths are the page's names)."""
     downloads = browser.driver.execute_script('return window.glyphcensusDownloads()')
-    run = subprocess.run([os.path.abspath(args.glyphcensus), '--format', 'csv'] + [os.path.basename(p) for p in paths],
+    run = subprocess.run([os.path.abspath(args.glyphcensus), '--format', 'csv', '--sets', 'all'] + [os.path.basename(p) for p in paths],
                          cwd=folder, capture_output=True)
     csv = downloads['csv']
     check(csv is not None, 'the page has a CSV download')

@@ -123,6 +123,14 @@ test('the page loads only its own modules, each by a relative path, all preloade
   assert.deepEqual(preloaded.sort(), [...reached].filter((name) => name !== 'main.js').sort());
 });
 
+test('missing sequences read as the command lists them; bad pairs are left out', () => {
+  const set = { kind: 'sequences', missing_sequences: [[0x4e08, 0xe0101], [0x349e, 0xfe00], [0x41], [-1, 0xfe00], 'x'] };
+  assert.equal(logic.missingText(set), '丈\u{e0101} U+4E08 U+E0101  \u349e\ufe00 U+349E U+FE00');
+  assert.equal(logic.missingText({ kind: 'sequences' }), '');
+  // A set of characters keeps its characters.
+  assert.equal(logic.missingText({ kind: 'characters', missing: '亜' }), '亜');
+});
+
 test('a refused file reads as the command says it: the error, then the rule', () => {
   assert.equal(logic.faceErrorText({ error: 'not a font file', refusal: 'too short' }), 'not a font file; too short');
   assert.equal(logic.faceErrorText({ error: 'cannot be converted' }), 'cannot be converted');
