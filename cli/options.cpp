@@ -184,6 +184,10 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
                "folders inside it are not followed)");
   app.add_flag("--missing", options->listMissing,
                "Also list the characters each set lacks (text: under the set's line)");
+  app.add_flag("--why", options->groupByReason,
+               "With --missing (which it implies): group each set's missing members by why "
+               "they are missing: unmapped, notdef, blank, empty, no-ink, not-in-format-14 "
+               "(text; JSON always gives missing_reasons)");
   app.add_option("--format", format, "Output format: text (default), json, jsonl, csv, tsv")
       ->check(CLI::IsMember({"text", "json", "jsonl", "csv", "tsv"}))
       ->option_text("FORMAT");
@@ -246,6 +250,7 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   options->format = kFormats.at(format);
   options->faceGiven = app.count("--face") > 0;
   options->setsGiven = app.count("--sets") > 0;
+  if (options->groupByReason) options->listMissing = true;
   // An empty value is an unset variable, not a place to write to.
   if (app.count("--map") > 0 && options->mapFile.empty()) {
     return UsageError(app, "--map: the file name is empty");

@@ -13,6 +13,7 @@ enum class OutputFormat { kText, kJson, kJsonl, kCsv, kTsv };
 struct Options {
   std::vector<std::string> files;
   bool listMissing = false;
+  bool groupByReason = false;  // --why
   OutputFormat format = OutputFormat::kText;
   bool faceGiven = false;
   uint32_t face = 0;

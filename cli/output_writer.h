@@ -27,6 +27,7 @@ class OutputWriter {
 struct OutputSettings {
   OutputFormat format = OutputFormat::kText;
   bool listMissing = false;
+  bool groupByReason = false;   // --why: the missing members under their reasons (text)
   bool introduceFiles = false;  // several inputs: each report names its file (text)
   bool introduceFaces = true;   // every face of a collection: each report names its face (text)
 };

@@ -7,6 +7,7 @@
 #include "cli/output_writer.h"
 #include "cli/terminal_text.h"
 #include "coverage/output/report_lines.h"
+#include "coverage/results/measure_reason.h"
 #include "fontio/unicode_text.h"
 
 namespace glyphcensus {
@@ -15,7 +16,7 @@ namespace {
 
 constexpr size_t kMissingPerLine = 40;
 
-void PrintMissingList(const std::u16string& missing) {
+void PrintMissingList(const std::u16string& missing, const char* indent = "  ") {
   // Count characters, not units, so that a surrogate pair is never split.
   std::u16string line;
   size_t characters = 0;
@@ -24,9 +25,45 @@ void PrintMissingList(const std::u16string& missing) {
     const bool pairStart = IsHighSurrogate(missing[i]) && i + 1 < missing.size();
     if (pairStart) line.push_back(missing[++i]);
     if (++characters == kMissingPerLine || i + 1 == missing.size()) {
-      std::printf("  %s\n", Utf16ToUtf8(line).c_str());
+      std::printf("%s%s\n", indent, Utf16ToUtf8(line).c_str());
       line.clear();
       characters = 0;
+    }
+  }
+}
+
+// The reasons in the order --why lists them.
+constexpr GlyphFate kReasonOrder[] = {
+    GlyphFate::kUnmapped, GlyphFate::kNotdef,        GlyphFate::kBlank,          GlyphFate::kEmpty,
+    GlyphFate::kNoInk,    GlyphFate::kNotInFormat14, GlyphFate::kNoVerticalForm};
+
+// --why: under the set's line, each reason that applies ("  no-ink (2)"),
+// then its members, indented twice.
+void PrintMissingByReason(const MeasuredSet& set) {
+  for (GlyphFate reason : kReasonOrder) {
+    std::u16string characters;
+    std::vector<VariationSequence> sequences;
+    size_t unit = 0, count = 0;
+    for (size_t k = 0; k < set.missingReasons.size(); ++k) {
+      size_t units = 1;
+      if (set.kind == SetKind::kCharacters && unit < set.missing.size()) {
+        CodePointAt(set.missing.c_str() + unit, &units);
+      }
+      if (set.missingReasons[k] == reason) {
+        ++count;
+        if (set.kind == SetKind::kSequences) sequences.push_back(set.missingSequences[k]);
+        else characters.append(set.missing, unit, units);
+      }
+      unit += units;
+    }
+    if (count == 0) continue;
+    std::printf("  %s (%zu)\n", MissingReasonWord(reason), count);
+    if (set.kind == SetKind::kCharacters) {
+      PrintMissingList(characters, "    ");
+      continue;
+    }
+    for (const std::string& line : MissingSequenceLines(sequences)) {
+      std::printf("    %s\n", TerminalSafe(line).c_str());
     }
   }
 }
@@ -55,7 +92,9 @@ class TextWriter : public OutputWriter {
     for (const MeasuredSet& set : face.sets) {
       std::printf("%s\n", TerminalSafe(FormatSetLine(set)).c_str());
       if (!settings_.listMissing) continue;
-      if (set.kind == SetKind::kSequences) {
+      if (settings_.groupByReason) {
+        PrintMissingByReason(set);
+      } else if (set.kind == SetKind::kSequences) {
         for (const std::string& line : MissingSequenceLines(set.missingSequences)) {
           std::printf("  %s\n", TerminalSafe(line).c_str());
         }

@@ -152,6 +152,7 @@ ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
   plan->maps.target = plan->request.maps;
   plan->output.format = options.format;
   plan->output.listMissing = options.listMissing;
+  plan->output.groupByReason = options.groupByReason;
   plan->output.introduceFiles = plan->files.size() > 1 || plan->files != options.files;
   plan->output.introduceFaces = !options.faceGiven;
   plan->jobs = options.jobs != 0 ? options.jobs : UsableProcessors();

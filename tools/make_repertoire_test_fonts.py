@@ -13,6 +13,10 @@ Usage: /usr/bin/python3 tools/make_repertoire_test_fonts.py OUTPUT_DIR
                   glyphs at CIDs 34 (A), 1200, 8284 (Adobe-Japan1-1) and 23059
                   (the last of -7), an empty one at CID 20000 and the space at
                   CID 1; U+0041 and U+4E9C are mapped to CIDs 34 and 1200.
+  reasons.ttf     a character for each reason a character is missing: A drawn,
+                  B an empty glyph, C a glyph far below its cell, D the space's
+                  glyph (blank), E the glyph OS/2 names the default one
+                  (usDefaultChar), and every other letter unmapped.
   jis_symbols.ttf JIS X 0208 symbols of row 1 and 2 (※〒→♪ and more) with
                   ink, and U+3000 (the ideographic space) blank.
 """
@@ -104,6 +108,25 @@ def make_cid_font(path):
     fb.save(path)
 
 
+def make_reasons(path):
+    order = [".notdef", "space", "A", "B", "C", "E"]
+    fb = FontBuilder(UPEM, isTTF=True)
+    fb.setupGlyphOrder(order)
+    fb.setupCharacterMap({0x20: "space", 0x41: "A", 0x42: "B", 0x43: "C", 0x44: "space", 0x45: "E"})
+    glyphs = {name: truetype_glyph(name in (".notdef", "A", "E")) for name in order}
+    pen = TTGlyphPen(None)
+    box(pen, 100, -3000, 900, -2500)  # ink, but far below the cell
+    glyphs["C"] = pen.glyph()
+    fb.setupGlyf(glyphs)
+    fb.setupHorizontalMetrics({name: (UPEM, 0) for name in order})
+    fb.setupHorizontalHeader(ascent=880, descent=-120)
+    fb.setupNameTable({"familyName": "Reasons Test", "styleName": "Regular"})
+    fb.setupOS2(version=4, sTypoAscender=880, sTypoDescender=-120, usWinAscent=880,
+                usWinDescent=120, usDefaultChar=0x45)
+    fb.setupPost()
+    fb.save(path)
+
+
 def make_jis_symbols(path):
     names = {ch: "uni%04X" % ord(ch) for ch in JIS_SYMBOLS}
     order = [".notdef", "space", "ideographicspace"] + list(names.values())
@@ -123,6 +146,7 @@ def main():
     make_sequences(os.path.join(out, "sequences.ttf"))
     make_cid_font(os.path.join(out, "cid_japan1.otf"))
     make_jis_symbols(os.path.join(out, "jis_symbols.ttf"))
+    make_reasons(os.path.join(out, "reasons.ttf"))
 
 
 if __name__ == "__main__":

@@ -55,6 +55,12 @@ Json SetObject(const MeasuredSet& set, bool listMissing) {
     object["missing"] = Utf16ToUtf8(set.missing);
     object["missing_code_points"] = CodePoints(set.missing);
   }
+  // Why each is missing, parallel to the list.
+  if (listMissing) {
+    Json reasons = Json::array();
+    for (GlyphFate fate : set.missingReasons) reasons.push_back(MissingReasonWord(fate));
+    object["missing_reasons"] = std::move(reasons);
+  }
   return object;
 }
 

@@ -449,11 +449,30 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
   return count;
 }
 
+namespace {
+
+// Whether a glyph without ink has anything to draw: an outline with points,
+// or a bitmap of some pixels, as it loads for the ink test. A glyph FreeType
+// cannot load has neither. Asked only once the verdict is that it has no
+// ink, so it never changes a verdict.
+bool GlyphHasShape(MeasuringContext* context, FT_UInt glyph) {
+  if (FT_Load_Glyph(context->face, glyph, kHintedLoad) != 0) return false;
+  const FT_GlyphSlot slot = context->face->glyph;
+  switch (slot->format) {
+    case FT_GLYPH_FORMAT_OUTLINE: return slot->outline.n_points > 0;
+    case FT_GLYPH_FORMAT_BITMAP: return slot->bitmap.rows > 0 && slot->bitmap.width > 0;
+    default: return true;
+  }
+}
+
+}  // namespace
+
 GlyphFate JudgeGlyphIndex(MeasuringContext* context, uint32_t glyph) {
   // The glyphs CountPresentGlyphs passes over (GlyphToJudge), in its order.
   if (glyph == 0 || glyph == context->defaultGlyph) return GlyphFate::kNotdef;
   if (glyph == context->blankGlyph) return GlyphFate::kBlank;
-  return GlyphIsInked(context, glyph) ? GlyphFate::kPresent : GlyphFate::kNoInk;
+  if (GlyphIsInked(context, glyph)) return GlyphFate::kPresent;
+  return GlyphHasShape(context, glyph) ? GlyphFate::kNoInk : GlyphFate::kEmpty;
 }
 
 GlyphFate JudgeCharacter(MeasuringContext* context, char32_t c) {

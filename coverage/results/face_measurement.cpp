@@ -2,6 +2,7 @@
 
 #include "coverage/presence/glyph_presence_freetype.h"
 #include "coverage/results/set_counting.h"
+#include "fontio/unicode_text.h"
 
 namespace glyphcensus {
 
@@ -28,6 +29,20 @@ void MeasureSequences(MeasuringContext* context, const SequenceSet& set, bool li
       result->missingReasons.push_back(fate);
     }
   }
+}
+
+// Why each missing character is missing. JudgeCharacter reaches the verdict
+// the count reached (the same glyph rules, and the verdicts cached in the
+// context), so none of them is kPresent.
+std::vector<GlyphFate> ReasonsOfMissing(MeasuringContext* context, const std::u16string& missing) {
+  std::vector<GlyphFate> reasons;
+  for (size_t i = 0; i < missing.size();) {
+    size_t units = 1;
+    const char32_t c = CodePointAt(missing.c_str() + i, &units);
+    reasons.push_back(JudgeCharacter(context, c));
+    i += units;
+  }
+  return reasons;
 }
 
 }  // namespace
@@ -96,6 +111,7 @@ std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
       result.total = wanted.set->total;
       result.present = CountCharacterSet(context, *wanted.set,
                                          listMissing ? &result.missing : nullptr);
+      if (listMissing) result.missingReasons = ReasonsOfMissing(context, result.missing);
     }
     if (wanted.lastCid > 0) {
       const int32_t cids = CountInkedCids(context, static_cast<uint32_t>(wanted.lastCid));

@@ -92,6 +92,20 @@ std::string RefusalWords(ContainerRefusal refusal) {
   return "";
 }
 
+const char* MissingReasonWord(GlyphFate fate) {
+  switch (fate) {
+    case GlyphFate::kPresent: return "present";
+    case GlyphFate::kUnmapped: return "unmapped";
+    case GlyphFate::kNotdef: return "notdef";
+    case GlyphFate::kBlank: return "blank";
+    case GlyphFate::kEmpty: return "empty";
+    case GlyphFate::kNoInk: return "no-ink";
+    case GlyphFate::kNotInFormat14: return "not-in-format-14";
+    case GlyphFate::kNoVerticalForm: return "no-vertical-form";
+  }
+  return "no-ink";
+}
+
 std::string WordsWithRefusal(const std::string& words, ContainerRefusal refusal) {
   const std::string rule = RefusalWords(refusal);
   if (rule.empty()) return words;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "coverage/presence/glyph_presence.h"
 #include "fontio/font_container.h"
 
 namespace glyphcensus {
@@ -59,6 +60,11 @@ std::string PartialWords(PartialMeasure partial);
 // keeps to the words the command has always printed; these say which rule
 // refused the file, for a front end that shows more.
 std::string RefusalWords(ContainerRefusal refusal);
+
+// Why a member of a set is missing, in the words every output uses:
+// "unmapped", "notdef", "blank", "empty", "no-ink", "not-in-format-14",
+// "no-vertical-form" ("present" for kPresent).
+const char* MissingReasonWord(GlyphFate fate);
 
 // A fault's words as a front end shows them in full: `words` (the reason,
 // as ReasonWords gave it), then which container rule refused the file, when

@@ -104,6 +104,35 @@ def check_sequences(fonts):
     check(status == 2 and "14684 sequences" in err, "a count past the sequences is refused")
 
 
+def check_reasons(fonts):
+    font = os.path.join(fonts, "reasons.ttf")
+    letters = sets_of("--missing", "--sets", "ascii-letters", font)["ascii-letters"]
+    reasons = dict(zip(letters["missing"], letters["missing_reasons"]))
+    check(len(letters["missing_reasons"]) == len(letters["missing_code_points"]) == 51,
+          "a reason for each missing character")
+    expected = {"B": "empty", "C": "no-ink", "D": "blank", "E": "notdef", "F": "unmapped", "z": "unmapped"}
+    for character, reason in expected.items():
+        check(reasons.get(character) == reason, "%s is %s, not %s" % (character, reason, reasons.get(character)))
+    check("A" not in reasons, "A is drawn")
+    status, out, _ = run("--why", "--sets", "ascii-letters", font)
+    check(status == 0 and out.splitlines()[2:5] == ["  unmapped (47)",
+                                                 "    abcdefghijklmnopqrstuvwxyzFGHIJKLMNOPQRS",
+                                                 "    TUVWXYZ"], "--why groups by reason: %r" % out)
+    check("  no-ink (1)\n    C\n" in out and "  empty (1)\n    B\n" in out, "--why names each reason")
+    # Without --why, --missing lists the characters as before.
+    check(run("--missing", "--sets", "ascii-letters", font)[1].splitlines()[2].startswith("  abc"),
+          "--missing alone keeps its list")
+    sequences = sets_of("--missing", "--sets", "ivs-adobe-japan1,ivs-moji-joho",
+                        os.path.join(fonts, "sequences.ttf"))
+    for set_id, pair, reason in [("ivs-adobe-japan1", [0x4E0E, 0xE0101], "unmapped"),
+                                 ("ivs-adobe-japan1", [0x4E9C, 0xE0100], "not-in-format-14"),
+                                 ("ivs-moji-joho", [0x4E08, 0xE0102], "empty"),
+                                 ("ivs-moji-joho", [0x4E08, 0xE0103], "not-in-format-14")]:
+        set_ = sequences[set_id]
+        index = set_["missing_sequences"].index(pair)
+        check(set_["missing_reasons"][index] == reason, "U+%04X U+%X is %s" % (pair[0], pair[1], reason))
+
+
 def check_cids(fonts):
     found = sets_of("--sets", "extended", os.path.join(fonts, "cid_japan1.otf"))
     # Inked CIDs 34, 1200, 8284 and 23059; CID 20000 is empty, CID 1 the space.
@@ -135,6 +164,7 @@ def main():
                         fonts], check=True)
         check_sequences(fonts)
         check_cids(fonts)
+        check_reasons(fonts)
         check_non_kanji(fonts)
     if os.path.exists(IPAG):
         check_groups()
