@@ -7,6 +7,7 @@
 #include <string>
 
 #include "coverage/sets/character_sets.h"
+#include "coverage/sets/extended_sets.h"
 
 using namespace glyphcensus;
 
@@ -49,3 +50,44 @@ TEST(FormatCoverageLineTest, EveryFullLine) {
 }
 
 }  // namespace
+
+// Missing sequences: ten to a line, each the sequence and both code points;
+// a supplementary base keeps its pair whole.
+TEST(MissingSequenceLinesTest, TenToALine) {
+  std::vector<VariationSequence> missing;
+  for (int i = 0; i < 11; ++i) missing.push_back({0x4E08, static_cast<char32_t>(0xE0100 + i)});
+  missing.push_back({0x20B9F, 0xFE00});
+  const std::vector<std::string> lines = MissingSequenceLines(missing);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("丈\xF3\xA0\x84\x80 U+4E08 U+E0100  丈", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "丈\xF3\xA0\x84\x8A U+4E08 U+E010A  \xF0\xA0\xAE\x9F\xEF\xB8\x80 U+20B9F U+FE00");
+  EXPECT_TRUE(MissingSequenceLines({}).empty());
+}
+
+// The packed sequences of the tables: VS1-VS16 and VS17-VS256 at both ends.
+TEST(MissingSequenceLinesTest, PackedSequencesUnpack) {
+  EXPECT_EQ(UnpackSequence(0x4E0800).selector, 0xFE00u);
+  EXPECT_EQ(UnpackSequence(0x4E080F).selector, 0xFE0Fu);
+  EXPECT_EQ(UnpackSequence(0x4E0810).selector, 0xE0100u);
+  EXPECT_EQ(UnpackSequence(0x2A6D6FF).selector, 0xE01EFu);
+  EXPECT_EQ(UnpackSequence(0x2A6D6FF).base, 0x2A6D6u);
+  for (const SequenceSet& set : kSequenceSets) {
+    EXPECT_GT(set.total, 0);
+    for (int32_t i = 0; i < set.total; ++i) {
+      const VariationSequence sequence = UnpackSequence(set.packed[i]);
+      const bool selector = (sequence.selector >= 0xFE00 && sequence.selector <= 0xFE0F) ||
+                            (sequence.selector >= 0xE0100 && sequence.selector <= 0xE01EF);
+      ASSERT_TRUE(selector && sequence.base >= 0x3400) << set.id << " " << i;
+    }
+  }
+}
+
+// The Adobe-Japan1 supplements nest, each in code point order.
+TEST(MissingSequenceLinesTest, AdobeJapan1SetsNest) {
+  const int32_t totals[] = {7776, 7806, 8152, 8152, 10113, 13780, 15841, 15842};
+  for (int n = 0; n < kAdobeJapan1SupplementCount; ++n) {
+    EXPECT_EQ(AdobeJapan1Set(n).total, totals[n]) << n;
+  }
+  EXPECT_EQ(std::u16string(AdobeJapan1Set(7).label), u"AJ1-7");
+  EXPECT_EQ(std::string(AdobeJapan1SetId(0)), "adobe-japan1-0");
+}
