@@ -41,8 +41,13 @@ import sys
 # which glibc's headers include.
 NO_NOTICE_NEEDED = {"linux"}
 OWN_PACKAGE = "glyphcensus"
-GENERATORS = ("tools/make_character_sets.py", "tools/make_jis_tables.py",
-              "tools/make_extended_sets.py")
+# The table generators and the programs whose tables they write: the extended
+# sets are the command's and the page's; the dialog's exe links none of them.
+GENERATORS = {
+    "tools/make_character_sets.py": ("GlyphCensus.exe", "glyphcensus"),
+    "tools/make_jis_tables.py": ("GlyphCensus.exe", "glyphcensus"),
+    "tools/make_extended_sets.py": ("glyphcensus",),
+}
 LEFT_OUT_TARGETS = ("tests", "googletest", "fuzz", "bench")
 # The words in parentheses after a program's name in the notices' last column.
 DYNAMIC_CLAIMS = ("linked",)
@@ -180,9 +185,11 @@ def linked_archives(link_map):
     return {os.path.normpath(os.path.join(folder, m)) for m in re.findall(r"^(\S+?\.a)\(", section, re.M)}
 
 
-def generator_inputs(source):
+def generator_inputs(source, program_name):
     paths = set()
-    for generator in GENERATORS:
+    for generator, programs in GENERATORS.items():
+        if program_name not in programs:
+            continue
         paths.update(re.findall(r'"(/usr/share/[^"]+)"', open(os.path.join(source, generator)).read()))
     return paths
 
@@ -298,12 +305,12 @@ def main():
         for row in rows:
             row["used_by"] = f"glyphcensus ({claim})"
     evidence = {path: "compiled" for path in depfile_paths(build)}
-    evidence.update({path: "read by the table generators" for path in generator_inputs(source)})
+    program_name = "glyphcensus" if args.program else "GlyphCensus.exe"
+    evidence.update({path: "read by the table generators"
+                     for path in generator_inputs(source, program_name)})
     if args.program:
-        program_name = "glyphcensus"
         evidence.update({path: "linked" for path in needed_libraries(args.program)})
     else:
-        program_name = "GlyphCensus.exe"
         evidence.update({path: "linked" for path in linked_archives(args.link_map)})
 
     used, unowned = used_packages(evidence, source, build)

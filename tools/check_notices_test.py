@@ -21,6 +21,20 @@ def row(name, sources, used_by):
 NEEDED_SOURCES = {"freetype", "brotli", "glibc"}
 
 
+class GeneratorInputsTest(unittest.TestCase):
+    """Each program answers for the generators whose tables it holds."""
+
+    def test_the_extended_sets_are_the_commands_alone(self):
+        root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+        command = check_notices.generator_inputs(root, "glyphcensus")
+        dialog = check_notices.generator_inputs(root, "GlyphCensus.exe")
+        cmap = "/usr/share/poppler/cMap/Adobe-Japan1/UniJIS2004-UTF32-H"
+        self.assertIn(cmap, command)
+        self.assertNotIn(cmap, dialog)
+        self.assertIn("/usr/share/edict/kanjidic", dialog & command)
+        self.assertEqual(check_notices.generator_inputs(root, "another"), set())
+
+
 class ProgramClaimsTest(unittest.TestCase):
     def test_each_program_takes_its_own_parentheses(self):
         self.assertEqual(check_notices.program_claims(
