@@ -11,7 +11,7 @@ import sys
 
 from fontTools.ttLib import TTFont
 
-TABLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "coverage",
+TABLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "coverage", "sets",
                       "character_sets.cpp")
 
 
