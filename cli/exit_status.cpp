@@ -8,11 +8,12 @@ int Seriousness(ExitStatus status) {
   switch (status) {
     case ExitStatus::kOk: return 0;
     case ExitStatus::kRequirementNotMet: return 1;
-    case ExitStatus::kMeasuredInPart: return 2;
-    case ExitStatus::kNotMeasured: return 3;
-    case ExitStatus::kOutputFailed: return 4;
-    case ExitStatus::kUsage: return 5;
-    case ExitStatus::kInterrupted: return 6;
+    case ExitStatus::kLostSinceBaseline: return 2;
+    case ExitStatus::kMeasuredInPart: return 3;
+    case ExitStatus::kNotMeasured: return 4;
+    case ExitStatus::kOutputFailed: return 5;
+    case ExitStatus::kUsage: return 6;
+    case ExitStatus::kInterrupted: return 7;
   }
   return 0;
 }

@@ -11,6 +11,8 @@ namespace glyphcensus {
 //   1    a file or face was not measured, a map not written, a folder not read,
 //        or no font file was found
 //   5    a face was measured only in part (its WOFF2 decoder refused the file)
+//   6    a face lost members of a set since its baseline (--baseline,
+//        --compare), or a font of the old folder is gone from the new one
 //   3    a face falls short of a --require requirement
 //   0    none of these
 // 2, a wrong command line, ends the command before anything is measured.
@@ -21,6 +23,7 @@ enum class ExitStatus {
   kRequirementNotMet = 3,
   kOutputFailed = 4,
   kMeasuredInPart = 5,
+  kLostSinceBaseline = 6,
   kInterrupted = 130,  // 128 + SIGINT, as shells report it
 };
 

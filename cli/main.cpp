@@ -96,6 +96,28 @@ void NoteMeasuredInPart(const FaceResult& face, size_t inputIndex, RunOutcome* o
   ReportError(face.path, "warning: " + face.warning);
 }
 
+// --baseline, --compare: what the face lost and gained since its baseline
+// face. False when it is not compared (said on stderr when it has no
+// baseline face).
+bool CompareWithItsBaseline(RunPlan* plan, const CommandFace& handed, FaceChanges* changes,
+                            RunOutcome* outcome) {
+  const FaceResult& face = handed.result;
+  if (!plan->gate.active || !Measured(face)) return false;
+  const BaselineFace* before = BaselineFaceFor(&plan->gate, face, handed.inputIndex);
+  if (before == nullptr) {
+    ReportError(face.path, plan->gate.byPath ? "warning: not in the old side, so not compared"
+                                             : "warning: no face of the baseline has its family "
+                                               "name and face index, so it is not compared");
+    return false;
+  }
+  *changes = CompareWithBaseline(*before, face);
+  ReportSetsNotCompared(face.path, *changes);
+  if (HasLoss(*changes)) {
+    outcome->status = MergeExitStatus(outcome->status, ExitStatus::kLostSinceBaseline);
+  }
+  return true;
+}
+
 // Writes the face's record and, once it has reached stdout, puts the face's
 // map into place; notes what fell short.
 void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace handed,
@@ -104,7 +126,9 @@ void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace
   FaceResult& face = handed.result;
   MapNote& map = handed.mapNote;
   ChooseMapPlace(&plan->maps, handed.inputIndex, handed.map, face, &map);
-  writer->Write(face, map);
+  FaceChanges changes;
+  const bool compared = CompareWithItsBaseline(plan, handed, &changes, outcome);
+  writer->Write(face, map, compared ? &changes : nullptr);
   // Nothing is measured, and no map replaces an old one, for output that
   // cannot be written.
   outcome->outputError = FlushOutput();
@@ -125,6 +149,14 @@ void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace
   if (outcome->outputError != 0) StopMeasuring();
 }
 
+// --compare: the old side's faces the new side lacks, each a loss.
+void WriteGoneFaces(const ReleaseGate& gate, OutputWriter* writer, RunOutcome* outcome) {
+  for (const BaselineFace* gone : GoneFaces(gate)) {
+    writer->WriteGone(*gone);
+    outcome->status = MergeExitStatus(outcome->status, ExitStatus::kLostSinceBaseline);
+  }
+}
+
 ExitStatus Run(RunPlan* plan) {
   std::unique_ptr<OutputWriter> writer = MakeOutputWriter(plan->output);
   Progress progress;
@@ -141,6 +173,14 @@ ExitStatus Run(RunPlan* plan) {
   const auto showProgress = [&](size_t done, size_t total, const std::string& next) {
     ShowProgress(&progress, done, total, next);
   };
+  if (plan->gate.byPath) {
+    const ExitStatus old = MeasureOldSide(plan->request, plan->jobs, &plan->gate);
+    if (old == ExitStatus::kInterrupted) {
+      std::fputs("glyphcensus: interrupted\n", stderr);
+      return old;
+    }
+    outcome.status = MergeExitStatus(outcome.status, old);
+  }
   writer->Begin(plan->setIds);
   const bool complete =
       MeasureFilesInOrder(plan->files, plan->request, plan->jobs, write, showProgress);
@@ -155,6 +195,7 @@ ExitStatus Run(RunPlan* plan) {
     std::fputs("glyphcensus: interrupted\n", stderr);
     return ExitStatus::kInterrupted;
   }
+  if (plan->gate.byPath) WriteGoneFaces(plan->gate, writer.get(), &outcome);
   writer->End();
   if (const int error = FlushOutput()) {
     ReportOutputError(error);

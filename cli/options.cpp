@@ -94,10 +94,14 @@ std::string Footer() {
          "  5  a file was measured only in part: its WOFF2 decoder refused it (its data,\n"
          "     or a font larger than 30 MiB), and the counts are of the part it decoded;\n"
          "     a warning on stderr names the file\n"
+         "  6  a face lost characters or sequences since its baseline (--baseline,\n"
+         "     --compare), or a font of the old folder is gone from the new one\n"
          "  3  a face falls short of a --require requirement\n"
          "  0  every face was measured and every requirement is met\n"
-         "  2  wrong command line (also --require with --ink-test sampled), or a --chars\n"
-         "     file that cannot be read or is not valid UTF-8: nothing is measured\n"
+         "  2  wrong command line (also --require with --ink-test sampled), a --chars\n"
+         "     file that cannot be read or is not valid UTF-8, or a --baseline file that\n"
+         "     is not a glyphcensus JSON report of schema 1 written with --missing:\n"
+         "     nothing is measured\n"
          "When several apply, the status listed first is given.\n"
          "\n"
          "Examples:\n"
@@ -107,7 +111,10 @@ std::string Footer() {
          "  glyphcensus --format json NotoSansCJK-Regular.ttc\n"
          "  glyphcensus --face 0 --format csv NotoSansCJK-Regular.ttc\n"
          "  glyphcensus --chars manuscript.txt --require manuscript.txt font.woff2\n"
-         "  glyphcensus --require regular-use-kanji --require nec-special=80 *.ttf";
+         "  glyphcensus --require regular-use-kanji --require nec-special=80 *.ttf\n"
+         "  glyphcensus --format json --missing --sets all old/font.otf > font.json\n"
+         "  glyphcensus --baseline font.json new/font.otf\n"
+         "  glyphcensus --compare old-release/ new-release/";
 }
 
 const std::map<std::string, OutputFormat> kFormats = {
@@ -236,6 +243,16 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
                  "does not draw; not with --require)")
       ->check(CLI::IsMember({"default", "exact", "sampled"}))
       ->option_text("MODE");
+  app.add_option("--baseline", options->baselineFile,
+                 "Hold each face to its face in this JSON report of an earlier build (written "
+                 "with --format json --missing): list what it lost and gained in every set the "
+                 "baseline holds (exit 6 on a loss); faces are matched by family name and face "
+                 "index, or are the one face of each")
+      ->option_text("FILE.json");
+  app.add_flag("--compare", options->compare,
+               "Measure two fonts or two folders, FONT being OLD NEW, and list what NEW lost "
+               "and gained against OLD (exit 6 on a loss); folders are matched by the paths "
+               "below them; default sets: all");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -262,6 +279,15 @@ int ParseCommandLine(int argc, char** argv, Options* options) {
   if (options->inkTest == "sampled" && !options->requirements.empty()) {
     return UsageError(app, "--require cannot be used with --ink-test sampled, whose counts "
                            "may claim ink the font does not draw");
+  }
+  if (options->compare && app.count("--baseline") > 0) {
+    return UsageError(app, "--compare and --baseline cannot be used together");
+  }
+  if (options->compare && options->files.size() != 2) {
+    return UsageError(app, "--compare takes two operands, OLD and NEW");
+  }
+  if (app.count("--baseline") > 0 && options->baselineFile.empty()) {
+    return UsageError(app, "--baseline: the file name is empty");
   }
   std::string unknown;
   if (options->setsGiven && !ParseSetIds(sets, &options->setIds, &unknown)) {

@@ -32,6 +32,11 @@ struct Options {
   // hinting moved a sample of glyphs little (not exact; refused with
   // --require). Default and exact must give the same counts.
   std::string inkTest = "default";
+  // --baseline: the JSON report of an earlier build to hold each face to.
+  std::string baselineFile;
+  // --compare: the two operands are OLD and NEW, fonts or folders; NEW is
+  // measured and held to OLD.
+  bool compare = false;
 };
 
 // Parses the command line. Returns -1 to go on, or the exit status when the

@@ -20,7 +20,11 @@ class OutputWriter {
   // `setIds`: the sets every measured face reports, in order.
   virtual void Begin(const std::vector<std::string>& setIds) = 0;
   // `map`: where the face's coverage map goes, or why not (JSON only).
-  virtual void Write(const FaceResult& face, const MapNote& map) = 0;
+  // `changes`: what the face lost and gained since its baseline, when it was
+  // compared with one (text and JSON; CSV and TSV give the counts alone).
+  virtual void Write(const FaceResult& face, const MapNote& map, const FaceChanges* changes) = 0;
+  // A face of the old side of --compare that the new side lacks.
+  virtual void WriteGone(const BaselineFace&) {}
   virtual void End() = 0;
 };
 

@@ -18,7 +18,7 @@ class DelimitedWriter : public OutputWriter {
     setIds_ = setIds;
     WriteRow(DelimitedHeader(setIds, delimiter_));
   }
-  void Write(const FaceResult& face, const MapNote&) override {
+  void Write(const FaceResult& face, const MapNote&, const FaceChanges*) override {
     WriteRow(DelimitedRow(face, setIds_, delimiter_));
     if (!Measured(face)) ReportFaceError(face);
   }

@@ -16,8 +16,18 @@ class JsonWriter : public OutputWriter {
   void Begin(const std::vector<std::string>&) override {
     if (!lines_) std::printf("%s", JsonDocumentStart().c_str());
   }
-  void Write(const FaceResult& face, const MapNote& map) override {
-    const std::string object = FaceJson(face, settings_.listMissing, map);
+  void Write(const FaceResult& face, const MapNote& map, const FaceChanges* changes) override {
+    WriteObject(FaceJson(face, settings_.listMissing, map, changes));
+    if (!Measured(face)) ReportFaceError(face);
+  }
+  void WriteGone(const BaselineFace& gone) override { WriteObject(GoneFaceJson(gone)); }
+  void End() override {
+    if (!lines_) std::printf("%s]}\n", written_ == 0 ? "" : "\n");
+    std::fflush(stdout);
+  }
+
+ private:
+  void WriteObject(const std::string& object) {
     if (lines_) {
       std::printf("%s\n", object.c_str());
     } else {
@@ -25,14 +35,8 @@ class JsonWriter : public OutputWriter {
     }
     ++written_;
     std::fflush(stdout);
-    if (!Measured(face)) ReportFaceError(face);
-  }
-  void End() override {
-    if (!lines_) std::printf("%s]}\n", written_ == 0 ? "" : "\n");
-    std::fflush(stdout);
   }
 
- private:
   OutputSettings settings_;
   bool lines_;
   size_t written_ = 0;

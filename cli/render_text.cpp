@@ -39,26 +39,29 @@ constexpr GlyphFate kReasonOrder[] = {
 
 // --why: under the set's line, each reason that applies ("  no-ink (2)"),
 // then its members, indented twice.
-void PrintMissingByReason(const MeasuredSet& set) {
+// `reasons` is parallel to the characters of `missing` or to `missingSequences`.
+void PrintMissingByReason(SetKind kind, const std::u16string& missing,
+                          const std::vector<VariationSequence>& missingSequences,
+                          const std::vector<GlyphFate>& reasons) {
   for (GlyphFate reason : kReasonOrder) {
     std::u16string characters;
     std::vector<VariationSequence> sequences;
     size_t unit = 0, count = 0;
-    for (size_t k = 0; k < set.missingReasons.size(); ++k) {
+    for (size_t k = 0; k < reasons.size(); ++k) {
       size_t units = 1;
-      if (set.kind == SetKind::kCharacters && unit < set.missing.size()) {
-        CodePointAt(set.missing.c_str() + unit, &units);
+      if (kind == SetKind::kCharacters && unit < missing.size()) {
+        CodePointAt(missing.c_str() + unit, &units);
       }
-      if (set.missingReasons[k] == reason) {
+      if (reasons[k] == reason) {
         ++count;
-        if (set.kind == SetKind::kSequences) sequences.push_back(set.missingSequences[k]);
-        else characters.append(set.missing, unit, units);
+        if (kind == SetKind::kSequences) sequences.push_back(missingSequences[k]);
+        else characters.append(missing, unit, units);
       }
       unit += units;
     }
     if (count == 0) continue;
     std::printf("  %s (%zu)\n", MissingReasonWord(reason), count);
-    if (set.kind == SetKind::kCharacters) {
+    if (kind == SetKind::kCharacters) {
       PrintMissingList(characters, "    ");
       continue;
     }
@@ -72,9 +75,20 @@ class TextWriter : public OutputWriter {
  public:
   explicit TextWriter(const OutputSettings& settings) : settings_(settings) {}
   void Begin(const std::vector<std::string>&) override {}
-  void Write(const FaceResult& face, const MapNote&) override {
+  void Write(const FaceResult& face, const MapNote&, const FaceChanges* changes) override {
     if (face.nameRead) WriteReport(face);
+    if (changes != nullptr) WriteChanges(*changes);
     if (!Measured(face)) ReportFaceError(face);
+  }
+  // "gone: PATH" ("gone: PATH (face N)" for a collection's), as a report of
+  // its own.
+  void WriteGone(const BaselineFace& gone) override {
+    if (printedBefore_) std::printf("\n");
+    printedBefore_ = true;
+    std::string line = "gone: " + gone.path;
+    if (gone.faceKnown && gone.faceCount > 1) line += " (face " + std::to_string(gone.faceIndex) + ")";
+    std::printf("%s\n", TerminalSafe(line).c_str());
+    std::fflush(stdout);
   }
   void End() override { std::fflush(stdout); }
 
@@ -93,7 +107,7 @@ class TextWriter : public OutputWriter {
       std::printf("%s\n", TerminalSafe(FormatSetLine(set)).c_str());
       if (!settings_.listMissing) continue;
       if (settings_.groupByReason) {
-        PrintMissingByReason(set);
+        PrintMissingByReason(set.kind, set.missing, set.missingSequences, set.missingReasons);
       } else if (set.kind == SetKind::kSequences) {
         for (const std::string& line : MissingSequenceLines(set.missingSequences)) {
           std::printf("  %s\n", TerminalSafe(line).c_str());
@@ -103,6 +117,38 @@ class TextWriter : public OutputWriter {
       }
     }
     std::fflush(stdout);
+  }
+
+  // Each set's losses, then its gains, with the members as --missing lists
+  // them (the losses by reason with --why).
+  void WriteChanges(const FaceChanges& changes) {
+    for (const SetChange& set : changes.sets) {
+      if (!HasLoss(set)) continue;
+      std::printf("%s\n", TerminalSafe(FormatLostLine(set)).c_str());
+      if (settings_.groupByReason) {
+        PrintMissingByReason(set.kind, set.lost, set.lostSequences, set.lostReasons);
+      } else {
+        PrintMembers(set.kind, set.lost, set.lostSequences);
+      }
+    }
+    for (const SetChange& set : changes.sets) {
+      if (HasGain(set)) {
+        std::printf("%s\n", TerminalSafe(FormatGainedLine(set)).c_str());
+        PrintMembers(set.kind, set.gained, set.gainedSequences);
+      }
+    }
+    std::fflush(stdout);
+  }
+
+  static void PrintMembers(SetKind kind, const std::u16string& characters,
+                           const std::vector<VariationSequence>& sequences) {
+    if (kind == SetKind::kCharacters) {
+      PrintMissingList(characters);
+      return;
+    }
+    for (const std::string& line : MissingSequenceLines(sequences)) {
+      std::printf("  %s\n", TerminalSafe(line).c_str());
+    }
   }
 
   OutputSettings settings_;

@@ -39,12 +39,20 @@ ExitStatus CheckSetIdIsNew(const RunPlan& plan, const std::vector<std::string>& 
 }
 
 // The chosen built-in sets in measuring order, then one per --chars file.
+// Every set the baseline holds is measured too, and --compare measures every
+// built-in set unless --sets says otherwise.
 ExitStatus ChooseSets(const Options& options, RunPlan* plan) {
   std::vector<SetToMeasure>& sets = plan->request.font.sets;
+  std::vector<std::string> chosen = options.setIds;
+  if (!options.setsGiven) chosen.push_back(options.compare ? "all" : "dialog");
+  if (plan->gate.active) {
+    const std::vector<std::string> held = BaselineSetIds(plan->gate.baseline);
+    chosen.insert(chosen.end(), held.begin(), held.end());
+  }
   for (const SetToMeasure& builtIn : AllBuiltInSets()) {
     const char* group = builtIn.group == SetGroup::kDialog ? "dialog" : "extended";
-    bool wanted = !options.setsGiven && builtIn.group == SetGroup::kDialog;
-    for (const std::string& id : options.setIds) {
+    bool wanted = false;
+    for (const std::string& id : chosen) {
       wanted = wanted || id == builtIn.id || id == group || id == "all";
     }
     if (wanted) sets.push_back(builtIn);
@@ -77,9 +85,10 @@ ExitStatus ParseRequirements(const Options& options, RunPlan* plan) {
   return ExitStatus::kOk;
 }
 
-// The folders expanded; each file's path below its operand names its map.
-void ExpandInputs(const Options& options, RunPlan* plan) {
-  for (const std::string& operand : options.files) {
+// The folders expanded; each file's path below its operand names its map,
+// and its file in the old folder of --compare.
+void ExpandInputs(const Options& options, const std::vector<std::string>& operands, RunPlan* plan) {
+  for (const std::string& operand : operands) {
     const std::vector<std::string> found = ExpandFontInputs(
         {operand}, FontInputOptions{options.recursive},
         [&](const std::string& folder, const std::string& reason) {
@@ -88,6 +97,9 @@ void ExpandInputs(const Options& options, RunPlan* plan) {
         });
     for (const std::string& file : found) {
       plan->files.push_back(file);
+      if (plan->gate.byPath) {
+        plan->gate.newKeys.push_back(plan->gate.twoFiles ? "" : PathBelowOperand(operand, file));
+      }
       if (!options.mapDir.empty()) {
         plan->request.maps.names.push_back(PathBelowOperand(operand, file));
       }
@@ -115,9 +127,11 @@ ExitStatus CheckMapPlaces(const Options& options, const std::vector<std::string>
 // face of a collection is checked again when its map is put into place).
 ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
   if (!WantsMaps(plan->request.maps)) return ExitStatus::kOk;
-  for (const std::string& file : plan->files) {
-    FileIdentity identity;
-    if (IdentityOf(file, &identity)) plan->maps.inputs.emplace(identity, file);
+  for (const std::vector<std::string>* files : {&plan->files, &plan->gate.oldFiles}) {
+    for (const std::string& file : *files) {
+      FileIdentity identity;
+      if (IdentityOf(file, &identity)) plan->maps.inputs.emplace(identity, file);
+    }
   }
   for (size_t k = 0; k < plan->files.size(); ++k) {
     const std::string mapPath = MapPathOf(plan->request.maps, k, 0, 1);
@@ -133,19 +147,52 @@ ExitStatus CheckMapsSpareInputs(RunPlan* plan) {
   return ExitStatus::kOk;
 }
 
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// --compare OLD NEW: the old side's files, found as the new side's are.
+ExitStatus PlanComparison(const Options& options, RunPlan* plan) {
+  ReleaseGate& gate = plan->gate;
+  const std::string& old = options.files[0];
+  const std::string& now = options.files[1];
+  if (IsFolder(old) != IsFolder(now)) {
+    return Refuse("--compare takes two font files or two folders, not " + old + " and " + now);
+  }
+  gate.active = true;
+  gate.byPath = true;
+  gate.twoFiles = !IsFolder(old);
+  gate.oldOperand = old;
+  gate.oldFiles = ExpandFontInputs({old}, FontInputOptions{options.recursive},
+                                   [&](const std::string& folder, const std::string& reason) {
+                                     ReportError(folder, reason);
+                                     plan->allFoldersRead = false;
+                                   });
+  return ExitStatus::kOk;
+}
+
 }  // namespace
 
 ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
-  ExitStatus status = ChooseSets(options, plan);
+  ExitStatus status = ExitStatus::kOk;
+  if (!options.baselineFile.empty()) status = ReadBaselineFile(options.baselineFile, &plan->gate);
+  if (status == ExitStatus::kOk && options.compare) status = PlanComparison(options, plan);
+  if (status == ExitStatus::kOk) status = ChooseSets(options, plan);
   if (status == ExitStatus::kOk) status = ParseRequirements(options, plan);
   if (status != ExitStatus::kOk) return status;
-  plan->request.font.listMissing = options.listMissing;
+  // A face is compared with its baseline by its missing members.
+  plan->request.font.listMissing = options.listMissing || plan->gate.active;
   plan->request.font.faceGiven = options.faceGiven;
   plan->request.font.face = options.face;
   plan->request.font.program = "glyphcensus";
   plan->request.maps.file = options.mapFile;
   plan->request.maps.folder = options.mapDir;
-  ExpandInputs(options, plan);
+  const std::vector<std::string> operands =
+      options.compare ? std::vector<std::string>{options.files[1]} : options.files;
+  ExpandInputs(options, operands, plan);
+  plan->gate.oneInput = plan->files.size() == 1;
+  plan->gate.faceGiven = options.faceGiven;
   status = CheckMapPlaces(options, plan->files);
   if (status == ExitStatus::kOk) status = CheckMapsSpareInputs(plan);
   if (status != ExitStatus::kOk) return status;
@@ -153,7 +200,7 @@ ExitStatus MakeRunPlan(const Options& options, RunPlan* plan) {
   plan->output.format = options.format;
   plan->output.listMissing = options.listMissing;
   plan->output.groupByReason = options.groupByReason;
-  plan->output.introduceFiles = plan->files.size() > 1 || plan->files != options.files;
+  plan->output.introduceFiles = plan->files.size() > 1 || plan->files != operands;
   plan->output.introduceFaces = !options.faceGiven;
   plan->jobs = options.jobs != 0 ? options.jobs : UsableProcessors();
   return ExitStatus::kOk;

@@ -12,6 +12,7 @@
 #include "cli/measure_file.h"
 #include "cli/options.h"
 #include "cli/output_writer.h"
+#include "cli/release_gate.h"
 #include "cli/requirements.h"
 #include "coverage/results/face_measurement.h"
 
@@ -30,6 +31,7 @@ struct RunPlan {
   MapCommits maps;                    // request.maps and the inputs maps must not replace
   OutputSettings output;
   unsigned jobs = 1;
+  ReleaseGate gate;                   // --baseline, --compare
 };
 
 // Fills `plan` from `options`. Returns ExitStatus::kOk to run it, else the

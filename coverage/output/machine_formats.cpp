@@ -24,6 +24,20 @@ Json CodePoints(const std::u16string& text) {
   return points;
 }
 
+Json SequenceList(const std::vector<VariationSequence>& sequences) {
+  Json list = Json::array();
+  for (const VariationSequence& sequence : sequences) {
+    list.push_back({static_cast<uint32_t>(sequence.base), static_cast<uint32_t>(sequence.selector)});
+  }
+  return list;
+}
+
+Json ReasonList(const std::vector<GlyphFate>& reasons) {
+  Json list = Json::array();
+  for (GlyphFate fate : reasons) list.push_back(MissingReasonWord(fate));
+  return list;
+}
+
 const char* SetGroupName(SetGroup group) {
   switch (group) {
     case SetGroup::kDialog: return "dialog";
@@ -45,23 +59,45 @@ Json SetObject(const MeasuredSet& set, bool listMissing) {
     object["cids_total"] = set.cidsTotal;
   }
   if (listMissing && set.kind == SetKind::kSequences) {
-    Json sequences = Json::array();
-    for (const VariationSequence& sequence : set.missingSequences) {
-      sequences.push_back({static_cast<uint32_t>(sequence.base),
-                           static_cast<uint32_t>(sequence.selector)});
-    }
-    object["missing_sequences"] = std::move(sequences);
+    object["missing_sequences"] = SequenceList(set.missingSequences);
   } else if (listMissing) {
     object["missing"] = Utf16ToUtf8(set.missing);
     object["missing_code_points"] = CodePoints(set.missing);
   }
   // Why each is missing, parallel to the list.
   if (listMissing) {
-    Json reasons = Json::array();
-    for (GlyphFate fate : set.missingReasons) reasons.push_back(MissingReasonWord(fate));
-    object["missing_reasons"] = std::move(reasons);
+    object["missing_reasons"] = ReasonList(set.missingReasons);
   }
   return object;
+}
+
+const char* NotComparedWord(NotCompared why) {
+  return why == NotCompared::kOtherMembers ? "other-members" : "not-measured";
+}
+
+// "lost" and "gained": set id -> the members, as code points or as
+// [base, selector] pairs; only the sets with such members.
+void AddChanges(const FaceChanges& changes, Json* object) {
+  Json lost = Json::object(), gained = Json::object(), lostReasons = Json::object();
+  Json leftOut = Json::array();
+  for (const SetChange& set : changes.sets) {
+    const bool sequences = set.kind == SetKind::kSequences;
+    if (HasLoss(set)) {
+      lost[set.id] = sequences ? SequenceList(set.lostSequences) : CodePoints(set.lost);
+      lostReasons[set.id] = ReasonList(set.lostReasons);
+    }
+    if (HasGain(set)) {
+      gained[set.id] = sequences ? SequenceList(set.gainedSequences) : CodePoints(set.gained);
+    }
+  }
+  for (const SetLeftOut& set : changes.leftOut) {
+    leftOut.push_back({{"id", set.id}, {"why", NotComparedWord(set.why)}});
+  }
+  (*object)["baseline"] = changes.baselinePath;
+  (*object)["lost"] = std::move(lost);
+  (*object)["lost_reasons"] = std::move(lostReasons);
+  (*object)["gained"] = std::move(gained);
+  (*object)["not_compared"] = std::move(leftOut);
 }
 
 Json FaceObject(const FaceResult& face, bool listMissing, const MapNote& map) {
@@ -114,8 +150,20 @@ std::string Row(const std::vector<std::string>& fields, char delimiter) {
 
 }  // namespace
 
-std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& map) {
-  return Dump(FaceObject(face, listMissing, map), -1);
+std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& map,
+                     const FaceChanges* changes) {
+  Json object = FaceObject(face, listMissing, map);
+  if (changes != nullptr) AddChanges(*changes, &object);
+  return Dump(object, -1);
+}
+
+std::string GoneFaceJson(const BaselineFace& gone) {
+  Json object = {{"schema", kSchemaVersion}, {"path", gone.path}};
+  object["face"] = gone.faceKnown ? Json(gone.faceIndex) : Json();
+  object["faces"] = gone.faceCount == 0 ? Json() : Json(gone.faceCount);
+  object["family"] = gone.familyKnown ? Json(gone.family) : Json();
+  object["gone"] = true;
+  return Dump(object, -1);
 }
 
 std::string JsonDocumentStart() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "coverage/results/face_result.h"
+#include "coverage/results/release_comparison.h"
 
 namespace glyphcensus {
 
@@ -23,7 +24,14 @@ struct MapNote {
 
 // The face's JSON object on one line, without a line end. Paths are bytes on
 // Linux: anything in them that is not UTF-8 becomes U+FFFD.
-std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& map = MapNote());
+// With `changes`, the face was compared with a baseline: the object also
+// holds "baseline", "lost", "gained" and "not_compared".
+std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& map = MapNote(),
+                     const FaceChanges* changes = nullptr);
+
+// The JSON object of a baseline face that the run found no more (--compare
+// of two folders: a font of the old folder absent from the new one).
+std::string GoneFaceJson(const BaselineFace& gone);
 
 // What the JSON document holds before its first face object ("{"schema": 1,
 // "faces": [") and after the last (face objects are separated by ",\n" and

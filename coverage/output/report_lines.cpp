@@ -81,4 +81,24 @@ std::vector<std::string> MissingSequenceLines(const std::vector<VariationSequenc
   return lines;
 }
 
+namespace {
+
+std::string ChangeLine(const char* word, const SetChange& change, size_t count) {
+  char16_t number[kReportLineCapacity];
+  size_t length = 0;
+  number[0] = u'\0';
+  AppendNumber(number, &length, static_cast<int32_t>(count));
+  return std::string(word) + " " + Utf16ToUtf8(change.label) + "\xEF\xBC\x9A" + Utf16ToUtf8(number);
+}
+
+}  // namespace
+
+std::string FormatLostLine(const SetChange& change) {
+  return ChangeLine("lost", change, LostCount(change));
+}
+
+std::string FormatGainedLine(const SetChange& change) {
+  return ChangeLine("gained", change, GainedCount(change));
+}
+
 }  // namespace glyphcensus

@@ -8,6 +8,7 @@
 
 #include "coverage/sets/character_sets.h"
 #include "coverage/results/face_measurement.h"
+#include "coverage/results/release_comparison.h"
 #include "fontio/face_name.h"
 
 namespace glyphcensus {
@@ -36,5 +37,10 @@ std::string FormatSetLine(const MeasuredSet& set);
 // shows the variant), then both code points ("丈󠄁 U+4E08 U+E0101"), two spaces
 // between them. UTF-8, without line ends.
 std::vector<std::string> MissingSequenceLines(const std::vector<VariationSequence>& missing);
+
+// What a set lost or gained since the baseline, on the line that heads its
+// members: "lost ひらがな：2", "gained IVS Adobe-Japan1：1,024". UTF-8.
+std::string FormatLostLine(const SetChange& change);
+std::string FormatGainedLine(const SetChange& change);
 
 }  // namespace glyphcensus
