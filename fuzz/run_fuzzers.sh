@@ -25,7 +25,7 @@ seconds=${1:-${FUZZ_SECONDS:-60}}
 [[ $# -gt 0 ]] && shift
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
-  targets=(fuzz_font_image fuzz_woff2 fuzz_face_name fuzz_sfnt_tables fuzz_pipeline fuzz_char_list fuzz_coverage_map
+  targets=(fuzz_font_image fuzz_woff2 fuzz_face_name fuzz_sfnt_tables fuzz_pipeline fuzz_char_list fuzz_baseline_reader fuzz_coverage_map
            fuzz_windows31j fuzz_truetype_glyphs_freetype fuzz_outline_interior
            fuzz_covered_pixel_freetype)
 fi

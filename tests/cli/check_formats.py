@@ -16,23 +16,13 @@ import subprocess
 import sys
 import tempfile
 
+import cli_check
+from cli_check import check, failures, run
+
 from fontTools.ttLib import TTFont
 
 NOTO = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
 IPAG = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL", message)
-
-
-def run(*args):
-    result = subprocess.run([GLYPHCENSUS, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            timeout=600)
-    return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8")
 
 
 def text_counts(report):
@@ -158,5 +148,5 @@ def main():
 
 
 if __name__ == "__main__":
-    GLYPHCENSUS, DATA = sys.argv[1], sys.argv[2]
+    cli_check.program, DATA = sys.argv[1], sys.argv[2]
     sys.exit(main())

@@ -16,6 +16,9 @@ import subprocess
 import sys
 import tempfile
 
+import cli_check
+from cli_check import check, failures, run
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 IPAG = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
 TOTALS = {
@@ -26,19 +29,6 @@ TOTALS = {
     "ivs-adobe-japan1": 14684, "ivs-hanyo-denshi": 13045, "ivs-moji-joho": 10710,
     "svs-cjk-compatibility": 1002,
 }
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL", message)
-
-
-def run(*args):
-    result = subprocess.run([GLYPHCENSUS, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            timeout=600)
-    return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8")
 
 
 def sets_of(*args):
@@ -157,8 +147,7 @@ def check_non_kanji(fonts):
 
 
 def main():
-    global GLYPHCENSUS
-    GLYPHCENSUS = sys.argv[1]
+    cli_check.program = sys.argv[1]
     with tempfile.TemporaryDirectory() as fonts:
         subprocess.run(["/usr/bin/python3", os.path.join(ROOT, "tools", "make_repertoire_test_fonts.py"),
                         fonts], check=True)
