@@ -169,7 +169,7 @@ BaselineReading ReadLines(std::string_view text, Baseline* baseline) {
     baseline->faces.emplace_back();
     if (!ReadFace(face, &baseline->faces.back(), &reading)) return reading;
   }
-  if (baseline->faces.empty()) return Refused(BaselineRefusal::kNotReport, "no face");
+  if (baseline->faces.empty()) return Refused(BaselineRefusal::kNotJson, "the file is empty");
   return reading;
 }
 
@@ -182,15 +182,16 @@ BaselineReading ReadReport(std::string_view text, Baseline* baseline) {
   if (document.is_discarded()) return ReadLines(text, baseline);
   BaselineReading reading;
   if (!document.is_object()) return Refused(BaselineRefusal::kNotReport, "not a JSON object");
-  if (document.find("faces") == document.end()) {
-    // One face object alone, as a single JSON Lines record.
+  const auto faces = document.find("faces");
+  if (faces == document.end() || !faces->is_array()) {
+    // One face object alone, as a single JSON Lines record (its "faces" is
+    // the count of its file's faces).
     baseline->faces.emplace_back();
     ReadFace(document, &baseline->faces.back(), &reading);
     return reading;
   }
   if (!IsSchemaOne(document, &reading)) return reading;
-  if (!document["faces"].is_array()) return Refused(BaselineRefusal::kNotReport, "faces is not a list");
-  ReadFaces(document["faces"], baseline, &reading);
+  ReadFaces(*faces, baseline, &reading);
   return reading;
 }
 
