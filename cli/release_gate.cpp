@@ -64,7 +64,7 @@ const BaselineFace* BaselineFaceFor(ReleaseGate* gate, const FaceResult& face, s
     return found != nullptr && found->measured ? found : nullptr;
   }
   const bool oneFace = gate->oneInput && (gate->faceGiven || face.faceCount == 1);
-  found = MatchBaselineFace(gate->baseline, face, oneFace);
+  found = MatchBaselineFace(gate->baseline, BaselineOf(face), oneFace);
   if (found != nullptr) gate->met[found - gate->baseline.faces.data()] = true;
   return found;
 }

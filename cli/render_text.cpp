@@ -14,61 +14,8 @@ namespace glyphcensus {
 
 namespace {
 
-constexpr size_t kMissingPerLine = 40;
-
-void PrintMissingList(const std::u16string& missing, const char* indent = "  ") {
-  // Count characters, not units, so that a surrogate pair is never split.
-  std::u16string line;
-  size_t characters = 0;
-  for (size_t i = 0; i < missing.size(); ++i) {
-    line.push_back(missing[i]);
-    const bool pairStart = IsHighSurrogate(missing[i]) && i + 1 < missing.size();
-    if (pairStart) line.push_back(missing[++i]);
-    if (++characters == kMissingPerLine || i + 1 == missing.size()) {
-      std::printf("%s%s\n", indent, Utf16ToUtf8(line).c_str());
-      line.clear();
-      characters = 0;
-    }
-  }
-}
-
-// The reasons in the order --why lists them.
-constexpr GlyphFate kReasonOrder[] = {
-    GlyphFate::kUnmapped, GlyphFate::kNotdef,        GlyphFate::kBlank,          GlyphFate::kEmpty,
-    GlyphFate::kNoInk,    GlyphFate::kNotInFormat14, GlyphFate::kNoVerticalForm};
-
-// --why: under the set's line, each reason that applies ("  no-ink (2)"),
-// then its members, indented twice.
-// `reasons` is parallel to the characters of `missing` or to `missingSequences`.
-void PrintMissingByReason(SetKind kind, const std::u16string& missing,
-                          const std::vector<VariationSequence>& missingSequences,
-                          const std::vector<GlyphFate>& reasons) {
-  for (GlyphFate reason : kReasonOrder) {
-    std::u16string characters;
-    std::vector<VariationSequence> sequences;
-    size_t unit = 0, count = 0;
-    for (size_t k = 0; k < reasons.size(); ++k) {
-      size_t units = 1;
-      if (kind == SetKind::kCharacters && unit < missing.size()) {
-        CodePointAt(missing.c_str() + unit, &units);
-      }
-      if (reasons[k] == reason) {
-        ++count;
-        if (kind == SetKind::kSequences) sequences.push_back(missingSequences[k]);
-        else characters.append(missing, unit, units);
-      }
-      unit += units;
-    }
-    if (count == 0) continue;
-    std::printf("  %s (%zu)\n", MissingReasonWord(reason), count);
-    if (kind == SetKind::kCharacters) {
-      PrintMissingList(characters, "    ");
-      continue;
-    }
-    for (const std::string& line : MissingSequenceLines(sequences)) {
-      std::printf("    %s\n", TerminalSafe(line).c_str());
-    }
-  }
+void PrintLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) std::printf("%s\n", line.c_str());
 }
 
 class TextWriter : public OutputWriter {
@@ -107,48 +54,27 @@ class TextWriter : public OutputWriter {
       std::printf("%s\n", TerminalSafe(FormatSetLine(set)).c_str());
       if (!settings_.listMissing) continue;
       if (settings_.groupByReason) {
-        PrintMissingByReason(set.kind, set.missing, set.missingSequences, set.missingReasons);
+        // Sequence lines need no escaping: the built-in sequence sets hold
+        // CJK ideographs and variation selectors only.
+        PrintLines(MissingByReasonLines(set.kind, set.missing, set.missingSequences, set.missingReasons));
       } else if (set.kind == SetKind::kSequences) {
         for (const std::string& line : MissingSequenceLines(set.missingSequences)) {
           std::printf("  %s\n", TerminalSafe(line).c_str());
         }
       } else {
-        PrintMissingList(set.missing);
+        PrintLines(MissingCharacterLines(set.missing, "  "));
       }
     }
     std::fflush(stdout);
   }
 
-  // Each set's losses, then its gains, with the members as --missing lists
-  // them (the losses by reason with --why).
+  // Each set's losses, then its gains, escaped as names are: a --chars set's
+  // name and members may hold control characters.
   void WriteChanges(const FaceChanges& changes) {
-    for (const SetChange& set : changes.sets) {
-      if (!HasLoss(set)) continue;
-      std::printf("%s\n", TerminalSafe(FormatLostLine(set)).c_str());
-      if (settings_.groupByReason) {
-        PrintMissingByReason(set.kind, set.lost, set.lostSequences, set.lostReasons);
-      } else {
-        PrintMembers(set.kind, set.lost, set.lostSequences);
-      }
-    }
-    for (const SetChange& set : changes.sets) {
-      if (HasGain(set)) {
-        std::printf("%s\n", TerminalSafe(FormatGainedLine(set)).c_str());
-        PrintMembers(set.kind, set.gained, set.gainedSequences);
-      }
+    for (const std::string& line : ChangeLines(changes, settings_.groupByReason)) {
+      std::printf("%s\n", TerminalSafe(line).c_str());
     }
     std::fflush(stdout);
-  }
-
-  static void PrintMembers(SetKind kind, const std::u16string& characters,
-                           const std::vector<VariationSequence>& sequences) {
-    if (kind == SetKind::kCharacters) {
-      PrintMissingList(characters);
-      return;
-    }
-    for (const std::string& line : MissingSequenceLines(sequences)) {
-      std::printf("  %s\n", TerminalSafe(line).c_str());
-    }
   }
 
   OutputSettings settings_;

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "coverage/output/machine_formats.h"
+#include "coverage/results/measure_reason.h"
 #include "fontio/unicode_text.h"
 
 namespace glyphcensus {
@@ -91,6 +92,27 @@ bool ReadMissing(const Json& set, BaselineSet* read, BaselineReading* refusal) {
   return true;
 }
 
+// Why each is missing, when the report says: as many words as members.
+bool ReadReasons(const Json& set, BaselineSet* read, BaselineReading* refusal) {
+  const auto reasons = set.find("missing_reasons");
+  if (reasons == set.end()) return true;
+  const size_t members =
+      read->kind == SetKind::kSequences ? read->missingSequences.size() : read->missing.size();
+  bool good = reasons->is_array() && reasons->size() == members;
+  for (size_t k = 0; good && k < members; ++k) {
+    const Json& word = (*reasons)[k];
+    GlyphFate fate = GlyphFate::kUnmapped;
+    good = word.is_string() && MissingReasonOfWord(word.get<std::string>(), &fate);
+    read->missingReasons.push_back(fate);
+  }
+  if (!good) {
+    read->missingReasons.clear();
+    *refusal = Refused(BaselineRefusal::kNotReport,
+                       "set '" + read->id + "': its missing_reasons do not match its missing members");
+  }
+  return good;
+}
+
 bool ReadSet(const Json& set, BaselineSet* read, BaselineReading* refusal) {
   const auto id = set.find("id");
   const auto total = set.find("total");
@@ -107,7 +129,9 @@ bool ReadSet(const Json& set, BaselineSet* read, BaselineReading* refusal) {
     *refusal = Refused(BaselineRefusal::kNotReport, "set '" + read->id + "' is of an unknown kind");
     return false;
   }
-  return ReadMissing(set, read, refusal);
+  const auto label = set.find("label");
+  if (label != set.end() && label->is_string()) read->label = Utf8ToUtf16(label->get<std::string>());
+  return ReadMissing(set, read, refusal) && ReadReasons(set, read, refusal);
 }
 
 bool ReadFace(const Json& face, BaselineFace* read, BaselineReading* refusal) {

@@ -1,5 +1,6 @@
 #include "coverage/output/report_lines.h"
 
+#include "coverage/results/measure_reason.h"
 #include "fontio/unicode_text.h"
 
 namespace glyphcensus {
@@ -99,6 +100,85 @@ std::string FormatLostLine(const SetChange& change) {
 
 std::string FormatGainedLine(const SetChange& change) {
   return ChangeLine("gained", change, GainedCount(change));
+}
+
+std::vector<std::string> MissingCharacterLines(const std::u16string& missing, const char* indent) {
+  constexpr size_t kMissingPerLine = 40;
+  std::vector<std::string> lines;
+  std::u16string line;
+  size_t characters = 0;
+  for (size_t i = 0; i < missing.size(); ++i) {
+    line.push_back(missing[i]);
+    const bool pairStart = IsHighSurrogate(missing[i]) && i + 1 < missing.size();
+    if (pairStart) line.push_back(missing[++i]);
+    if (++characters == kMissingPerLine || i + 1 == missing.size()) {
+      lines.push_back(indent + Utf16ToUtf8(line));
+      line.clear();
+      characters = 0;
+    }
+  }
+  return lines;
+}
+
+namespace {
+
+// The reasons in the order --why lists them.
+constexpr GlyphFate kReasonOrder[] = {
+    GlyphFate::kUnmapped, GlyphFate::kNotdef,        GlyphFate::kBlank,          GlyphFate::kEmpty,
+    GlyphFate::kNoInk,    GlyphFate::kNotInFormat14, GlyphFate::kNoVerticalForm};
+
+void AppendLines(std::vector<std::string>* lines, const std::vector<std::string>& more,
+                 const std::string& indent = "") {
+  for (const std::string& line : more) lines->push_back(indent + line);
+}
+
+void AppendMembers(std::vector<std::string>* lines, SetKind kind, const std::u16string& characters,
+                   const std::vector<VariationSequence>& sequences, const char* indent) {
+  if (kind == SetKind::kCharacters) AppendLines(lines, MissingCharacterLines(characters, indent));
+  else AppendLines(lines, MissingSequenceLines(sequences), indent);
+}
+
+}  // namespace
+
+std::vector<std::string> MissingByReasonLines(SetKind kind, const std::u16string& missing,
+                                              const std::vector<VariationSequence>& sequences,
+                                              const std::vector<GlyphFate>& reasons) {
+  std::vector<std::string> lines;
+  for (GlyphFate reason : kReasonOrder) {
+    std::u16string characters;
+    std::vector<VariationSequence> members;
+    size_t unit = 0, count = 0;
+    for (size_t k = 0; k < reasons.size(); ++k) {
+      size_t units = 1;
+      if (kind == SetKind::kCharacters && unit < missing.size()) CodePointAt(missing.c_str() + unit, &units);
+      if (reasons[k] == reason) {
+        ++count;
+        if (kind == SetKind::kSequences && k < sequences.size()) members.push_back(sequences[k]);
+        else if (kind == SetKind::kCharacters) characters.append(missing, unit, units);
+      }
+      unit += units;
+    }
+    if (count == 0) continue;
+    lines.push_back(std::string("  ") + MissingReasonWord(reason) + " (" + std::to_string(count) + ")");
+    AppendMembers(&lines, kind, characters, members, "    ");
+  }
+  return lines;
+}
+
+std::vector<std::string> ChangeLines(const FaceChanges& changes, bool byReason) {
+  std::vector<std::string> lines;
+  for (const SetChange& set : changes.sets) {
+    if (!HasLoss(set)) continue;
+    lines.push_back(FormatLostLine(set));
+    if (byReason) AppendLines(&lines, MissingByReasonLines(set.kind, set.lost, set.lostSequences, set.lostReasons));
+    else AppendMembers(&lines, set.kind, set.lost, set.lostSequences, "  ");
+  }
+  for (const SetChange& set : changes.sets) {
+    if (!HasGain(set)) continue;
+    lines.push_back(FormatGainedLine(set));
+    AppendMembers(&lines, set.kind, set.gained, set.gainedSequences, "  ");
+  }
+  return lines;
 }
 
 }  // namespace glyphcensus

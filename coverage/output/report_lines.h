@@ -38,6 +38,23 @@ std::string FormatSetLine(const MeasuredSet& set);
 // between them. UTF-8, without line ends.
 std::vector<std::string> MissingSequenceLines(const std::vector<VariationSequence>& missing);
 
+// Missing characters as the text report lists them: 40 to a line (a
+// surrogate pair counted as one), each line after `indent`. UTF-8.
+std::vector<std::string> MissingCharacterLines(const std::u16string& missing, const char* indent);
+
+// The missing members of a set grouped by why they are missing, as --why
+// lists them: for each reason that applies, in a fixed order, "  REASON (N)",
+// then its members indented by four spaces. `reasons` is parallel to the
+// characters of `missing` or to `sequences`.
+std::vector<std::string> MissingByReasonLines(SetKind kind, const std::u16string& missing,
+                                              const std::vector<VariationSequence>& sequences,
+                                              const std::vector<GlyphFate>& reasons);
+
+// What a face lost and gained since its baseline, as the text report shows
+// it after the face's lines: each set's losses ("lost ひらがな：2" and the
+// members indented by two, or by reason), then each set's gains.
+std::vector<std::string> ChangeLines(const FaceChanges& changes, bool byReason);
+
 // What a set lost or gained since the baseline, on the line that heads its
 // members: "lost ひらがな：2", "gained IVS Adobe-Japan1：1,024". UTF-8.
 std::string FormatLostLine(const SetChange& change);

@@ -106,6 +106,18 @@ const char* MissingReasonWord(GlyphFate fate) {
   return "no-ink";
 }
 
+bool MissingReasonOfWord(const std::string& word, GlyphFate* fate) {
+  for (GlyphFate candidate : {GlyphFate::kUnmapped, GlyphFate::kNotdef, GlyphFate::kBlank,
+                              GlyphFate::kEmpty, GlyphFate::kNoInk, GlyphFate::kNotInFormat14,
+                              GlyphFate::kNoVerticalForm}) {
+    if (word == MissingReasonWord(candidate)) {
+      *fate = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string WordsWithRefusal(const std::string& words, ContainerRefusal refusal) {
   const std::string rule = RefusalWords(refusal);
   if (rule.empty()) return words;

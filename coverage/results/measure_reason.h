@@ -65,6 +65,9 @@ std::string RefusalWords(ContainerRefusal refusal);
 // "unmapped", "notdef", "blank", "empty", "no-ink", "not-in-format-14",
 // "no-vertical-form" ("present" for kPresent).
 const char* MissingReasonWord(GlyphFate fate);
+// The reason a word of MissingReasonWord names (not "present"); false for
+// any other word.
+bool MissingReasonOfWord(const std::string& word, GlyphFate* fate);
 
 // A fault's words as a front end shows them in full: `words` (the reason,
 // as ReasonWords gave it), then which container rule refused the file, when

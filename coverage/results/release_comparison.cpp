@@ -53,11 +53,11 @@ std::u16string Utf16Of(const std::vector<char32_t>& points) {
   return text;
 }
 
-GlyphFate ReasonAt(const MeasuredSet& set, size_t k) {
+GlyphFate ReasonAt(const BaselineSet& set, size_t k) {
   return k < set.missingReasons.size() ? set.missingReasons[k] : GlyphFate::kUnmapped;
 }
 
-SetChange ChangeOf(const BaselineSet& before, const MeasuredSet& now) {
+SetChange ChangeOf(const BaselineSet& before, const BaselineSet& now) {
   SetChange change;
   change.id = now.id;
   change.label = now.label;
@@ -69,8 +69,7 @@ SetChange ChangeOf(const BaselineSet& before, const MeasuredSet& now) {
     change.gainedSequences = At(before.missingSequences,
                                 PositionsNotIn(before.missingSequences, now.missingSequences, SequenceKey));
   } else {
-    const std::u32string nowMissing = CodePointsOf(now.missing);
-    const std::vector<char32_t> nowList(nowMissing.begin(), nowMissing.end());
+    const std::vector<char32_t> nowList(now.missing.begin(), now.missing.end());
     const std::vector<char32_t> beforeList(before.missing.begin(), before.missing.end());
     const auto key = [](char32_t c) { return static_cast<uint64_t>(c); };
     lost = PositionsNotIn(nowList, beforeList, key);
@@ -88,12 +87,7 @@ const BaselineSet* FindSet(const BaselineFace& face, const std::string& id) {
   return nullptr;
 }
 
-bool NowHasSet(const FaceResult& face, const std::string& id) {
-  for (const MeasuredSet& set : face.sets) {
-    if (set.id == id) return true;
-  }
-  return false;
-}
+
 
 }  // namespace
 
@@ -107,21 +101,20 @@ BaselineFace BaselineOf(const FaceResult& face) {
   if (face.nameRead) baseline.family = Utf16ToUtf8(face.familyName);
   baseline.measured = Measured(face);
   for (const MeasuredSet& set : face.sets) {
-    baseline.sets.push_back(
-        BaselineSet{set.id, set.kind, set.total, CodePointsOf(set.missing), set.missingSequences});
+    baseline.sets.push_back(BaselineSet{set.id, set.label, set.kind, set.total, CodePointsOf(set.missing),
+                                        set.missingSequences, set.missingReasons});
   }
   return baseline;
 }
 
-const BaselineFace* MatchBaselineFace(const Baseline& baseline, const FaceResult& face,
+const BaselineFace* MatchBaselineFace(const Baseline& baseline, const BaselineFace& face,
                                       bool onlyFaceOfRun) {
   if (baseline.faces.size() == 1 && onlyFaceOfRun) {
     return baseline.faces[0].measured ? &baseline.faces[0] : nullptr;
   }
-  if (!face.nameRead || !face.faceKnown) return nullptr;
-  const std::string family = Utf16ToUtf8(face.familyName);
+  if (!face.familyKnown || !face.faceKnown) return nullptr;
   for (const BaselineFace& candidate : baseline.faces) {
-    if (candidate.measured && candidate.familyKnown && candidate.family == family &&
+    if (candidate.measured && candidate.familyKnown && candidate.family == face.family &&
         candidate.faceKnown && candidate.faceIndex == face.faceIndex) {
       return &candidate;
     }
@@ -130,9 +123,13 @@ const BaselineFace* MatchBaselineFace(const Baseline& baseline, const FaceResult
 }
 
 FaceChanges CompareWithBaseline(const BaselineFace& before, const FaceResult& now) {
+  return CompareFaces(before, BaselineOf(now));
+}
+
+FaceChanges CompareFaces(const BaselineFace& before, const BaselineFace& now) {
   FaceChanges changes;
   changes.baselinePath = before.path;
-  for (const MeasuredSet& set : now.sets) {
+  for (const BaselineSet& set : now.sets) {
     const BaselineSet* earlier = FindSet(before, set.id);
     if (earlier == nullptr) continue;  // new since the baseline: nothing to lose
     if (earlier->total != set.total || earlier->kind != set.kind) {
@@ -143,7 +140,9 @@ FaceChanges CompareWithBaseline(const BaselineFace& before, const FaceResult& no
     if (HasLoss(change) || HasGain(change)) changes.sets.push_back(std::move(change));
   }
   for (const BaselineSet& set : before.sets) {
-    if (!NowHasSet(now, set.id)) changes.leftOut.push_back(SetLeftOut{set.id, NotCompared::kNotMeasured});
+    if (FindSet(now, set.id) == nullptr) {
+      changes.leftOut.push_back(SetLeftOut{set.id, NotCompared::kNotMeasured});
+    }
   }
   return changes;
 }

@@ -16,10 +16,13 @@ namespace glyphcensus {
 // found missing. The members it had are the set's others.
 struct BaselineSet {
   std::string id;
+  std::u16string label;  // as the report shows it; may be empty
   SetKind kind = SetKind::kCharacters;
   int32_t total = 0;
   std::u32string missing;                           // a set of characters
   std::vector<VariationSequence> missingSequences;  // a set of sequences
+  // Why each is missing, parallel to the list; empty when not known.
+  std::vector<GlyphFate> missingReasons;
 };
 
 // One face of an earlier measurement.
@@ -42,11 +45,12 @@ struct Baseline {
 // missing members listed (MeasureRequest's listMissing).
 BaselineFace BaselineOf(const FaceResult& face);
 
-// The baseline face a measured face is compared with: the one of the same
+// The baseline face a measured face (BaselineOf it, or a face of a report) is
+// compared with: the one of the same
 // family name and face index; or, when the baseline holds one face and the
 // run measures one (`onlyFaceOfRun`), that face whatever its name. Null when
 // there is none.
-const BaselineFace* MatchBaselineFace(const Baseline& baseline, const FaceResult& face,
+const BaselineFace* MatchBaselineFace(const Baseline& baseline, const BaselineFace& face,
                                       bool onlyFaceOfRun);
 
 // The members of one set that the face lost or gained: the members the
@@ -81,6 +85,9 @@ struct FaceChanges {
 // Compares every set that both hold. `now` must be measured with the missing
 // members listed.
 FaceChanges CompareWithBaseline(const BaselineFace& before, const FaceResult& now);
+// The same for a face known from its report (the page's compare of two
+// reports); its sets' labels and reasons are those the report gives.
+FaceChanges CompareFaces(const BaselineFace& before, const BaselineFace& now);
 
 bool HasLoss(const FaceChanges& changes);
 bool HasLoss(const SetChange& change);

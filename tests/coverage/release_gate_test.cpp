@@ -3,10 +3,13 @@
 // damaged, and the comparison of a face with its baseline face.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 
 #include "coverage/output/baseline_reader.h"
 #include "coverage/output/machine_formats.h"
+#include "coverage/output/report_comparison.h"
 #include "coverage/results/release_comparison.h"
 
 using namespace glyphcensus;
@@ -203,16 +206,16 @@ TEST(MatchBaselineFaceTest, ByFamilyAndIndexOrTheOneFaceOfEach) {
   Baseline baseline;
   baseline.faces = {BaselineOf(Face(u"A", 0, {})), BaselineOf(Face(u"A", 1, {})),
                     BaselineOf(Face(u"B", 0, {}))};
-  EXPECT_EQ(MatchBaselineFace(baseline, Face(u"A", 1, {}), false), &baseline.faces[1]);
-  EXPECT_EQ(MatchBaselineFace(baseline, Face(u"B", 0, {}), true), &baseline.faces[2]);
-  EXPECT_EQ(MatchBaselineFace(baseline, Face(u"B", 1, {}), false), nullptr);
-  EXPECT_EQ(MatchBaselineFace(baseline, Face(u"C", 0, {}), true), nullptr);
+  EXPECT_EQ(MatchBaselineFace(baseline, BaselineOf(Face(u"A", 1, {})), false), &baseline.faces[1]);
+  EXPECT_EQ(MatchBaselineFace(baseline, BaselineOf(Face(u"B", 0, {})), true), &baseline.faces[2]);
+  EXPECT_EQ(MatchBaselineFace(baseline, BaselineOf(Face(u"B", 1, {})), false), nullptr);
+  EXPECT_EQ(MatchBaselineFace(baseline, BaselineOf(Face(u"C", 0, {})), true), nullptr);
   Baseline one;
   one.faces = {BaselineOf(Face(u"Old Name", 3, {}))};
-  EXPECT_EQ(MatchBaselineFace(one, Face(u"New Name", 0, {}), true), &one.faces[0]);
-  EXPECT_EQ(MatchBaselineFace(one, Face(u"New Name", 0, {}), false), nullptr);
+  EXPECT_EQ(MatchBaselineFace(one, BaselineOf(Face(u"New Name", 0, {})), true), &one.faces[0]);
+  EXPECT_EQ(MatchBaselineFace(one, BaselineOf(Face(u"New Name", 0, {})), false), nullptr);
   one.faces[0].measured = false;  // the earlier run could not measure it
-  EXPECT_EQ(MatchBaselineFace(one, Face(u"Old Name", 3, {}), true), nullptr);
+  EXPECT_EQ(MatchBaselineFace(one, BaselineOf(Face(u"Old Name", 3, {})), true), nullptr);
 }
 
 TEST(BaselineSetIdsTest, EachOnceInTheOrderFirstMet) {
@@ -220,6 +223,34 @@ TEST(BaselineSetIdsTest, EachOnceInTheOrderFirstMet) {
   baseline.faces = {BaselineOf(Face(u"A", 0, {CharacterSetResult("b", 1, u"", {}), CharacterSetResult("a", 1, u"", {})})),
                     BaselineOf(Face(u"A", 1, {CharacterSetResult("a", 1, u"", {}), CharacterSetResult("c", 1, u"", {})}))};
   EXPECT_EQ(BaselineSetIds(baseline), (std::vector<std::string>{"b", "a", "c"}));
+}
+
+// The page's compare: the command's words and fields, from two reports.
+TEST(CompareReportsJsonTest, HoldsTheNewReportToTheOld) {
+  const FaceResult old0 = Face(u"A", 0, {CharacterSetResult("hiragana", 77, u"", {})});
+  const FaceResult old1 = Face(u"A", 1, {CharacterSetResult("hiragana", 77, u"", {})});
+  const FaceResult new0 = Face(u"A", 0, {CharacterSetResult("hiragana", 77, u"あ", {GlyphFate::kNoInk})});
+  const nlohmann::json byIndex = nlohmann::json::parse(
+      CompareReportsJson(Document({old0, old1}), Document({new0}), FaceMatching::kByIndex));
+  ASSERT_EQ(byIndex["faces"].size(), 1u);
+  const nlohmann::json& face = byIndex["faces"][0];
+  EXPECT_EQ(face["lost"], nlohmann::json::parse(R"({"hiragana": [12354]})"));
+  EXPECT_EQ(face["lost_reasons"], nlohmann::json::parse(R"({"hiragana": ["no-ink"]})"));
+  EXPECT_EQ(face["lines"], nlohmann::json::parse(R"(["lost ひらがな：1", "  no-ink (1)", "    あ"])"));
+  ASSERT_EQ(byIndex["gone"].size(), 1u);  // face 1 of the old file
+  EXPECT_EQ(byIndex["gone"][0]["face"], 1);
+  // As a baseline: by family and index, and nothing is gone.
+  const nlohmann::json asBaseline = nlohmann::json::parse(
+      CompareReportsJson(Document({old1, old0}), Document({new0}), FaceMatching::kAsBaseline));
+  EXPECT_EQ(asBaseline["faces"][0]["lost"].size(), 1u);
+  EXPECT_TRUE(asBaseline["gone"].empty());
+  const nlohmann::json unmatched = nlohmann::json::parse(CompareReportsJson(
+      Document({Face(u"B", 0, {}), old1}), Document({new0}), FaceMatching::kAsBaseline));
+  EXPECT_FALSE(unmatched["faces"][0].contains("lost"));
+  const nlohmann::json refused = nlohmann::json::parse(
+      CompareReportsJson(Document({old0}), "{\"a\": 1}", FaceMatching::kByIndex));
+  EXPECT_EQ(refused["side"], "new");
+  EXPECT_NE(refused["error"].get<std::string>().find("write a baseline with"), std::string::npos);
 }
 
 }  // namespace
