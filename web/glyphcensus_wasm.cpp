@@ -16,6 +16,7 @@
 #include "coverage/sets/char_list.h"
 #include "coverage/sets/custom_character_sets.h"
 #include "coverage/output/machine_formats.h"
+#include "coverage/output/report_comparison.h"
 #include "coverage/map/map_svg.h"
 #include "coverage/measure_font.h"
 
@@ -141,6 +142,21 @@ EMSCRIPTEN_KEEPALIVE const char* gc_chars(uint8_t* bytes, size_t size, const cha
   FontRequest request = RequestForFace(face);
   request.sets = {SetToMeasure{"text", &view}};
   return JsonArray(MeasureFontFile(MutableByteView{bytes, size}, name, request));
+}
+
+// The release gate: what the faces of report `newer` lost and gained against
+// report `older` (JSON reports as gc_measure's faces make them, or a saved
+// `glyphcensus --format json --missing` report), faces matched by index
+// (`byIndex`, two fonts) or as --baseline matches them. The reports come as
+// bytes in the module's memory, not on its stack (a report of every set runs
+// to megabytes). The JSON of coverage/output/report_comparison.h; the text
+// lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* gc_compare(const char* older, size_t olderSize, const char* newer,
+                                            size_t newerSize, int byIndex) {
+  static std::string result;
+  result = CompareReportsJson(std::string_view(older, olderSize), std::string_view(newer, newerSize),
+                              byIndex != 0 ? FaceMatching::kByIndex : FaceMatching::kAsBaseline);
+  return result.c_str();
 }
 
 }  // extern "C"

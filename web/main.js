@@ -9,7 +9,9 @@ import { chooseLanguage, saveLanguage, setLanguage, text } from './language.js';
 import {
   addFiles, chosenFace, csvDocument, idle, jsonDocument, measuredFaces, newPage, stepTarget,
 } from './page_state.js';
-import { cancel, choose, pump, startMeasuring } from './measuring.js';
+import { cancel, choose, compareSides, pump, startMeasuring } from './measuring.js';
+import { addReport, isReportName } from './compare_state.js';
+import { renderCompare } from './compare_view.js';
 import { listenForFiles } from './file_intake.js';
 import { renderStatus, showMessage } from './status_view.js';
 import { focusFile, renderFiles } from './file_list_view.js';
@@ -41,6 +43,7 @@ function renderAll() {
       renderManuscript(page);
       renderMapControls(page);
       renderSummary(page, false, summaryHandlers);
+      renderCompare(page);
     });
   };
   requestAnimationFrame(run);
@@ -72,9 +75,22 @@ function onKeyDown(event) {
   focusFile(file.id);
 }
 
+// JSON reports given beside the fonts are baselines for the compare panel:
+// read as text here (they are not fonts), the fonts measured.
+function takeFiles(entries) {
+  const reports = entries.filter((entry) => isReportName(entry.name));
+  addFiles(page, entries.filter((entry) => !isReportName(entry.name)));
+  for (const { name, file } of reports) {
+    file.text().then((content) => { addReport(page.compare, name, content); renderAll(); },
+      (error) => showMessage(`${name}: ${text('readFailed', error.message || error.name)}`));
+  }
+  pump();
+  renderAll();
+}
+
 function listen() {
   listenForFiles({
-    files: (entries) => { addFiles(page, entries); pump(); renderAll(); },
+    files: takeFiles,
     collecting: (change) => { page.collecting += change; if (change > 0) renderStatus(page); },
     message: showMessage,
   });
@@ -102,6 +118,13 @@ function listen() {
   $('download-svg').addEventListener('click', () => downloadMap(page));
   $('map').addEventListener('pointerover', showCell);
   $('summary-percent').addEventListener('change', () => renderSummary(page, true, summaryHandlers));
+  $('missing-by-reason').addEventListener('change', (event) => {
+    page.missingByReason = event.target.checked;
+    renderAll();
+  });
+  $('compare-old').addEventListener('change', (event) => { page.compare.older = event.target.value; renderAll(); });
+  $('compare-new').addEventListener('change', (event) => { page.compare.newer = event.target.value; renderAll(); });
+  $('compare-run').addEventListener('click', compareSides);
   $('download-json').addEventListener('click', () =>
     download('glyphcensus.json', jsonDocument(page), 'application/json'));
   $('download-csv').addEventListener('click', () => {

@@ -6,7 +6,10 @@ import {
   cancelAll, charsWork, chooseFace, failChars, failQueue, failTask, fileById, holdBytes, mapWork,
   nextTask, requeueMeasuring, takeChars, takeMap, takeResult, workerStarting,
 } from './page_state.js';
-import { haveWorker, sendChars, sendForget, sendMap, sendMeasure, startWorker, stopWorker } from './worker_client.js';
+import {
+  haveWorker, sendChars, sendCompare, sendForget, sendMap, sendMeasure, startWorker, stopWorker,
+} from './worker_client.js';
+import { compareRequest, takeComparison } from './compare_state.js';
 import { showMap, showMapError, showMapLoading } from './map_view.js';
 import { showMessage } from './status_view.js';
 import { renderFiles } from './file_list_view.js';
@@ -62,6 +65,14 @@ export function cancel() {
   stopWorker();
   cancelAll(page);
   newWorker();
+  render();
+}
+
+// Asks the worker to compare the two sides chosen.
+export function compareSides() {
+  if (!haveWorker() || !page.workerReady) return;
+  const request = compareRequest(page);
+  if (request) sendCompare(request.older, request.newer, request.byIndex, request.token);
   render();
 }
 
@@ -143,6 +154,9 @@ function onWorkerMessage(message) {
     }
     case 'chars':
       takeChars(page, message, text('unknownReason'));
+      break;
+    case 'compare':
+      takeComparison(page.compare, message);
       break;
     case 'error':
       takeError(message, isMeasured ? task : null);

@@ -186,6 +186,26 @@ export function missingText(set) {
     .map((c) => String.fromCodePoint(c)).join('');
 }
 
+// The reasons in the order the command's --why lists them.
+export const REASON_ORDER = ['unmapped', 'notdef', 'blank', 'empty', 'no-ink', 'not-in-format-14',
+  'no-vertical-form'];
+
+// The missing members of a set grouped by why they are missing, in the order
+// of --why: [{reason, count, text}] (text as missingText gives it), for a
+// set whose missing_reasons match its list; empty otherwise.
+export function missingByReason(set) {
+  const reasons = set.missing_reasons;
+  const sequences = set.kind === 'sequences';
+  const members = sequences ? set.missing_sequences : set.missing_code_points;
+  if (!Array.isArray(reasons) || !Array.isArray(members) || reasons.length !== members.length) return [];
+  return REASON_ORDER.map((reason) => {
+    const picked = members.filter((member, k) => reasons[k] === reason);
+    const part = sequences ? { kind: 'sequences', missing_sequences: picked }
+      : { missing_code_points: picked };
+    return { reason, count: picked.length, text: missingText(part) };
+  }).filter((group) => group.count > 0);
+}
+
 // Whether two lists hold the same values (===) in the same places.
 export const sameValues = (a, b) => a.length === b.length && a.every((value, i) => value === b[i]);
 

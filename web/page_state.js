@@ -5,6 +5,7 @@
 // this state, main.js sends the work it asks for (worker_client.js), and
 // node's tests (web/test/) run it alone.
 import { compareFileNames, faceErrorText } from './page_logic.js';
+import { newCompare } from './compare_state.js';
 
 // Bytes the worker may hold for later maps and manuscript checks; beyond
 // it the least recently used files are forgotten (and sent again if needed).
@@ -33,6 +34,8 @@ export function newPage() {
     sort: { column: null, descending: false },
     lastRun: { ids: new Set(), cancelled: 0 },  // the files of this run of measuring
     csvHeader: '',     // the CSV header row the worker's module writes
+    missingByReason: false,  // the missing lists grouped by why (the command's --why)
+    compare: newCompare(),   // the release gate (compare_state.js)
   };
 }
 

@@ -2,14 +2,23 @@
 // the list of its missing characters to open and copy.
 import { $, copyText, element } from './dom.js';
 import { text } from './language.js';
-import { changed, faceErrorText, formatCount, formatNumber, missingText } from './page_logic.js';
+import {
+  changed, faceErrorText, formatCount, formatNumber, missingByReason, missingText,
+} from './page_logic.js';
 import { chosenFace, fileById } from './page_state.js';
 import { STATUS_KEYS, familyText } from './file_list_view.js';
 
 export const countText = (present, total) => formatCount(present, total,
   { all: (n) => text('countAll', n), none: (n) => text('countNone', n) });
 
-function renderSet(set) {
+// The missing members as text: as listed, or grouped by why they are missing
+// ("no-ink (2)" and the members under it), as the command's --why shows them.
+function missingListText(set, byReason) {
+  if (!byReason) return missingText(set);
+  return missingByReason(set).map((group) => `${group.reason} (${group.count})\n${group.text}`).join('\n');
+}
+
+function renderSet(set, byReason) {
   const fill = element('span', { className: 'bar-fill' });
   fill.style.width = `${set.total ? (100 * set.present) / set.total : 0}%`;
   const row = element('li', { className: 'set' }, [
@@ -20,9 +29,9 @@ function renderSet(set) {
       text: text('cidCount', formatNumber(set.cids_present), formatNumber(set.cids_total)) })] : []),
     element('span', { className: 'bar', 'aria-hidden': 'true' }, [fill]),
   ]);
-  const lacking = missingText(set);
+  const lacking = missingListText(set, byReason);
   if (lacking) {
-    const characters = element('p', { className: 'characters', lang: 'ja', text: lacking });
+    const characters = element('p', { className: `characters${byReason ? ' by-reason' : ''}`, lang: 'ja', text: lacking });
     const feedback = element('span', { className: 'hint', role: 'status' });
     row.append(element('details', { className: 'missing-list' }, [
       element('summary', { text: text(set.kind === 'sequences' ? 'missingSequencesButton' : 'missingButton', formatNumber(set.total - set.present)) }),
@@ -67,7 +76,9 @@ function buildReport(page) {
   }
   // The dialog's fifteen (and the page's own sets) first, then the extended
   // repertoires in a group of their own.
-  for (const set of face.sets || []) (set.group === 'extended' ? extended : sets).append(renderSet(set));
+  for (const set of face.sets || []) {
+    (set.group === 'extended' ? extended : sets).append(renderSet(set, page.missingByReason));
+  }
   $('extended-title').hidden = !extended.childElementCount;
 }
 
@@ -78,7 +89,7 @@ const reportShown = [];
 export function renderReport(page) {
   const { chosen } = page;
   const entry = chosen && fileById(page, chosen.fileId);
-  if (changed(reportShown, [page.lang, chosen && chosen.fileId, chosen && chosen.index,
+  if (changed(reportShown, [page.lang, page.missingByReason, chosen && chosen.fileId, chosen && chosen.index,
     entry && entry.status, entry && entry.faces.length])) {
     buildReport(page);
   }

@@ -106,11 +106,24 @@ function checkManuscript(message) {
   self.postMessage(reply);
 }
 
+// Two reports (JSON text) compared by the module: what the new one lost
+// and gained against the old one. Each goes in as UTF-8 bytes in the
+// module's memory.
+function compareReports(message) {
+  const encoder = new TextEncoder();
+  const older = encoder.encode(String(message.older));
+  const newer = encoder.encode(String(message.newer));
+  const text = withBytes(older, (olderPointer, olderSize) => withBytes(newer, (newerPointer, newerSize) =>
+    Module.ccall('gc_compare', 'string', ['number', 'number', 'number', 'number', 'number'],
+                 [olderPointer, olderSize, newerPointer, newerSize, message.byIndex ? 1 : 0])));
+  self.postMessage({type: 'compare', fileId: null, token: message.token, result: JSON.parse(text)});
+}
+
 function forget(message) {
   held.delete(message.fileId);
 }
 
-const handlers = {measure, map: drawMap, chars: checkManuscript, forget};
+const handlers = {measure, map: drawMap, chars: checkManuscript, compare: compareReports, forget};
 
 function handle(message) {
   const handler = handlers[message.type];

@@ -48,3 +48,8 @@ export function sendChars(fileId, face, text) {
 export function sendForget(fileIds) {
   for (const fileId of fileIds) worker.postMessage({ type: 'forget', fileId });
 }
+
+// Two reports (JSON text) to compare; the answer carries `token` back.
+export function sendCompare(older, newer, byIndex, token) {
+  worker.postMessage({ type: 'compare', older, newer, byIndex, token });
+}

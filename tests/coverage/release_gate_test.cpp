@@ -236,7 +236,7 @@ TEST(CompareReportsJsonTest, HoldsTheNewReportToTheOld) {
   const nlohmann::json& face = byIndex["faces"][0];
   EXPECT_EQ(face["lost"], nlohmann::json::parse(R"({"hiragana": [12354]})"));
   EXPECT_EQ(face["lost_reasons"], nlohmann::json::parse(R"({"hiragana": ["no-ink"]})"));
-  EXPECT_EQ(face["lines"], nlohmann::json::parse(R"(["lost ひらがな：1", "  no-ink (1)", "    あ"])"));
+  EXPECT_EQ(face["lines"], nlohmann::json::parse(R"j(["lost ひらがな：1", "  no-ink (1)", "    あ"])j"));
   ASSERT_EQ(byIndex["gone"].size(), 1u);  // face 1 of the old file
   EXPECT_EQ(byIndex["gone"][0]["face"], 1);
   // As a baseline: by family and index, and nothing is gone.

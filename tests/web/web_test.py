@@ -25,6 +25,7 @@ Usage: web_test.py --page build-web --glyphcensus build/cli/glyphcensus
 import argparse
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -34,6 +35,7 @@ import xml.etree.ElementTree as ElementTree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser import Browser, PageServer, page_policy  # noqa: E402
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
 
 IPAGOTHIC = '/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf'
 CFF_COLLECTION = '/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc'
@@ -42,6 +44,7 @@ CFF_COLLECTION = '/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc'
 HOSTILE = ['truncated_dejavu_0000000.ttf', 'truncated_dejavu_0000028.ttf', 'bad_sfnt_version.ttf',
            'composite_self.ttf', 'cmap12_groups_huge.ttf', 'head_upem_0.ttf', 'huge_metrics.ttf']
 MAP_FONT = 'map_subset.ttf'
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 HOSTILE_MAP = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
                            'web', 'test', 'hostile_map.svg')
 MANUSCRIPT = '吾輩は猫である。名前はまだ無い。𠮷野家　ｶﾀｶﾅ 鷗外\n\t😀'
@@ -341,6 +344,62 @@ def check_downloads(browser, folder, paths, expected):
                 out.write(text)
 
 
+def command_change_lines(*arguments):
+    """The lines of what was lost and gained in the command's text report."""
+    run = subprocess.run([args.glyphcensus, '--why', '--sets', 'all', *arguments],
+                         capture_output=True, text=True)
+    lines = run.stdout.splitlines()
+    start = next((i for i, line in enumerate(lines) if line.startswith(('lost ', 'gained '))), len(lines))
+    return run.returncode, lines[start:]
+
+
+def choose_side(browser, select_id, name):
+    browser.driver.execute_script(
+        'const select = document.getElementById(arguments[0]);'
+        'const option = [...select.options].find((o) => o.textContent === arguments[1]);'
+        'select.value = option.value; select.dispatchEvent(new Event("change"));', select_id, name)
+
+
+def compared_text(browser, old_name, new_name):
+    browser.wait_for('return [...document.getElementById("compare-new").options]'
+                     '.some((o) => o.textContent === arguments[0])', 120, new_name)
+    choose_side(browser, 'compare-old', old_name)
+    choose_side(browser, 'compare-new', new_name)
+    browser.driver.find_element(By.ID, 'compare-run').click()
+    return browser.wait_for(
+        'const shown = document.getElementById("compare-result");'
+        'return ["lost", "kept"].includes(shown.dataset.state) && shown.textContent', 120)
+
+
+def check_compare(browser, folder):
+    """The compare panel: two fonts, and a font against a saved report, in the
+    command's words (--compare and --baseline with --why)."""
+    fonts = os.path.join(folder, 'release')
+    subprocess.run([sys.executable, os.path.join(ROOT, 'tools', 'make_release_test_fonts.py'), fonts],
+                   check=True)
+    first, unmapped, moved = (os.path.join(fonts, name + '.ttf') for name in ('release-1', 'unmapped', 'moved'))
+    baseline = os.path.join(fonts, 'baseline.json')
+    with open(baseline, 'w', encoding='utf-8') as out:
+        out.write(subprocess.run([args.glyphcensus, '--format', 'json', '--missing', '--sets', 'all', first],
+                                 capture_output=True, text=True, check=True).stdout)
+    browser.feed([first, unmapped, moved, baseline])
+    status, want = command_change_lines('--compare', first, unmapped)
+    shown = compared_text(browser, 'release-1.ttf', 'unmapped.ttf')
+    check(status == 6 and shown.splitlines() == ['unmapped.ttf (face 0)'] + want,
+          'two fonts compare as --compare does: page %r, command %r' % (shown, want))
+    status, want = command_change_lines('--baseline', baseline, moved)
+    shown = compared_text(browser, 'baseline.json', 'moved.ttf')
+    check(status == 6 and shown.splitlines()[1:] == want and 'no-ink (1)' in shown,
+          'a font against a saved report compares as --baseline does: page %r, command %r' % (shown, want))
+    # The missing lists sorted by reason: each list opens with a reason and its count.
+    browser.driver.execute_script('document.getElementById("missing-by-reason").click()')
+    heads = browser.wait_for(
+        'const lists = [...document.querySelectorAll("#report .characters.by-reason")];'
+        'return lists.length > 0 && lists.map((p) => p.textContent.split("\\n")[0])', 30)
+    check(all(re.fullmatch(r'(unmapped|notdef|blank|empty|no-ink|not-in-format-14) \(\d+\)', head)
+              for head in heads), 'the missing lists sorted by reason start with a reason: %r' % heads[:5])
+
+
 def main():
     with tempfile.TemporaryDirectory(prefix='glyphcensus-web-test-') as folder:
         paths = gather_fonts(args.test_fonts, folder)
@@ -359,6 +418,7 @@ def main():
             check_map(browser, folder)
             check_map_hover(browser)
             check_manuscript(browser, folder)
+            check_compare(browser, folder)
             check_network(browser, server, origin)
             check_policy(browser)
             # Last: parsing the hostile map makes the browser log refusals.
