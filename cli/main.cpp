@@ -96,6 +96,15 @@ void NoteMeasuredInPart(const FaceResult& face, size_t inputIndex, RunOutcome* o
   ReportError(face.path, "warning: " + face.warning);
 }
 
+// Whether the face's sets include the vertical forms, whose setting needs
+// vertical metrics.
+bool MeasuresVerticalForms(const FaceResult& face) {
+  for (const MeasuredSet& set : face.sets) {
+    if (set.id == "vertical-forms") return true;
+  }
+  return false;
+}
+
 // --baseline, --compare: what the face lost and gained since its baseline
 // face. False when it is not compared (said on stderr when it has no
 // baseline face).
@@ -138,6 +147,10 @@ void HandOn(RunPlan* plan, OutputWriter* writer, Progress* progress, CommandFace
   }
   if (!Measured(face)) outcome->status = MergeExitStatus(outcome->status, ExitStatus::kNotMeasured);
   if (MeasuredInPart(face)) NoteMeasuredInPart(face, handed.inputIndex, outcome);
+  if (MeasuresVerticalForms(face) && LacksVerticalMetrics(face)) {
+    ReportError(face.path, "warning: the face has no 'vhea' and 'vmtx' tables, so renderers make up "
+                           "its vertical advances");
+  }
   if (!map.error.empty()) {
     ReportError(face.path, map.error);
     outcome->status = MergeExitStatus(outcome->status, ExitStatus::kNotMeasured);

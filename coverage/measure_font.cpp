@@ -145,6 +145,7 @@ FaceResult MeasurePreparedFace(const PreparedFont& font, uint32_t faceIndex,
     return face;
   }
   face.nameRead = true;
+  face.verticalMetricsRead = ReadVerticalMetricsTables(image, faceIndex, &face.verticalMetrics);
   char brokenTable[5] = {};
   if (FindBrokenNeededTable(image, faceIndex, brokenTable)) {
     MeasureFault fault;

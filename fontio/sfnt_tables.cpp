@@ -82,4 +82,15 @@ void WriteTableCount(MutableByteView image, uint64_t offset, uint16_t numTables)
   WriteU16(image, offset + sfnt_directory::kRangeShift, static_cast<uint16_t>(numTables * 16u - searchRange));
 }
 
+bool ReadVerticalMetricsTables(ByteView image, uint32_t faceIndex, VerticalMetricsTables* tables) {
+  *tables = VerticalMetricsTables();
+  TableDirectory directory;
+  if (!OpenFaceDirectory(image, faceIndex, &directory)) return false;
+  tables->vhea = FindTable(directory, Tag("vhea")).has_value();
+  tables->vmtx = FindTable(directory, Tag("vmtx")).has_value();
+  tables->cff = FindTable(directory, Tag("CFF ")).has_value() || FindTable(directory, Tag("CFF2")).has_value();
+  tables->vorg = FindTable(directory, Tag("VORG")).has_value();
+  return true;
+}
+
 }  // namespace glyphcensus

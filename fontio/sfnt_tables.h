@@ -93,4 +93,18 @@ std::optional<ByteView> TableBytes(const TableDirectory& directory, const TableR
 // `offset`.
 void WriteTableCount(MutableByteView image, uint64_t offset, uint16_t numTables);
 
+// The vertical metrics tables of a face, each counted only when it lies
+// wholly inside the image: 'vhea' and 'vmtx' (the vertical advances and
+// origins; without them renderers make advances up), and, for a CFF face
+// ('CFF ' or 'CFF2'), 'VORG' (the vertical origins of its glyphs).
+struct VerticalMetricsTables {
+  bool vhea = false;
+  bool vmtx = false;
+  bool cff = false;   // the face's outlines are CFF: VORG applies
+  bool vorg = false;
+};
+
+// False when the face's table directory cannot be read.
+bool ReadVerticalMetricsTables(ByteView image, uint32_t faceIndex, VerticalMetricsTables* tables);
+
 }  // namespace glyphcensus

@@ -186,6 +186,18 @@ export function missingText(set) {
     .map((c) => String.fromCodePoint(c)).join('');
 }
 
+// The face's vertical metrics tables in words: "vhea ✓ · vmtx ✓ · VORG –"
+// (VORG only for a CFF face, whose JSON gives it as true or false), or '' when
+// the face's JSON has none. `lacking` is appended when vhea or vmtx is missing.
+export function verticalMetricsText(face, lacking) {
+  const tables = face && face.vertical_metrics;
+  if (!tables || typeof tables !== 'object') return '';
+  const mark = (name) => `${name} ${tables[name] === true ? '✓' : '–'}`;
+  const names = ['vhea', 'vmtx'].concat(typeof tables.VORG === 'boolean' ? ['VORG'] : []);
+  const shown = names.map(mark).join(' · ');
+  return tables.vhea === true && tables.vmtx === true ? shown : `${shown} ${lacking}`;
+}
+
 // The reasons in the order the command's --why lists them.
 export const REASON_ORDER = ['unmapped', 'notdef', 'blank', 'empty', 'no-ink', 'not-in-format-14',
   'no-vertical-form'];

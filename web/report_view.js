@@ -3,7 +3,7 @@
 import { $, copyText, element } from './dom.js';
 import { text } from './language.js';
 import {
-  changed, faceErrorText, formatCount, formatNumber, missingByReason, missingText,
+  changed, faceErrorText, formatCount, formatNumber, missingByReason, missingText, verticalMetricsText,
 } from './page_logic.js';
 import { chosenFace, fileById } from './page_state.js';
 import { STATUS_KEYS, familyText } from './file_list_view.js';
@@ -52,6 +52,7 @@ function buildReport(page) {
   extended.replaceChildren();
   $('extended-title').hidden = true;
   $('face-error').hidden = true;
+  $('vertical-metrics').hidden = true;
   if (!chosen) {
     // A file chosen before its result: its name and where it stands.
     const entry = page.chosen && fileById(page, page.chosen.fileId);
@@ -74,6 +75,9 @@ function buildReport(page) {
     $('face-error').hidden = false;
     $('face-error').textContent = text('measuredInPart', face.warning);
   }
+  const vertical = verticalMetricsText(face, text('verticalMetricsLacking'));
+  $('vertical-metrics').hidden = !vertical;
+  $('vertical-metrics').textContent = vertical ? text('verticalMetrics', vertical) : '';
   // The dialog's fifteen (and the page's own sets) first, then the extended
   // repertoires in a group of their own.
   for (const set of face.sets || []) {

@@ -111,6 +111,11 @@ Json FaceObject(const FaceResult& face, bool listMissing, const MapNote& map) {
     for (const MeasuredSet& set : face.sets) sets.push_back(SetObject(set, listMissing));
     object["sets"] = std::move(sets);
     if (MeasuredInPart(face)) object["warning"] = face.warning;
+    if (face.verticalMetricsRead) {
+      const VerticalMetricsTables& tables = face.verticalMetrics;
+      object["vertical_metrics"] = {{"vhea", tables.vhea}, {"vmtx", tables.vmtx},
+                                    {"VORG", tables.cff ? Json(tables.vorg) : Json()}};
+    }
   } else {
     object["error"] = face.error;
     // Which container rule refused the file, for a reader who wants more

@@ -8,6 +8,7 @@
 #include "coverage/results/face_measurement.h"
 #include "coverage/results/measure_reason.h"
 #include "fontio/face_name.h"
+#include "fontio/sfnt_tables.h"
 
 namespace glyphcensus {
 
@@ -27,7 +28,16 @@ struct FaceResult {
   // the face was measured whole or not at all).
   PartialMeasure partial = PartialMeasure::kWhole;
   std::string warning;
+  // Which vertical metrics tables the face has (read once its name is).
+  bool verticalMetricsRead = false;
+  VerticalMetricsTables verticalMetrics;
 };
+
+// A face without 'vhea' or 'vmtx': renderers make its vertical advances up.
+// A fact to warn of where vertical forms are measured, not a count.
+inline bool LacksVerticalMetrics(const FaceResult& result) {
+  return result.verticalMetricsRead && !(result.verticalMetrics.vhea && result.verticalMetrics.vmtx);
+}
 
 // Every fault has its reason (kFrontEnd for the front end's own words).
 inline bool Measured(const FaceResult& result) {

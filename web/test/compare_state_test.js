@@ -6,7 +6,7 @@ import test from 'node:test';
 import assert from 'node:assert/strict';
 import * as state from '../page_state.js';
 import * as compare from '../compare_state.js';
-import { missingByReason } from '../page_logic.js';
+import { missingByReason, verticalMetricsText } from '../page_logic.js';
 
 const WORDS = { same: 'SAME', unmatched: 'UNMATCHED', error: (words) => `ERROR ${words}` };
 
@@ -95,4 +95,14 @@ test('missing members group by reason in the order of --why', () => {
   // Reasons that do not match the list give no groups, rather than wrong ones.
   assert.deepEqual(missingByReason({ missing_code_points: [0x3042], missing_reasons: [] }), []);
   assert.deepEqual(missingByReason({ missing_code_points: [0x3042] }), []);
+});
+
+test('the vertical metrics tables in words, VORG only for CFF faces', () => {
+  assert.equal(verticalMetricsText({ vertical_metrics: { vhea: true, vmtx: true, VORG: null } }, 'LACK'),
+    'vhea ✓ · vmtx ✓');
+  assert.equal(verticalMetricsText({ vertical_metrics: { vhea: true, vmtx: true, VORG: false } }, 'LACK'),
+    'vhea ✓ · vmtx ✓ · VORG –');
+  assert.equal(verticalMetricsText({ vertical_metrics: { vhea: false, vmtx: true, VORG: null } }, 'LACK'),
+    'vhea – · vmtx ✓ LACK');
+  assert.equal(verticalMetricsText({ error: 'x' }, 'LACK'), '');
 });
