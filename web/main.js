@@ -12,6 +12,7 @@ import {
 import { cancel, choose, compareSides, pump, startMeasuring } from './measuring.js';
 import { addReport, isReportName } from './compare_state.js';
 import { renderCompare } from './compare_view.js';
+import { renderVerticalPreview } from './vertical_preview_view.js';
 import { listenForFiles } from './file_intake.js';
 import { renderStatus, showMessage } from './status_view.js';
 import { focusFile, renderFiles } from './file_list_view.js';
@@ -38,6 +39,7 @@ function renderAll() {
     renderQueued = false;
     renderStatus(page);
     renderReport(page);
+    renderVerticalPreview(page);
     nextFrame(() => {
       renderFiles(page, choose);
       renderManuscript(page);
