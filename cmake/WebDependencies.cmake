@@ -2,6 +2,7 @@
 # Debian's source packages by tools/fetch_web_deps.sh into
 # GLYPHCENSUS_WEB_DEPS_DIR (`make web` runs it):
 #   zlib, libpng, FreeType   built as libraries into <deps>/install
+#   HarfBuzz   compiled from its single-file source into <deps>/install
 #   brotli and woff2 decoders   compiled here (cmake/DecoderSources.cmake)
 set(GLYPHCENSUS_WEB_DEPS_DIR "${PROJECT_SOURCE_DIR}/.deps-web" CACHE PATH
     "Folder filled by tools/fetch_web_deps.sh")
@@ -22,6 +23,15 @@ target_include_directories(glyphcensus_freetype SYSTEM INTERFACE
 target_link_libraries(glyphcensus_freetype INTERFACE
                       "${_gc_web_install}/lib/libfreetype.a"
                       "${_gc_web_install}/lib/libpng16.a" ZLIB::ZLIB)
+
+# HarfBuzz, compiled from its single-file source (stamp .built-harfbuzz).
+if(NOT EXISTS "${_gc_web_install}/.built-harfbuzz")
+  message(FATAL_ERROR "${_gc_web_install} holds no HarfBuzz. Run tools/fetch_web_deps.sh.")
+endif()
+add_library(glyphcensus_harfbuzz INTERFACE)
+target_include_directories(glyphcensus_harfbuzz SYSTEM INTERFACE
+                           "${_gc_web_install}/include/harfbuzz")
+target_link_libraries(glyphcensus_harfbuzz INTERFACE "${_gc_web_install}/lib/libharfbuzz.a")
 
 set(GLYPHCENSUS_DECODER_SOURCES "${GLYPHCENSUS_WEB_DEPS_DIR}/src")
 set(GLYPHCENSUS_DECODER_SOURCES_HINT "Run tools/fetch_web_deps.sh.")

@@ -404,6 +404,8 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
   auto* context = new MeasuringContext;
   context->library = opened.library;
   context->face = opened.face;
+  context->image = image;
+  context->faceIndex = faceIndex;
   context->stop = stop;
   // Without outlines FreeType draws only the strikes' sizes (FT_Set_Pixel_Sizes
   // fails with FT_Err_Invalid_Pixel_Size for any other).
@@ -429,6 +431,14 @@ MeasuringContext* OpenFaceForMeasuring(ByteView image, uint32_t faceIndex,
 }
 
 void SetFreeTypeInkShortcut(bool enabled) { inkShortcut = enabled; }
+
+ByteView MeasuredImage(const MeasuringContext* context) {
+  return context == nullptr ? ByteView{} : context->image;
+}
+
+uint32_t MeasuredFaceIndex(const MeasuringContext* context) {
+  return context == nullptr ? 0 : context->faceIndex;
+}
 
 uint32_t CountCoveredPixelVerdicts(const MeasuringContext* context) {
   return context == nullptr ? 0 : context->coveredPixelVerdicts;

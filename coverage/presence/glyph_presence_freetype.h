@@ -84,6 +84,10 @@ GlyphFate JudgeSequence(MeasuringContext* context, char32_t base, char32_t selec
 int32_t CountInkedCids(MeasuringContext* context, uint32_t lastCid);
 
 struct MeasuringContext;
+// The image and the face index the context was opened on (OpenFaceForMeasuring),
+// for another reader of the same face; an empty view and 0 for a null context.
+ByteView MeasuredImage(const MeasuringContext* context);
+uint32_t MeasuredFaceIndex(const MeasuringContext* context);
 // How many glyphs the context has judged from their unhinted outline so far.
 uint32_t CountUnhintedVerdicts(const MeasuringContext* context);
 // How many glyphs the context has judged by a covered pixel so far.

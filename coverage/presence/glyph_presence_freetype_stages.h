@@ -63,6 +63,10 @@ struct ShortcutRecord {
 struct MeasuringContext {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
+  // The image and face FreeType opened, for readers of the same face (the
+  // shaping of vertical forms); the image outlives the context.
+  ByteView image;
+  uint32_t faceIndex = 0;
   int cellAscent = 0;   // GDI's tmAscent: the baseline's row
   int cellHeight = 0;   // tmAscent + tmDescent
   FT_UInt blankGlyph = 0;

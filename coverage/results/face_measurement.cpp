@@ -1,7 +1,10 @@
 #include "coverage/results/face_measurement.h"
 
+#include <memory>
+
 #include "coverage/presence/glyph_presence_freetype.h"
 #include "coverage/results/set_counting.h"
+#include "coverage/shaping/vertical_forms_harfbuzz.h"
 #include "fontio/unicode_text.h"
 
 namespace glyphcensus {
@@ -45,6 +48,42 @@ std::vector<GlyphFate> ReasonsOfMissing(MeasuringContext* context, const std::u1
   return reasons;
 }
 
+// The fate of the vertical form of `c`: the character's own reason when it
+// is missing left to right (a vertical form of a character the font does not
+// draw is not counted), kNoVerticalForm when shaping top to bottom keeps the
+// horizontal glyph, else the fate of the vertical glyph.
+GlyphFate JudgeVerticalForm(MeasuringContext* context, VerticalShaper* shaper, char32_t c) {
+  const GlyphFate horizontal = JudgeCharacter(context, c);
+  if (horizontal != GlyphFate::kPresent) return horizontal;
+  const VerticalShaping shaping = ShapeBothWays(shaper, c);
+  if (!HasVerticalForm(shaping)) return GlyphFate::kNoVerticalForm;
+  return JudgeGlyphIndex(context, shaping.verticalGlyph);
+}
+
+// Counts the set of characters with vertical forms one by one, in set order,
+// shaping the face the context measures.
+void MeasureVerticalForms(MeasuringContext* context, const CharacterSet& set, bool listMissing,
+                          MeasuredSet* result) {
+  std::unique_ptr<VerticalShaper, void (*)(VerticalShaper*)> shaper{
+      OpenVerticalShaper(MeasuredImage(context), MeasuredFaceIndex(context)),
+      CloseVerticalShaper};
+  for (int32_t chunk = 0; chunk < set.chunkCount; ++chunk) {
+    const char16_t* text = set.chunks[chunk];
+    for (size_t i = 0; text[i] != 0;) {
+      size_t units = 1;
+      const char32_t c = CodePointAt(text + i, &units);
+      const GlyphFate fate = JudgeVerticalForm(context, shaper.get(), c);
+      if (fate == GlyphFate::kPresent) {
+        ++result->present;
+      } else if (listMissing) {
+        AppendUtf16(&result->missing, c);
+        result->missingReasons.push_back(fate);
+      }
+      i += units;
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<SetToMeasure> BuiltInSets() {
@@ -76,6 +115,11 @@ std::vector<SetToMeasure> ExtendedBuiltInSets() {
     wanted.group = SetGroup::kExtended;
     sets.push_back(wanted);
   }
+  SetToMeasure vertical = CharacterSetToMeasure(kExtendedCharacterSetIds[kVerticalFormsSet],
+                                                kExtendedCharacterSets[kVerticalFormsSet],
+                                                SetGroup::kExtended);
+  vertical.verticalForms = true;
+  sets.push_back(vertical);
   return sets;
 }
 
@@ -106,6 +150,10 @@ std::vector<MeasuredSet> MeasureSets(MeasuringContext* context,
       result.label = wanted.sequences->label;
       result.total = wanted.sequences->total;
       MeasureSequences(context, *wanted.sequences, listMissing, &result);
+    } else if (wanted.verticalForms) {
+      result.label = wanted.set->label;
+      result.total = wanted.set->total;
+      MeasureVerticalForms(context, *wanted.set, listMissing, &result);
     } else {
       result.label = wanted.set->label;
       result.total = wanted.set->total;
