@@ -36,7 +36,7 @@ ARGS ?=
 # fetches the woff2 source package the build compiles the decoder from).
 PACKAGES_CLI := \
   cmake make pkg-config g++ dpkg-dev \
-  libbrotli-dev libfreetype-dev zlib1g-dev libcli11-dev nlohmann-json3-dev \
+  libbrotli-dev libfreetype-dev libharfbuzz-dev zlib1g-dev libcli11-dev nlohmann-json3-dev \
   fonts-ipafont-gothic
 
 # Also needed for `make install` (the manual page) and `make package`.
@@ -54,6 +54,7 @@ PACKAGES := $(PACKAGES_CLI) \
   googletest woff2 \
   fonts-noto-cjk fonts-dejavu-core fonts-ipafont-mincho \
   python3 python3-fonttools python3-brotli unicode-data kanjidic poppler-data locales \
+  libharfbuzz-bin \
   clang libclang-rt-14-dev \
   librsvg2-bin python3-pil
 

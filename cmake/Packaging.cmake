@@ -2,7 +2,7 @@
 # command and its manual page. Its Depends line is what dpkg-shlibdeps (package
 # dpkg-dev) finds for the libraries the binary links: runtime packages only.
 # The woff2 decoder is compiled in (cmake/DecoderSources.cmake), so the package
-# needs libbrotli1 rather than libwoff1.
+# needs libbrotli1 rather than libwoff1; the vertical forms need libharfbuzz0b.
 set(CPACK_PACKAGE_NAME glyphcensus)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "The GlyphCensus developers <glyphcensus@users.noreply.example>")

@@ -19,7 +19,7 @@ import sys
 import tempfile
 
 # Packages of the libraries the binary links, found through dpkg-shlibdeps.
-NEEDED_DEPENDS = ("libc6", "libstdc++6", "libfreetype6", "libbrotli1", "zlib1g")
+NEEDED_DEPENDS = ("libc6", "libstdc++6", "libfreetype6", "libharfbuzz0b", "libbrotli1", "zlib1g")
 # The woff2 decoder is built from source and linked in (Debian's prints notes
 # on stderr): its library package must not be needed.
 UNWANTED_DEPENDS = ("libwoff1",)
