@@ -19,18 +19,52 @@ Usage: /usr/bin/python3 tools/make_repertoire_test_fonts.py OUTPUT_DIR
                   (usDefaultChar), and every other letter unmapped.
   jis_symbols.ttf JIS X 0208 symbols of row 1 and 2 (※〒→♪ and more) with
                   ink, and U+3000 (the ideographic space) blank.
+
+The vertical forms (HarfBuzz applies 'vert' top to bottom, never 'vrt2', and
+without a 'vert' feature maps a character to its presentation form of
+U+FE10-FE19 or U+FE30-FE4F when the font has that):
+  vert.ttf        U+3001 、 U+3002 。 U+30FC ー U+FF08 （, U+3008 〈 and U+301C 〜
+                  drawn; a 'vert' lookup maps the first four to glyphs of their
+                  own, that of U+FF08 empty; U+3008 has no vertical glyph, and
+                  its presentation form U+FE3F is mapped (unused: there is
+                  'vert'); 'vert' makes two glyphs of U+301C.
+  vert.woff       vert.ttf as a WOFF file.
+  vert_empty.ttf  the characters of vert.ttf and every presentation form
+                  mapped, and a 'vert' feature with no lookup.
+  vrt2_only.ttf   the glyphs of vert.ttf, substituted by 'vrt2' alone.
+  presentation_forms.ttf  no GSUB; the characters hb_vert_char_for knows in the
+                  set, U+30FC, and U+FE10-FE19 and U+FE30-FE4F mapped, the
+                  presentation form of U+3009 〉 (U+FE40) an empty glyph.
+  vert_broken.ttf vert.ttf with its GSUB table overwritten by 0xFF bytes.
+  vert_pair.ttc   a collection: presentation_forms.ttf, then vert.ttf.
 """
 import os
 import sys
 
 from fontTools.cffLib import FDArrayIndex, FDSelect, FontDict
+from fontTools.feaLib.builder import addOpenTypeFeaturesFromString
 from fontTools.fontBuilder import FontBuilder
+from fontTools.ttLib import TTFont
+from fontTools.ttLib.ttCollection import TTCollection
 from fontTools.pens.t2CharStringPen import T2CharStringPen
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 from fontTools.ttLib.tables._c_m_a_p import cmap_format_14
 
 UPEM = 1000
 JIS_SYMBOLS = "※〒→←↑↓♪☆★○●◎"
+# The characters of vert.ttf with their vertical glyphs (U+3008 has none).
+VERT_CHARACTERS = [0x3001, 0x3002, 0x30FC, 0xFF08]
+VERT_MAPPED = VERT_CHARACTERS + [0x3008, 0x301C]
+# The presentation forms of UAX #50 that HarfBuzz substitutes
+# (hb-ot-shape.cc, hb_vert_char_for), for the members of the set that have one.
+PRESENTATION_FORMS = {
+    0x3001: 0xFE11, 0x3002: 0xFE12, 0x3008: 0xFE3F, 0x3009: 0xFE40, 0x300A: 0xFE3D,
+    0x300B: 0xFE3E, 0x300C: 0xFE41, 0x300D: 0xFE42, 0x300E: 0xFE43, 0x300F: 0xFE44,
+    0x3010: 0xFE3B, 0x3011: 0xFE3C, 0x3014: 0xFE39, 0x3015: 0xFE3A, 0x3016: 0xFE17,
+    0x3017: 0xFE18, 0xFF08: 0xFE35, 0xFF09: 0xFE36, 0xFF0C: 0xFE10, 0xFF1A: 0xFE13,
+    0xFF3B: 0xFE47, 0xFF3D: 0xFE48, 0xFF3F: 0xFE33, 0xFF5B: 0xFE37, 0xFF5D: 0xFE38,
+}
+PRESENTATION_RANGE = list(range(0xFE10, 0xFE1A)) + list(range(0xFE30, 0xFE50))
 
 
 def box(pen, x0=100, y0=0, x1=900, y1=800):
@@ -140,6 +174,81 @@ def make_jis_symbols(path):
     fb.save(path)
 
 
+def glyph_name(code_point):
+    return "uni%04X" % code_point
+
+
+def vertical_font(family, mapped, extra_glyphs=(), empty=()):
+    """A font mapping `mapped` (code points) to inked glyphs, with the glyphs
+    `extra_glyphs` unmapped; the glyphs named in `empty` have no outline."""
+    order = [".notdef", "space"] + [glyph_name(c) for c in mapped] + list(extra_glyphs)
+    fb = FontBuilder(UPEM, isTTF=True)
+    fb.setupGlyphOrder(order)
+    mapping = {0x20: "space"}
+    mapping.update({c: glyph_name(c) for c in mapped})
+    fb.setupCharacterMap(mapping)
+    fb.setupGlyf({name: truetype_glyph(name not in ("space",) + tuple(empty)) for name in order})
+    finish(fb, family)
+    return fb
+
+
+def vertical_rules(feature):
+    rules = "".join("  sub %s by %s.vert;\n" % (glyph_name(c), glyph_name(c)) for c in VERT_CHARACTERS)
+    rules += "  sub uni301C by uni3001.vert uni3002.vert;\n"  # one character, two glyphs
+    return "languagesystem DFLT dflt;\nfeature %s {\n%s} %s;\n" % (feature, rules, feature)
+
+
+def make_vert(path, feature="vert"):
+    vertical = [glyph_name(c) + ".vert" for c in VERT_CHARACTERS]
+    mapped = VERT_MAPPED + ([PRESENTATION_FORMS[0x3008]] if feature == "vert" else [])
+    fb = vertical_font("Vert Test" if feature == "vert" else "Vrt2 Test", mapped, vertical,
+                       empty=["uniFF08.vert"])
+    addOpenTypeFeaturesFromString(fb.font, vertical_rules(feature))
+    fb.save(path)
+
+
+def make_vert_empty(path):
+    fb = vertical_font("Vert Empty Test", VERT_MAPPED + PRESENTATION_RANGE,
+                       [glyph_name(c) + ".vert" for c in VERT_CHARACTERS])
+    addOpenTypeFeaturesFromString(fb.font, vertical_rules("vert"))
+    # feaLib leaves out a feature without lookups: make one by emptying it.
+    for record in fb.font["GSUB"].table.FeatureList.FeatureRecord:
+        record.Feature.LookupListIndex = []
+        record.Feature.LookupCount = 0
+    fb.save(path)
+
+
+def make_presentation_forms(path):
+    mapped = sorted(PRESENTATION_FORMS) + [0x30FC] + PRESENTATION_RANGE
+    fb = vertical_font("Presentation Forms Test", mapped, empty=[glyph_name(0xFE40)])
+    fb.save(path)
+
+
+def make_vert_broken(vert_path, path):
+    """vert.ttf with every byte of its GSUB table 0xFF: offsets far past the
+    table, counts of 65535."""
+    data = bytearray(open(vert_path, "rb").read())
+    tables = int.from_bytes(data[4:6], "big")
+    for record in range(12, 12 + 16 * tables, 16):
+        if data[record:record + 4] == b"GSUB":
+            offset = int.from_bytes(data[record + 8:record + 12], "big")
+            length = int.from_bytes(data[record + 12:record + 16], "big")
+            data[offset:offset + length] = b"\xFF" * length
+    open(path, "wb").write(bytes(data))
+
+
+def make_woff(ttf_path, path):
+    font = TTFont(ttf_path)
+    font.flavor = "woff"
+    font.save(path)
+
+
+def make_collection(paths, path):
+    collection = TTCollection()
+    collection.fonts = [TTFont(each) for each in paths]
+    collection.save(path)
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -147,6 +256,15 @@ def main():
     make_cid_font(os.path.join(out, "cid_japan1.otf"))
     make_jis_symbols(os.path.join(out, "jis_symbols.ttf"))
     make_reasons(os.path.join(out, "reasons.ttf"))
+    vert = os.path.join(out, "vert.ttf")
+    make_vert(vert)
+    make_woff(vert, os.path.join(out, "vert.woff"))
+    make_vert(os.path.join(out, "vrt2_only.ttf"), feature="vrt2")
+    make_vert_empty(os.path.join(out, "vert_empty.ttf"))
+    forms = os.path.join(out, "presentation_forms.ttf")
+    make_presentation_forms(forms)
+    make_vert_broken(vert, os.path.join(out, "vert_broken.ttf"))
+    make_collection([forms, vert], os.path.join(out, "vert_pair.ttc"))
 
 
 if __name__ == "__main__":

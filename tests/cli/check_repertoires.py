@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """The extended repertoires through the command: --sets groups, set totals
 and kinds, variation sequences read from cmap format 14, the CIDs of a
-CID-keyed Adobe-Japan1 font, --require and --missing with the new sets.
+CID-keyed Adobe-Japan1 font, --require and --missing with the new sets, and
+the vertical forms (shaped with HarfBuzz), with a second opinion from
+hb-shape on real fonts when it is installed.
 
 The fonts are made by tools/make_repertoire_test_fonts.py in a temporary
 folder.
@@ -27,8 +29,10 @@ TOTALS = {
     "adobe-japan1-2": 8152, "adobe-japan1-3": 8152, "adobe-japan1-4": 10113,
     "adobe-japan1-5": 13780, "adobe-japan1-6": 15841, "adobe-japan1-7": 15842,
     "ivs-adobe-japan1": 14684, "ivs-hanyo-denshi": 13045, "ivs-moji-joho": 10710,
-    "svs-cjk-compatibility": 1002,
+    "svs-cjk-compatibility": 1002, "vertical-forms": 98,
 }
+NOTO_CJK = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
+HB_SHAPE = "/usr/bin/hb-shape"
 
 
 def sets_of(*args):
@@ -146,6 +150,134 @@ def check_non_kanji(fonts):
     check(found["jis-x-0213-non-kanji"]["present"] == 12, "twelve JIS2004 symbols drawn")
 
 
+def vertical_reasons(font, *args):
+    """{character: reason} of the missing members of vertical-forms, and the count."""
+    found = sets_of("--missing", "--sets", "vertical-forms", *args, font)["vertical-forms"]
+    check(len(found["missing_reasons"]) == len(found["missing_code_points"]) == 98 - found["present"],
+          "%s: a reason for each missing vertical form" % os.path.basename(font))
+    return dict(zip(found["missing"], found["missing_reasons"])), found["present"]
+
+
+def check_vertical_font(font, present, reasons, unmapped, *args):
+    """The count, the reasons of the characters in `reasons`, and every other
+    missing character unmapped."""
+    name = os.path.basename(font) + "".join(" " + a for a in args)
+    found, count = vertical_reasons(font, *args)
+    check(count == present, "%s: %d vertical forms, not %d" % (name, count, present))
+    for character, reason in reasons.items():
+        check(found.get(character) == reason,
+              "%s: %s is %s, not %s" % (name, character, found.get(character), reason))
+    others = [r for c, r in found.items() if c not in reasons]
+    check(len(others) == unmapped and set(others) <= {"unmapped"},
+          "%s: %d others unmapped: %r" % (name, unmapped, sorted(set(others))))
+
+
+def check_vertical_forms(fonts):
+    vert = os.path.join(fonts, "vert.ttf")
+    # 'vert' maps 、。ー（ to glyphs of their own, that of （ empty; 〈 has none
+    # (its presentation form is mapped, but a font with 'vert' does not get
+    # it); 〜 becomes two glyphs, which are not one vertical form.
+    vert_reasons = {"（": "empty", "〈": "no-vertical-form", "〜": "no-vertical-form"}
+    check_vertical_font(vert, 3, vert_reasons, 92)
+    check(all(c not in vertical_reasons(vert)[0] for c in "、。ー"), "、。ー have vertical forms")
+    check_vertical_font(os.path.join(fonts, "vert.woff"), 3, vert_reasons, 92)
+    # HarfBuzz applies 'vert' only: 'vrt2' gives no vertical form.
+    none = {c: "no-vertical-form" for c in "、。ー（〈〜"}
+    check_vertical_font(os.path.join(fonts, "vrt2_only.ttf"), 0, none, 92)
+    # A 'vert' feature, even empty, turns off the presentation forms.
+    check_vertical_font(os.path.join(fonts, "vert_empty.ttf"), 0, none, 92)
+    # No GSUB: the 25 members with a presentation form get it (that of 〉
+    # empty); ー has none.
+    forms = {"〉": "empty", "ー": "no-vertical-form"}
+    check_vertical_font(os.path.join(fonts, "presentation_forms.ttf"), 24, forms, 72)
+    found = vertical_reasons(os.path.join(fonts, "presentation_forms.ttf"))[0]
+    check(all(c not in found for c in "、〈（｝"), "、〈（｝ take their presentation forms")
+    # A GSUB table HarfBuzz's sanitizer refuses is as none: 〈 takes its
+    # presentation form, the others keep their glyphs.
+    check_vertical_font(os.path.join(fonts, "vert_broken.ttf"), 1,
+                        {c: "no-vertical-form" for c in "、。ー（〜"}, 92)
+    # Each face of a collection is shaped from its own tables.
+    pair = os.path.join(fonts, "vert_pair.ttc")
+    check_vertical_font(pair, 24, forms, 72, "--face", "0")
+    check_vertical_font(pair, 3, vert_reasons, 92, "--face", "1")
+    # The text forms: --why names the reason, the counts line the set.
+    status, out, _ = run("--why", "--sets", "vertical-forms", vert)
+    check(status == 0 and out.splitlines()[1] == "縦書き字形：3/98", "the text line: %r" % out)
+    check("  empty (1)\n    （\n" in out and "  no-vertical-form (2)\n    〈〜\n" in out,
+          "--why groups the vertical forms by reason: %r" % out)
+    check(run("--sets", "vertical-forms", "--require", "vertical-forms=3", vert)[0] == 0,
+          "a met vertical forms requirement")
+    check(run("--sets", "vertical-forms", "--require", "vertical-forms=4", vert)[0] == 3,
+          "an unmet vertical forms requirement")
+    # Without --missing the count is the same.
+    plain = sets_of("--sets", "vertical-forms", vert)["vertical-forms"]
+    check(plain["present"] == 3 and "missing" not in plain, "the count without --missing")
+
+
+def shaped_glyphs(font, face, text_file, direction):
+    """hb-shape's glyphs for each line of the file, as lists of glyph ids."""
+    result = subprocess.run([HB_SHAPE, "--direction=" + direction, "--language=ja",
+                             "--face-index=%d" % face, "--no-glyph-names", "--no-positions",
+                             "--no-clusters", "--text-file=" + text_file, font],
+                            stdout=subprocess.PIPE, check=True, timeout=600)
+    return [line.strip("[]").split("|") if line.strip("[]") else []
+            for line in result.stdout.decode("ascii").splitlines()]
+
+
+def check_vertical_second_opinion(font, face):
+    """The characters glyphcensus finds a vertical form for are those hb-shape
+    shapes top to bottom into one glyph other than its left-to-right glyph,
+    among the characters the font draws."""
+    found = sets_of("--face", str(face), "--missing", "--sets", "vertical-forms", font)["vertical-forms"]
+    reasons = dict(zip(found["missing"], found["missing_reasons"]))
+    with tempfile.TemporaryDirectory() as folder:
+        # Every member: the present ones are those not listed as missing.
+        members = vertical_members(font, face, folder)
+        text_file = os.path.join(folder, "members.txt")
+        with open(text_file, "w", encoding="utf-8") as out:
+            out.write("".join(c + "\n" for c in members))
+        vertical = shaped_glyphs(font, face, text_file, "ttb")
+        horizontal = shaped_glyphs(font, face, text_file, "ltr")
+    check(len(vertical) == len(horizontal) == 98, "hb-shape shaped the 98 members")
+    name = "%s face %d" % (os.path.basename(font), face)
+    disagree = []
+    for c, ttb, ltr in zip(members, vertical, horizontal):
+        reason = reasons.get(c, "present")
+        if reason in ("unmapped", "notdef", "blank"):
+            continue  # missing left to right: the form is not looked for
+        has_form = len(ttb) == 1 and ttb[0] != ltr[0]
+        if has_form != (reason != "no-vertical-form"):
+            disagree.append("U+%04X %s %s/%s" % (ord(c), reason, ttb, ltr))
+    check(not disagree, "%s: hb-shape disagrees on %s" % (name, disagree))
+    check(found["present"] > 80, "%s: most members have vertical forms (%d)" % (name, found["present"]))
+
+
+def vertical_members(font, face, folder):
+    """The set's members in order: its missing characters in an empty font
+    are all of them."""
+    empty = os.path.join(folder, "empty.ttf")
+    subprocess.run(["/usr/bin/python3", "-c", EMPTY_FONT, empty], check=True)
+    found = sets_of("--missing", "--sets", "vertical-forms", empty)["vertical-forms"]
+    return [chr(c) for c in found["missing_code_points"]]
+
+
+EMPTY_FONT = """
+import sys
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+fb = FontBuilder(1000, isTTF=True)
+fb.setupGlyphOrder([".notdef"])
+fb.setupCharacterMap({})
+fb.setupGlyf({".notdef": TTGlyphPen(None).glyph()})
+fb.setupHorizontalMetrics({".notdef": (1000, 0)})
+fb.setupHorizontalHeader(ascent=880, descent=-120)
+fb.setupNameTable({"familyName": "Empty", "styleName": "Regular"})
+fb.setupOS2()
+fb.setupPost()
+fb.save(sys.argv[1])
+"""
+
+
 def main():
     cli_check.program = sys.argv[1]
     with tempfile.TemporaryDirectory() as fonts:
@@ -155,8 +287,15 @@ def main():
         check_cids(fonts)
         check_reasons(fonts)
         check_non_kanji(fonts)
+        check_vertical_forms(fonts)
     if os.path.exists(IPAG):
         check_groups()
+    if os.path.exists(HB_SHAPE):
+        for font, face in [(IPAG, 0), (NOTO_CJK, 0)]:
+            if os.path.exists(font):
+                check_vertical_second_opinion(font, face)
+    else:
+        print("SKIP the second opinion on vertical forms: %s is not installed" % HB_SHAPE)
     print("%d failures" % len(failures))
     return 1 if failures else 0
 
