@@ -51,8 +51,10 @@ ShapedRun ShapeAlone(VerticalShaper* shaper, char32_t c, hb_direction_t directio
 }  // namespace
 
 VerticalShaper* OpenVerticalShaper(ByteView image, uint32_t faceIndex) {
+  // hb-face.cc, hb_face_create: only the low 16 bits of the index pick the
+  // face of a collection; the high ones pick a named instance.
   if (image.data == nullptr || image.size == 0 ||
-      image.size > std::numeric_limits<unsigned int>::max()) {
+      image.size > std::numeric_limits<unsigned int>::max() || faceIndex > 0xFFFF) {
     return nullptr;
   }
   auto* shaper = new VerticalShaper;

@@ -13,8 +13,11 @@ struct VerticalShaper;
 
 // Opens face `faceIndex` of the sfnt or collection image for shaping, reading
 // the image in place; the image must outlive the shaper and stay unchanged.
-// Null only when the image is empty or too large for HarfBuzz (4 GiB); a face
-// HarfBuzz cannot read shapes every character to glyph 0 (no vertical form).
+// Null when the image is empty or too large for HarfBuzz (4 GiB), or the face
+// index is past 65535 (HarfBuzz would take its high 16 bits for a named
+// instance of a variable font); a face HarfBuzz cannot read shapes every
+// character to glyph 0 (no vertical form). As for FreeType, the index of a
+// face that is not in a collection must be 0 (HarfBuzz ignores it there).
 VerticalShaper* OpenVerticalShaper(ByteView image, uint32_t faceIndex);
 void CloseVerticalShaper(VerticalShaper* shaper);
 

@@ -216,3 +216,44 @@ TEST(MeasureFontFile, AWoff2RefusedAfterItsTablesIsMeasuredInPart) {
 }
 
 }  // namespace
+
+TEST(ExtendedBuiltInSets, TheVerticalFormsComeLastAndAreShaped) {
+  const std::vector<SetToMeasure> sets = ExtendedBuiltInSets();
+  ASSERT_FALSE(sets.empty());
+  const SetToMeasure& vertical = sets.back();
+  EXPECT_EQ(vertical.id, "vertical-forms");
+  EXPECT_TRUE(vertical.verticalForms);
+  EXPECT_EQ(vertical.group, SetGroup::kExtended);
+  EXPECT_EQ(SetTotal(vertical), 98);
+  ASSERT_NE(FindBuiltInSet("vertical-forms"), nullptr);
+  EXPECT_TRUE(FindBuiltInSet("vertical-forms")->verticalForms);
+  // No other set is measured by shaping.
+  for (const SetToMeasure& set : AllBuiltInSets()) {
+    EXPECT_EQ(set.verticalForms, set.id == "vertical-forms") << set.id;
+  }
+}
+
+TEST(MeasureFontFile, TheVerticalFormsCountTheSameWithTheirReasons) {
+  std::vector<uint8_t> font;
+  {
+    std::ifstream file("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf", std::ios::binary);
+    font.assign(std::istreambuf_iterator<char>(file), {});
+  }
+  if (font.empty()) GTEST_SKIP() << "IPAGothic is not installed";
+  FontRequest request;
+  request.sets = {*FindBuiltInSet("vertical-forms")};
+  request.program = "glyphcensus";
+  const std::vector<FaceResult> counted = Measure(font, request);
+  request.listMissing = true;
+  const std::vector<FaceResult> listed = Measure(font, request);
+  ASSERT_EQ(counted.size(), 1u);
+  ASSERT_EQ(listed.size(), 1u);
+  const MeasuredSet& count = counted[0].sets.at(0);
+  const MeasuredSet& list = listed[0].sets.at(0);
+  EXPECT_EQ(count.present, list.present);
+  EXPECT_GT(count.present, 0);
+  EXPECT_TRUE(count.missing.empty());
+  EXPECT_EQ(list.missing.size() + static_cast<size_t>(list.present), 98u);
+  EXPECT_EQ(list.missingReasons.size(), list.missing.size());
+  for (const GlyphFate fate : list.missingReasons) EXPECT_NE(fate, GlyphFate::kPresent);
+}
