@@ -23,10 +23,13 @@ struct ShapedRun {
 
 // Shapes `c` alone in `direction`. HarfBuzz's own limits bound the work on a
 // hostile font: a buffer may grow to 64 times and run 1024 times its length,
-// at least 16384 (hb-buffer.cc, hb_buffer_t::enter), and the tables are
-// sanitized before use (hb-sanitize.hh).
+// at least 16384 (hb-buffer.cc, hb_buffer_t::enter), and each table is
+// sanitized, in work bounded by its length, before use (hb-sanitize.hh,
+// HB_SANITIZE_MAX_OPS_FACTOR); a table that fails is read as absent.
 ShapedRun ShapeAlone(VerticalShaper* shaper, char32_t c, hb_direction_t direction) {
   hb_buffer_t* buffer = shaper->buffer;
+  // Also forgets the last run's direction, language and script
+  // (hb-buffer.cc, hb_buffer_t::clear), so that each run guesses its own.
   hb_buffer_clear_contents(buffer);
   const uint32_t codepoint = static_cast<uint32_t>(c);
   hb_buffer_add_codepoints(buffer, &codepoint, 1, 0, 1);
@@ -58,8 +61,9 @@ VerticalShaper* OpenVerticalShaper(ByteView image, uint32_t faceIndex) {
     return nullptr;
   }
   auto* shaper = new VerticalShaper;
-  // Read-only over the caller's bytes: HarfBuzz copies nothing and writes
-  // nothing (hb-blob.cc, hb_blob_create). A face index past the collection's
+  // Read-only over the caller's bytes: HarfBuzz never writes them; a table
+  // its sanitizer must mend is copied first (hb-blob.cc,
+  // hb_blob_t::try_make_writable). A face index past the collection's
   // faces gives the empty face (hb-open-file.hh, OpenTypeFontFile::get_face).
   shaper->blob = hb_blob_create(reinterpret_cast<const char*>(image.data),
                                 static_cast<unsigned int>(image.size),
