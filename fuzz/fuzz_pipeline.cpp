@@ -3,13 +3,15 @@
 // presence test on a few chunks of characters (ASCII, kana, kanji, the
 // supplementary kanji of level 3 with their surrogate pairs, and the IBM
 // extensions), a chunk of each extended set of characters, the first
-// sequences of each set of variation sequences (cmap format 14) and the CIDs
-// of Adobe-Japan1-0 (CID-keyed CFF). The work per input is bounded: images
+// sequences of each set of variation sequences (cmap format 14), the CIDs
+// of Adobe-Japan1-0 (CID-keyed CFF) and the vertical forms (shaped with
+// HarfBuzz over the same image). The work per input is bounded: images
 // above 4 MiB are skipped, and only those parts are measured.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "coverage/results/face_measurement.h"
 #include "coverage/sets/character_sets.h"
 #include "coverage/sets/extended_sets.h"
 #include "coverage/presence/glyph_presence.h"
@@ -66,6 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // A present sequence has a glyph, so its base is either mapped or not needed.
       if (fate == GlyphFate::kNoVerticalForm) std::abort();
     }
+  }
+  // Every vertical form is present or missing for a reason other than a sequence's.
+  const std::vector<MeasuredSet> vertical =
+      MeasureSets(context, {*FindBuiltInSet("vertical-forms")}, true);
+  if (vertical.size() != 1 || vertical[0].present < 0 ||
+      vertical[0].present + static_cast<int32_t>(vertical[0].missingReasons.size()) != vertical[0].total) {
+    std::abort();
+  }
+  for (const GlyphFate fate : vertical[0].missingReasons) {
+    if (fate == GlyphFate::kPresent || fate == GlyphFate::kNotInFormat14) std::abort();
   }
   const int32_t cids = CountInkedCids(context, static_cast<uint32_t>(kAdobeJapan1LastCids[0]));
   if (cids < -1 || cids > kAdobeJapan1LastCids[0]) std::abort();
