@@ -17,7 +17,7 @@ import cli_check
 from cli_check import check, failures, run
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-SETS = "hiragana,ivs-adobe-japan1"
+SETS = "hiragana,ivs-adobe-japan1,vertical-forms"
 HOW_TO = "write a baseline with: glyphcensus --format json --missing"
 # Each later release: the set that lost a member, the member, why it is missing now.
 LOSSES = {
@@ -25,7 +25,9 @@ LOSSES = {
     "emptied": ("hiragana", 0x3044, "empty"),
     "moved": ("hiragana", 0x3046, "no-ink"),
     "no-sequence": ("ivs-adobe-japan1", [0x4E08, 0xE0101], "not-in-format-14"),
+    "no-vert": ("vertical-forms", 0x3001, "no-vertical-form"),
 }
+LABELS = {"hiragana": "ひらがな", "ivs-adobe-japan1": "IVS Adobe-Japan1", "vertical-forms": "縦書き字形"}
 
 
 def face_of(out):
@@ -57,14 +59,14 @@ def check_losses(fonts, baseline):
               "%s: nothing gained, everything compared" % name)
         check(face.get("baseline", "").endswith("release-1.ttf"), "%s names its baseline" % name)
         # The baseline's sets are measured whatever --sets says.
-        check([s["id"] for s in face["sets"]][-1] == "ivs-adobe-japan1",
-              "%s: the baseline's sequence set is measured" % name)
+        check([s["id"] for s in face["sets"]][-2:] == ["ivs-adobe-japan1", "vertical-forms"],
+              "%s: the baseline's sets are measured" % name)
         status, text, _ = run("--baseline", baseline, "--sets", "none", "--why", font)
-        label = "ひらがな" if set_id == "hiragana" else "IVS Adobe-Japan1"
+        label = LABELS[set_id]
         check(status == 6 and ("\nlost %s：1\n  %s (1)\n" % (label, reason)) in text,
               "%s: the text names the loss and its reason:\n%s" % (name, text))
         status, text, _ = run("--baseline", baseline, "--sets", "none", font)
-        shown = chr(member) if set_id == "hiragana" else "丈\U000E0101 U+4E08 U+E0101"
+        shown = "丈\U000E0101 U+4E08 U+E0101" if isinstance(member, list) else chr(member)
         check(text.endswith("lost %s：1\n  %s\n" % (label, shown)), "%s: the lost member:\n%s" % (name, text))
 
 

@@ -391,6 +391,15 @@ def check_compare(browser, folder):
     shown = compared_text(browser, 'baseline.json', 'moved.ttf')
     check(status == 6 and shown.splitlines()[1:] == want and 'no-ink (1)' in shown,
           'a font against a saved report compares as --baseline does: page %r, command %r' % (shown, want))
+    # The vertical preview: the chosen face's missing vertical forms, set top
+    # to bottom in the font itself (its FontFace from a blob: URL, which the
+    # policy check below sees refused or not).
+    preview = browser.wait_for(
+        'const panel = document.getElementById("vertical-preview-panel");'
+        'const shown = document.getElementById("vertical-preview");'
+        'return !panel.hidden && [shown.textContent, getComputedStyle(shown).writingMode]', 30)
+    check(preview[1] == 'vertical-rl' and len(preview[0]) > 0,
+          'the missing vertical forms are previewed top to bottom: %r' % preview)
     # The missing lists sorted by reason: each list opens with a reason and its count.
     browser.driver.execute_script('document.getElementById("missing-by-reason").click()')
     heads = browser.wait_for(
