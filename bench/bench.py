@@ -36,6 +36,7 @@ TARGET_MS = 40.0  # Linux, full IPAGothic report, process start included
 SINGLE_RATIO_TARGET = 2.0  # glyphcensus / fc-query on the single fonts
 MISSING_RATIO_TARGET = 1.2  # --missing / plain report on IPAGothic
 EXTENDED_RATIO_TARGET = 1.5  # --sets all / --sets dialog, -j1 CPU
+VERTICAL_FORMS_TARGET_MS = 50  # --sets dialog,vertical-forms beyond --sets dialog, -j1 CPU
 HERE = os.path.dirname(os.path.abspath(__file__))
 REFERENCES = os.path.join(HERE, "references")
 CMAP_SCRIPT = os.path.join(HERE, "cmap_coverage.py")
@@ -300,6 +301,17 @@ def bench_extended_sets(args):
               f"{'met' if ratio <= EXTENDED_RATIO_TARGET else 'NOT met'}")
 
 
+def bench_vertical_forms(args):
+    """The vertical forms (shaped with HarfBuzz) beyond the plain report, CPU
+    with -j1, on IPAGothic."""
+    plain = median_cpu([args.glyphcensus, "-j1", IPA_GOTHIC], args.runs)
+    vertical = median_cpu([args.glyphcensus, "-j1", "--sets", "dialog,vertical-forms", IPA_GOTHIC], args.runs)
+    extra = vertical - plain
+    print(f"target: IPAGothic --sets dialog,vertical-forms cpu {vertical:.1f} ms <= plain report "
+          f"{plain:.1f} ms + {VERTICAL_FORMS_TARGET_MS} ms: +{extra:.1f} ms, "
+          f"{'met' if extra <= VERTICAL_FORMS_TARGET_MS else 'NOT met'}")
+
+
 def bench_ipagothic(args, work):
     woff2 = make_woff2(work)
     times, output = time_runs([args.glyphcensus, IPA_GOTHIC], args.runs)
@@ -329,6 +341,7 @@ def bench_ipagothic(args, work):
           f"{unhinted_floor:.1f} ms: {one_thread / unhinted_floor:.2f} x)")
 
     bench_extended_sets(args)
+    bench_vertical_forms(args)
 
     verdict = "met" if median <= TARGET_MS else "NOT met"
     print(f"target: Linux IPAGothic report at most {TARGET_MS:.0f} ms wall: {verdict}"
