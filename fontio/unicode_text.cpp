@@ -13,6 +13,16 @@ char32_t CodePointAt(const char16_t* text, size_t* units) {
   return text[0];
 }
 
+std::u32string Utf16ToCodePoints(const std::u16string& text) {
+  std::u32string points;
+  for (size_t i = 0; i < text.size();) {
+    size_t units = 1;
+    points.push_back(CodePointAt(text.c_str() + i, &units));
+    i += units;
+  }
+  return points;
+}
+
 void AppendUtf16(std::u16string* text, char32_t codePoint) {
   if (codePoint < 0x10000) {
     text->push_back(static_cast<char16_t>(codePoint));

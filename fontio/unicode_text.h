@@ -11,6 +11,8 @@ namespace glyphcensus {
 constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 constexpr bool IsSurrogate(char32_t value) { return value >= 0xD800 && value <= 0xDFFF; }
+// A code point that is neither a surrogate nor past U+10FFFF.
+constexpr bool IsScalarValue(uint64_t value) { return value <= 0x10FFFF && !IsSurrogate(static_cast<char32_t>(value)); }
 
 // The code point of a high and a low surrogate.
 constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
@@ -22,6 +24,9 @@ constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
 // else, an unpaired surrogate too, as it stands (1 unit). Reads text[1] only
 // after a high surrogate.
 char32_t CodePointAt(const char16_t* text, size_t* units);
+
+// The characters of a UTF-16 text, as CodePointAt reads them one by one.
+std::u32string Utf16ToCodePoints(const std::u16string& text);
 
 // Appends the UTF-16 form of a Unicode scalar value (a pair past U+FFFF).
 void AppendUtf16(std::u16string* text, char32_t codePoint);

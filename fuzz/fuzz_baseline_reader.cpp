@@ -17,8 +17,6 @@ using namespace glyphcensus;
 
 namespace {
 
-bool IsScalarValue(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
-
 // The face as a measurement that found what the baseline found.
 FaceResult MeasuredAsBefore(const BaselineFace& face) {
   FaceResult result;

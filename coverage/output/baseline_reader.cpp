@@ -55,10 +55,8 @@ bool IsSchemaOne(const Json& object, BaselineReading* refusal) {
   return true;
 }
 
-bool IsScalarValue(const Json& value) {
-  if (!value.is_number_unsigned()) return false;
-  const uint64_t c = value.get<uint64_t>();
-  return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+bool HoldsScalarValue(const Json& value) {
+  return value.is_number_unsigned() && IsScalarValue(value.get<uint64_t>());
 }
 
 // The missing members of a set, as FaceJson writes them with --missing.
@@ -78,12 +76,12 @@ bool ReadMissing(const Json& set, BaselineSet* read, BaselineReading* refusal) {
   if (list->size() > static_cast<size_t>(read->total)) return bad("more missing members than its total");
   for (const Json& member : *list) {
     if (read->kind == SetKind::kCharacters) {
-      if (!IsScalarValue(member)) return bad("a missing code point is not a Unicode scalar value");
+      if (!HoldsScalarValue(member)) return bad("a missing code point is not a Unicode scalar value");
       read->missing.push_back(static_cast<char32_t>(member.get<uint64_t>()));
       continue;
     }
-    if (!member.is_array() || member.size() != 2 || !IsScalarValue(member[0]) ||
-        !IsScalarValue(member[1])) {
+    if (!member.is_array() || member.size() != 2 || !HoldsScalarValue(member[0]) ||
+        !HoldsScalarValue(member[1])) {
       return bad("a missing sequence is not a pair of code points");
     }
     read->missingSequences.push_back(VariationSequence{

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "coverage/output/report_lines.h"
 #include "coverage/results/measure_reason.h"
 #include "fontio/unicode_text.h"
 
@@ -13,14 +14,7 @@ using Json = nlohmann::ordered_json;
 
 Json CodePoints(const std::u16string& text) {
   Json points = Json::array();
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      c = CombineSurrogates(c, text[i + 1]);
-      ++i;
-    }
-    points.push_back(static_cast<uint32_t>(c));
-  }
+  for (char32_t c : Utf16ToCodePoints(text)) points.push_back(static_cast<uint32_t>(c));
   return points;
 }
 
@@ -162,12 +156,31 @@ std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& ma
   return Dump(object, -1);
 }
 
+namespace {
+
+// A face known from a report: its schema, path, face, faces and family.
+Json BaselineFaceObject(const BaselineFace& face) {
+  Json object = {{"schema", kSchemaVersion}, {"path", face.path}};
+  object["face"] = face.faceKnown ? Json(face.faceIndex) : Json();
+  object["faces"] = face.faceCount == 0 ? Json() : Json(face.faceCount);
+  object["family"] = face.familyKnown ? Json(face.family) : Json();
+  return object;
+}
+
+}  // namespace
+
 std::string GoneFaceJson(const BaselineFace& gone) {
-  Json object = {{"schema", kSchemaVersion}, {"path", gone.path}};
-  object["face"] = gone.faceKnown ? Json(gone.faceIndex) : Json();
-  object["faces"] = gone.faceCount == 0 ? Json() : Json(gone.faceCount);
-  object["family"] = gone.familyKnown ? Json(gone.family) : Json();
+  Json object = BaselineFaceObject(gone);
   object["gone"] = true;
+  return Dump(object, -1);
+}
+
+std::string ComparedFaceJson(const BaselineFace& face, const FaceChanges* changes) {
+  Json object = BaselineFaceObject(face);
+  if (changes != nullptr) {
+    AddChanges(*changes, &object);
+    object["lines"] = ChangeLines(*changes, true);
+  }
   return Dump(object, -1);
 }
 

@@ -33,6 +33,12 @@ std::string FaceJson(const FaceResult& face, bool listMissing, const MapNote& ma
 // of two folders: a font of the old folder absent from the new one).
 std::string GoneFaceJson(const BaselineFace& gone);
 
+// A face of a report compared by the page (coverage/output/report_comparison.h):
+// its schema, path, face, faces and family, and with `changes` the fields
+// FaceJson gives a compared face and "lines", the text report's lines of the
+// changes (ChangeLines, by reason).
+std::string ComparedFaceJson(const BaselineFace& face, const FaceChanges* changes);
+
 // What the JSON document holds before its first face object ("{"schema": 1,
 // "faces": [") and after the last (face objects are separated by ",\n" and
 // the list ends with "\n]}" when it is not empty, "]}" when it is).

@@ -4,7 +4,6 @@
 
 #include "coverage/output/baseline_reader.h"
 #include "coverage/output/machine_formats.h"
-#include "coverage/output/report_lines.h"
 
 namespace glyphcensus {
 
@@ -26,20 +25,6 @@ const BaselineFace* ByIndex(const Baseline& old, const BaselineFace& face, std::
   return nullptr;
 }
 
-Json FaceOf(const BaselineFace& face, const FaceChanges* changes) {
-  Json object = {{"schema", kSchemaVersion}, {"path", face.path}};
-  object["face"] = face.faceKnown ? Json(face.faceIndex) : Json();
-  object["family"] = face.familyKnown ? Json(face.family) : Json();
-  if (changes == nullptr) return object;
-  // The command's fields, from its own writer.
-  const Json fields = Json::parse(FaceJson(FaceResult(), false, MapNote(), changes));
-  for (const char* key : {"baseline", "lost", "lost_reasons", "gained", "not_compared"}) {
-    object[key] = fields[key];
-  }
-  object["lines"] = ChangeLines(*changes, true);
-  return object;
-}
-
 }  // namespace
 
 std::string CompareReportsJson(std::string_view oldReport, std::string_view newReport,
@@ -50,24 +35,20 @@ std::string CompareReportsJson(std::string_view oldReport, std::string_view newR
   reading = ReadBaseline(newReport, &now);
   if (reading.refusal != BaselineRefusal::kNone) return Refusal(reading, "new").dump();
   std::vector<bool> met(old.faces.size(), false);
-  Json faces = Json::array();
+  std::string faces, gone;
   for (const BaselineFace& face : now.faces) {
     const BaselineFace* before = matching == FaceMatching::kByIndex
                                      ? ByIndex(old, face, &met)
                                      : MatchBaselineFace(old, face, now.faces.size() == 1);
-    if (before == nullptr || !face.measured) {
-      faces.push_back(FaceOf(face, nullptr));
-      continue;
-    }
-    const FaceChanges changes = CompareFaces(*before, face);
-    faces.push_back(FaceOf(face, &changes));
+    const bool compared = before != nullptr && face.measured;
+    const FaceChanges changes = compared ? CompareFaces(*before, face) : FaceChanges();
+    faces += (faces.empty() ? "" : ",") + ComparedFaceJson(face, compared ? &changes : nullptr);
   }
-  Json gone = Json::array();
   for (size_t k = 0; matching == FaceMatching::kByIndex && k < old.faces.size(); ++k) {
-    if (!met[k]) gone.push_back(Json::parse(GoneFaceJson(old.faces[k])));
+    if (!met[k]) gone += (gone.empty() ? "" : ",") + GoneFaceJson(old.faces[k]);
   }
-  const Json result = {{"schema", kSchemaVersion}, {"faces", std::move(faces)}, {"gone", std::move(gone)}};
-  return result.dump(-1, ' ', false, Json::error_handler_t::replace);
+  return "{\"schema\":" + std::to_string(kSchemaVersion) + ",\"faces\":[" + faces + "],\"gone\":[" +
+         gone + "]}";
 }
 
 }  // namespace glyphcensus

@@ -15,7 +15,7 @@ enum class FaceMatching : uint8_t {
 };
 
 // {"schema": 1, "faces": [FACE...], "gone": [...]}: a FACE per face of the new
-// report with its `path`, `face`, `family` and, when a face of the old report
+// report with its `path`, `face`, `faces`, `family` and, when a face of the old report
 // matched it, the fields `baseline`, `lost`, `lost_reasons`, `gained` and
 // `not_compared` of docs/output-formats.md, and `lines`, the command's text
 // of the changes (an array of lines). `gone`: the old faces matched by

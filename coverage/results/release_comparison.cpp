@@ -8,16 +8,6 @@ namespace glyphcensus {
 
 namespace {
 
-std::u32string CodePointsOf(const std::u16string& text) {
-  std::u32string points;
-  for (size_t i = 0; i < text.size();) {
-    size_t units = 1;
-    points.push_back(CodePointAt(text.c_str() + i, &units));
-    i += units;
-  }
-  return points;
-}
-
 // A sequence as one sortable number: a selector is below U+110000 (21 bits).
 uint64_t SequenceKey(const VariationSequence& sequence) {
   return (static_cast<uint64_t>(sequence.base) << 21) | sequence.selector;
@@ -101,7 +91,7 @@ BaselineFace BaselineOf(const FaceResult& face) {
   if (face.nameRead) baseline.family = Utf16ToUtf8(face.familyName);
   baseline.measured = Measured(face);
   for (const MeasuredSet& set : face.sets) {
-    baseline.sets.push_back(BaselineSet{set.id, set.label, set.kind, set.total, CodePointsOf(set.missing),
+    baseline.sets.push_back(BaselineSet{set.id, set.label, set.kind, set.total, Utf16ToCodePoints(set.missing),
                                         set.missingSequences, set.missingReasons});
   }
   return baseline;
@@ -152,12 +142,12 @@ bool HasGain(const SetChange& change) { return GainedCount(change) > 0; }
 
 size_t LostCount(const SetChange& change) {
   return change.kind == SetKind::kSequences ? change.lostSequences.size()
-                                            : CodePointsOf(change.lost).size();
+                                            : Utf16ToCodePoints(change.lost).size();
 }
 
 size_t GainedCount(const SetChange& change) {
   return change.kind == SetKind::kSequences ? change.gainedSequences.size()
-                                            : CodePointsOf(change.gained).size();
+                                            : Utf16ToCodePoints(change.gained).size();
 }
 
 bool HasLoss(const FaceChanges& changes) {
