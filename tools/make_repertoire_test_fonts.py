@@ -37,6 +37,12 @@ U+FE10-FE19 or U+FE30-FE4F when the font has that):
                   presentation form of U+3009 〉 (U+FE40) an empty glyph.
   vert_broken.ttf vert.ttf with its GSUB table overwritten by 0xFF bytes.
   vert_pair.ttc   a collection: presentation_forms.ttf, then vert.ttf.
+
+The vertical metrics tables (あ drawn in each, family "Vertical Test"):
+  vm_tt_vertical.ttf    TrueType with 'vhea' and 'vmtx'
+  vm_tt_plain.ttf       TrueType without them
+  vm_cff_vorg.otf       CFF with 'vhea', 'vmtx' and 'VORG'
+  vm_cff_no_vorg.otf    CFF with 'vhea' and 'vmtx', no 'VORG'
 """
 import os
 import sys
@@ -44,7 +50,7 @@ import sys
 from fontTools.cffLib import FDArrayIndex, FDSelect, FontDict
 from fontTools.feaLib.builder import addOpenTypeFeaturesFromString
 from fontTools.fontBuilder import FontBuilder
-from fontTools.ttLib import TTFont
+from fontTools.ttLib import TTFont, newTable
 from fontTools.ttLib.ttCollection import TTCollection
 from fontTools.pens.t2CharStringPen import T2CharStringPen
 from fontTools.pens.ttGlyphPen import TTGlyphPen
@@ -249,6 +255,34 @@ def make_collection(paths, path):
     collection.save(path)
 
 
+def make_vertical_metrics(path, cff, vertical, vorg=False):
+    order = [".notdef", "a"]
+    fb = FontBuilder(UPEM, isTTF=not cff)
+    fb.setupGlyphOrder(order)
+    fb.setupCharacterMap({0x3042: "a"})
+    if cff:
+        charstrings = {}
+        for name in order:
+            pen = T2CharStringPen(UPEM, None)
+            box(pen)
+            charstrings[name] = pen.getCharString()
+        fb.setupCFF("VerticalTest-Regular", {"FullName": "Vertical Test"}, charstrings, {})
+    else:
+        fb.setupGlyf({name: truetype_glyph(True) for name in order})
+    finish(fb, "Vertical Test")
+    if vertical:
+        fb.setupVerticalMetrics({name: (UPEM, 120) for name in order})
+        fb.setupVerticalHeader(ascent=500, descent=-500)
+    if vorg:
+        table = newTable("VORG")
+        table.majorVersion, table.minorVersion = 1, 0
+        table.defaultVertOriginY = 880
+        table.VOriginRecords = {}
+        table.numVertOriginYMetrics = 0
+        fb.font["VORG"] = table
+    fb.save(path)
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -265,6 +299,10 @@ def main():
     make_presentation_forms(forms)
     make_vert_broken(vert, os.path.join(out, "vert_broken.ttf"))
     make_collection([forms, vert], os.path.join(out, "vert_pair.ttc"))
+    make_vertical_metrics(os.path.join(out, "vm_tt_vertical.ttf"), cff=False, vertical=True)
+    make_vertical_metrics(os.path.join(out, "vm_tt_plain.ttf"), cff=False, vertical=False)
+    make_vertical_metrics(os.path.join(out, "vm_cff_vorg.otf"), cff=True, vertical=True, vorg=True)
+    make_vertical_metrics(os.path.join(out, "vm_cff_no_vorg.otf"), cff=True, vertical=True)
 
 
 if __name__ == "__main__":
