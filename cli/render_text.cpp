@@ -7,8 +7,6 @@
 #include "cli/output_writer.h"
 #include "cli/terminal_text.h"
 #include "coverage/output/report_lines.h"
-#include "coverage/results/measure_reason.h"
-#include "fontio/unicode_text.h"
 
 namespace glyphcensus {
 
