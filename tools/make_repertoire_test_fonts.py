@@ -8,7 +8,10 @@ Usage: /usr/bin/python3 tools/make_repertoire_test_fonts.py OUTPUT_DIR
                   a non-default one with its own glyph, a non-default one whose
                   base the Unicode cmap leaves out, a default one whose base it
                   leaves out, a non-default one whose glyph is empty; and a
-                  mapped base with no sequence listed.
+                  mapped base with no sequence listed. Its standardized
+                  sequences (FE00) list U+0000 first, then U+349E with its own
+                  glyph: FreeType's list of the selector's bases then reads as
+                  empty.
   cid_japan1.otf  a CID-keyed CFF font whose ROS is Adobe-Japan1-7: inked
                   glyphs at CIDs 34 (A), 1200, 8284 (Adobe-Japan1-1) and 23059
                   (the last of -7), an empty one at CID 20000 and the space at
@@ -97,7 +100,7 @@ def finish(fb, family):
 
 
 def make_sequences(path):
-    order = [".notdef", "space", "u4E08", "u4E08.alt", "u4E0E.alt", "u4E9C", "empty.alt"]
+    order = [".notdef", "space", "u4E08", "u4E08.alt", "u4E0E.alt", "u4E9C", "empty.alt", "u349E.alt"]
     fb = FontBuilder(UPEM, isTTF=True)
     fb.setupGlyphOrder(order)
     fb.setupCharacterMap({0x20: "space", 0x4E08: "u4E08", 0x4E9C: "u4E9C"})
@@ -110,6 +113,7 @@ def make_sequences(path):
         0xE0100: [(0x4E08, None), (0x4E0E, "u4E0E.alt")],
         0xE0101: [(0x4E08, "u4E08.alt"), (0x4E0E, None)],
         0xE0102: [(0x4E08, "empty.alt")],
+        0xFE00: [(0x0000, None), (0x349E, "u349E.alt")],
     }
     fb.font["cmap"].tables.append(table)
     fb.save(path)

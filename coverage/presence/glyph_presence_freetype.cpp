@@ -116,6 +116,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -297,7 +298,20 @@ bool GlyphIsInked(MeasuringContext* context, FT_UInt glyph) {
 // unit is then skipped (an unpaired surrogate is always missing). 0 when the
 // character is not to be judged: unmapped, or mapped to the blank or default
 // glyph.
-FT_UInt GlyphToJudge(const MeasuringContext& context, const char16_t* text, size_t i) {
+// CharacterGlyph, asked of FreeType once per code point (CodePointGlyphs).
+FT_UInt MappedGlyph(MeasuringContext* context, FT_ULong codePoint) {
+  if (codePoint > 0x10FFFF) return CharacterGlyph(context->face, codePoint);
+  CodePointGlyphs& table = context->codePointGlyphs;
+  if (table.blocks.empty()) table.blocks.resize(CodePointGlyphs::kBlocks);
+  std::unique_ptr<uint32_t[]>& block = table.blocks[codePoint >> CodePointGlyphs::kBlockBits];
+  if (block == nullptr) block.reset(new uint32_t[size_t{1} << CodePointGlyphs::kBlockBits]());
+  uint32_t& entry = block[codePoint & ((1u << CodePointGlyphs::kBlockBits) - 1)];
+  // FT_Get_Char_Index answers below num_glyphs, at most 0xFFFF for an sfnt.
+  if (entry == 0) entry = static_cast<uint32_t>(CharacterGlyph(context->face, codePoint)) + 1;
+  return entry - 1;
+}
+
+FT_UInt GlyphToJudge(MeasuringContext* context, const char16_t* text, size_t i) {
   const char16_t unit = text[i];
   FT_ULong codePoint = unit;
   if (IsHighSurrogate(unit)) {
@@ -307,23 +321,23 @@ FT_UInt GlyphToJudge(const MeasuringContext& context, const char16_t* text, size
   } else if (IsLowSurrogate(unit)) {
     return 0;  // unpaired (or the second half of a pair tested before)
   }
-  const FT_UInt glyph = CharacterGlyph(context.face, codePoint);
-  if (glyph == context.blankGlyph || glyph == context.defaultGlyph) return 0;
+  const FT_UInt glyph = MappedGlyph(context, codePoint);
+  if (glyph == context->blankGlyph || glyph == context->defaultGlyph) return 0;
   return glyph;
 }
 
 // The distinct cached glyphs the texts' characters lead to that have no
 // verdict yet, in order of first appearance.
-std::vector<FT_UInt> GlyphsNotYetJudged(const MeasuringContext& context,
+std::vector<FT_UInt> GlyphsNotYetJudged(MeasuringContext* context,
                                         const std::vector<const char16_t*>& texts) {
   std::vector<FT_UInt> glyphs;
-  std::vector<bool> listed(context.verdicts.size());
+  std::vector<bool> listed(context->verdicts.size());
   for (const char16_t* text : texts) {
     for (size_t i = 0; text[i] != u'\0'; ++i) {
       const FT_UInt glyph = GlyphToJudge(context, text, i);
       if (glyph == 0 || glyph >= listed.size() || listed[glyph]) continue;
       listed[glyph] = true;
-      if (context.verdicts[glyph] == kUnknown) glyphs.push_back(glyph);
+      if (context->verdicts[glyph] == kUnknown) glyphs.push_back(glyph);
     }
   }
   return glyphs;
@@ -453,7 +467,7 @@ uint32_t CountPresentGlyphs(MeasuringContext* context, const char16_t* text) {
   uint32_t count = 0;
   for (size_t i = 0; text[i] != u'\0'; ++i) {
     if (StopRequested(context->stop)) break;
-    const FT_UInt glyph = GlyphToJudge(*context, text, i);
+    const FT_UInt glyph = GlyphToJudge(context, text, i);
     if (glyph != 0 && GlyphIsInked(context, glyph)) ++count;
   }
   return count;
@@ -489,18 +503,68 @@ GlyphFate JudgeCharacter(MeasuringContext* context, char32_t c) {
   // FreeType answers 0 both for a character the cmap leaves out and for one
   // it maps to glyph 0, so the two read alike: unmapped.
   const bool scalar = c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
-  const FT_UInt glyph = scalar ? CharacterGlyph(context->face, c) : 0;
+  const FT_UInt glyph = scalar ? MappedGlyph(context, c) : 0;
   if (glyph == 0) return GlyphFate::kUnmapped;
   return JudgeGlyphIndex(context, glyph);
 }
 
+namespace {
+
+// The bases `selector` lists, asked of FreeType once per selector. Each call
+// of FT_Face_GetCharVariantIndex looks for the format 14 charmap again, which
+// costs far more than its binary searches, and most sequences of a set a face
+// does not support are simply not listed. In FreeType 2.12.1
+// (src/sfnt/ttcmap.c), tt_cmap14_char_var_index answers 0 unless the base lies
+// in one of the selector's default ranges or among its non-default mappings,
+// and tt_cmap14_variant_chars lists every base of every default range and
+// every non-default base outside them (tt_cmap14_validate refuses a subtable
+// whose selectors, ranges or mappings are not increasing, so its merge sees
+// sorted lists). Both reach the subtable through the same
+// find_variant_selector_charmap (src/base/ftobjs.c). So a base missing from
+// the list has no variant glyph. The list is FreeType's buffer, overwritten
+// by the next call, so it is copied. Without a list (no such selector, no
+// format 14 subtable, or no memory for the list) FreeType is asked base by
+// base.
+//
+// A list holds at most 2 x 0x110000 bases (its ranges and mappings increase
+// within Unicode), but many selectors may share one table of ranges, so the
+// lists kept per face are bounded: once they hold kMostListedBases, no more
+// lists are asked for.
+constexpr size_t kMostListedBases = size_t{1} << 20;
+
+const SelectorBases& ListedBases(MeasuringContext* context, uint32_t selector) {
+  const auto found = context->selectorBases.find(selector);
+  if (found != context->selectorBases.end()) return found->second;
+  SelectorBases& listed = context->selectorBases[selector];
+  if (context->listedBaseCount >= kMostListedBases) return listed;
+  const FT_UInt32* bases = FT_Face_GetCharsOfVariant(context->face, selector);
+  // The list ends at a 0, so one that begins with 0 may be empty or list
+  // U+0000 and more: FreeType is then asked base by base.
+  if (bases == nullptr || bases[0] == 0) return listed;
+  size_t count = 0;
+  while (bases[count] != 0) ++count;
+  context->listedBaseCount += count;
+  if (context->listedBaseCount > kMostListedBases) return listed;
+  listed.known = true;
+  listed.bases.assign(bases, bases + count);
+  std::sort(listed.bases.begin(), listed.bases.end());
+  return listed;
+}
+
+FT_UInt VariantGlyph(MeasuringContext* context, char32_t base, char32_t selector) {
+  const SelectorBases& listed = ListedBases(context, selector);
+  if (listed.known && !std::binary_search(listed.bases.begin(), listed.bases.end(), base)) return 0;
+  return FT_Face_GetCharVariantIndex(context->face, base, selector);
+}
+
+}  // namespace
+
 GlyphFate JudgeSequence(MeasuringContext* context, char32_t base, char32_t selector) {
   const bool scalar = base <= 0x10FFFF && !(base >= 0xD800 && base <= 0xDFFF);
-  const FT_UInt baseGlyph = scalar ? CharacterGlyph(context->face, base) : 0;
+  const FT_UInt baseGlyph = scalar ? MappedGlyph(context, base) : 0;
   // FreeType answers only with the Unicode cmap selected (a symbol font's
   // sequences are never listed), and 0 for a sequence the subtable lacks.
-  const FT_UInt glyph =
-      scalar ? FT_Face_GetCharVariantIndex(context->face, base, selector) : 0;
+  const FT_UInt glyph = scalar ? VariantGlyph(context, base, selector) : 0;
   if (glyph == 0) return baseGlyph == 0 ? GlyphFate::kUnmapped : GlyphFate::kNotInFormat14;
   return JudgeGlyphIndex(context, glyph);
 }
@@ -552,7 +616,7 @@ int32_t CountInkedCids(MeasuringContext* context, uint32_t lastCid) {
 void PrejudgeGlyphs(MeasuringContext* context, ByteView image, uint32_t faceIndex,
                     const std::vector<const char16_t*>& texts, unsigned threads) {
   if (context == nullptr || threads < 2) return;
-  const std::vector<FT_UInt> glyphs = GlyphsNotYetJudged(*context, texts);
+  const std::vector<FT_UInt> glyphs = GlyphsNotYetJudged(context, texts);
   if (glyphs.size() < 64 * size_t{threads}) return;  // not worth the threads
   // Each helper opens its own context on its own thread. A helper that cannot
   // open one leaves its share to this thread.

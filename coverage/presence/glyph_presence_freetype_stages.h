@@ -13,7 +13,10 @@
 #include FT_OUTLINE_H
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "coverage/geometry/covered_pixel_freetype.h"
@@ -50,6 +53,27 @@ constexpr FT_Pos kLargestWholeOutline = 2 * kSurfaceSize * 64;
 // Glyphs are loaded hinted, as GDI loads them, unless judged from their
 // unhinted outline (--ink-test sampled, unhinted_judging_freetype.cpp).
 constexpr FT_Int32 kHintedLoad = FT_LOAD_DEFAULT | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+
+// The glyph each code point asked about maps to (CharacterGlyph), kept for the
+// face's life: the sets share most of their characters (each Adobe-Japan1
+// supplement holds the ones before it), the face's charmap never changes
+// once opened, and FT_Get_Char_Index reads nothing else (src/base/ftobjs.c).
+// Blocks of 4096 code points are made when first asked about, so the table
+// holds at most 4.4 MB however many code points are asked.
+struct CodePointGlyphs {
+  static constexpr uint32_t kBlockBits = 12;
+  static constexpr uint32_t kBlocks = (0x10FFFF >> kBlockBits) + 1;
+  // The glyph plus one, 0 until looked up.
+  std::vector<std::unique_ptr<uint32_t[]>> blocks;
+};
+
+// The bases a variation selector lists in the face's format 14 subtable, as
+// FT_Face_GetCharsOfVariant gives them: a superset of the bases for which
+// FT_Face_GetCharVariantIndex can answer anything but 0 (see ListedBases).
+struct SelectorBases {
+  bool known = false;              // false: FreeType gave no list; ask it for each base
+  std::vector<uint32_t> bases;     // ascending
+};
 
 // How a shortcut fared on the glyphs of one face it was tried on lately.
 struct ShortcutRecord {
@@ -109,6 +133,9 @@ struct MeasuringContext {
   bool cidsRead = false;
   bool adobeJapan1Cids = false;
   std::vector<FT_UInt> cidGlyphs;
+  CodePointGlyphs codePointGlyphs;
+  std::unordered_map<uint32_t, SelectorBases> selectorBases;  // by the selectors asked about
+  size_t listedBaseCount = 0;  // the bases FreeType listed for them
 };
 
 // The ink scan (ink_scan_freetype.cpp).

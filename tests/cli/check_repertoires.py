@@ -83,6 +83,10 @@ def check_sequences(fonts):
     moji = found["ivs-moji-joho"]
     check(moji["present"] == 0 and [0x4E08, 0xE0102] in moji["missing_sequences"],
           "a sequence of an empty glyph is missing")
+    # A selector whose bases begin with U+0000: U+349E's own glyph is found.
+    svs = sets_of("--missing", "--sets", "svs-cjk-compatibility", font)["svs-cjk-compatibility"]
+    check(svs["present"] == 1 and [0x349E, 0xFE00] not in svs["missing_sequences"],
+          "U+349E U+FE00 is present, not %d sequences" % svs["present"])
     status, out, _ = run("--missing", "--sets", "ivs-adobe-japan1", font)
     lines = out.splitlines()
     check(lines[1] == "IVS Adobe-Japan1：3/14,684", "the text line: %r" % lines[1])
