@@ -31,6 +31,7 @@
 
 #include "coverage/sets/character_sets.h"
 #include "coverage/sets/extended_sets.h"
+#include "fontio/unicode_text.h"
 
 using namespace glyphcensus;
 
@@ -39,15 +40,8 @@ namespace {
 void AddCodePoints(const CharacterSet& set, std::vector<FT_ULong>* codePoints) {
   for (int32_t chunk = 0; chunk < set.chunkCount; ++chunk) {
     const char16_t* text = set.chunks[chunk];
-    for (size_t i = 0; text[i] != u'\0'; ++i) {
-      FT_ULong codePoint = text[i];
-      if (codePoint >= 0xD800 && codePoint <= 0xDBFF && text[i + 1] >= 0xDC00 &&
-          text[i + 1] <= 0xDFFF) {
-        codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-        ++i;
-      }
-      codePoints->push_back(codePoint);
-    }
+    size_t units = 0;
+    for (size_t i = 0; text[i] != u'\0'; i += units) codePoints->push_back(CodePointAt(text + i, &units));
   }
 }
 
