@@ -12,6 +12,10 @@ Usage: /usr/bin/python3 tools/make_repertoire_test_fonts.py OUTPUT_DIR
                   sequences (FE00) list U+0000 first, then U+349E with its own
                   glyph: FreeType's list of the selector's bases then reads as
                   empty.
+  wide_selector.ttf  a default sequence of U+FE00 for every code point but
+                  each 256th (more bases than the presence test keeps listed), of
+                  which U+349E and U+3B9D are mapped, and U+3B9D U+FE01 with
+                  its own glyph.
   cid_japan1.otf  a CID-keyed CFF font whose ROS is Adobe-Japan1-7: inked
                   glyphs at CIDs 34 (A), 1200, 8284 (Adobe-Japan1-1) and 23059
                   (the last of -7), an empty one at CID 20000 and the space at
@@ -114,6 +118,26 @@ def make_sequences(path):
         0xE0101: [(0x4E08, "u4E08.alt"), (0x4E0E, None)],
         0xE0102: [(0x4E08, "empty.alt")],
         0xFE00: [(0x0000, None), (0x349E, "u349E.alt")],
+    }
+    fb.font["cmap"].tables.append(table)
+    fb.save(path)
+
+
+def make_wide_selector(path):
+    order = [".notdef", "space", "u349E", "u3B9D", "u3B9D.alt"]
+    fb = FontBuilder(UPEM, isTTF=True)
+    fb.setupGlyphOrder(order)
+    fb.setupCharacterMap({0x20: "space", 0x349E: "u349E", 0x3B9D: "u3B9D"})
+    fb.setupGlyf({name: truetype_glyph(name != "space") for name in order})
+    finish(fb, "Wide Selector Test")
+    table = cmap_format_14(14)
+    table.platformID, table.platEncID, table.language = 0, 5, 0xFF
+    table.cmap = {}
+    table.uvsDict = {
+        # fontTools writes no range of more than 256, so every 256th code
+        # point is left out: 1,109,760 bases.
+        0xFE00: [(code, None) for code in range(1, 0x110000) if code % 256 != 0],
+        0xFE01: [(0x3B9D, "u3B9D.alt")],
     }
     fb.font["cmap"].tables.append(table)
     fb.save(path)
@@ -291,6 +315,7 @@ def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     make_sequences(os.path.join(out, "sequences.ttf"))
+    make_wide_selector(os.path.join(out, "wide_selector.ttf"))
     make_cid_font(os.path.join(out, "cid_japan1.otf"))
     make_jis_symbols(os.path.join(out, "jis_symbols.ttf"))
     make_reasons(os.path.join(out, "reasons.ttf"))

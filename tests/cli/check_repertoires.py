@@ -87,6 +87,13 @@ def check_sequences(fonts):
     svs = sets_of("--missing", "--sets", "svs-cjk-compatibility", font)["svs-cjk-compatibility"]
     check(svs["present"] == 1 and [0x349E, 0xFE00] not in svs["missing_sequences"],
           "U+349E U+FE00 is present, not %d sequences" % svs["present"])
+    # A selector listing more bases than a face keeps listed, and one asked
+    # after it: FreeType is asked for each of their sequences.
+    wide = sets_of("--missing", "--sets", "svs-cjk-compatibility",
+                   os.path.join(fonts, "wide_selector.ttf"))["svs-cjk-compatibility"]
+    check(wide["present"] == 3 and not {(0x349E, 0xFE00), (0x3B9D, 0xFE00), (0x3B9D, 0xFE01)} &
+          {tuple(pair) for pair in wide["missing_sequences"]},
+          "the default sequences of the mapped bases and U+3B9D U+FE01 are present, not %d" % wide["present"])
     status, out, _ = run("--missing", "--sets", "ivs-adobe-japan1", font)
     lines = out.splitlines()
     check(lines[1] == "IVS Adobe-Japan1：3/14,684", "the text line: %r" % lines[1])
