@@ -1,43 +1,152 @@
 #include "coverage/geometry/outline_area_freetype.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 
 namespace glyphcensus {
 
 namespace {
 
-double Cross(const FT_Vector& a, const FT_Vector& b) {
-  return static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x;
-}
+// ftgrays' units: 1/256 of a pixel (PIXEL_BITS 8).
+constexpr int64_t kOnePixel = 256;
+constexpr FT_Pos kLargestCoordinate = FT_Pos{1} << 20;
+// gray_render_cubic's bez_stack holds 16 * 3 + 1 points: 15 bisections deep.
+constexpr int kDeepestCubicSplit = 15;
 
-// The callbacks of the walk, as the area shortcut's FT_Outline_Funcs were.
-struct AreaWalk {
-  OutlineArea* area;
-  FT_Vector current{0, 0};
+// The DDA build of gray_render_conic (BEZIER_USE_DDA in ftgrays.c).
+#if defined(__SSE2__) || defined(__x86_64__) || defined(_M_AMD64) || \
+    (defined(_M_IX86_FP) && _M_IX86_FP >= 2) || defined(__aarch64__) || defined(_M_ARM64)
+constexpr bool kConicByDda = true;
+#else
+constexpr bool kConicByDda = false;
+#endif
 
-  void MoveTo(const FT_Vector& to) { current = to; }
+struct Point {
+  int64_t x = 0, y = 0;
+};
 
-  void LineTo(const FT_Vector& to) {
-    area->twiceArea += Cross(current, to);
+// The lines the rasteriser draws, summed as gray_render_line draws them.
+struct TracedWalk {
+  TracedArea* area;
+  int scale;
+  Point current;  // ras.x, ras.y
+  bool failed = false;
+
+  Point Upscaled(const FT_Vector& v) const {
+    return Point{static_cast<int64_t>(v.x) * scale * 4, static_cast<int64_t>(v.y) * scale * 4};
+  }
+
+  void MoveTo(const FT_Vector& to) { current = Upscaled(to); }
+
+  // gray_render_line from `current` to `to`: a slanted line crosses at most
+  // L1 / 256 + 2 cells (L1 = |dx| + |dy|), so its crossings move twice the area
+  // by at most 4 L1 + L1 / 64 + 8 (see the header).
+  void Line(const Point& to) {
+    area->twiceArea += current.x * to.y - current.y * to.x;
+    const int64_t dx = to.x - current.x, dy = to.y - current.y;
+    if (dx != 0 && dy != 0) {
+      const int64_t length = (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy);
+      area->rounding += 4 * length + ((length + 63) >> 6) + 8;
+    }
     current = to;
-    ++area->segments;
   }
 
+  void LineTo(const FT_Vector& to) { Line(Upscaled(to)); }
+
+  // gray_render_conic draws the curve as one line when its deviation
+  // |p0 + p2 - 2 p1| is at most a quarter pixel, and otherwise as 2^shift
+  // lines through points of the curve, each off by less than a unit per
+  // coordinate in the DDA build (the floor of a point stepped exactly in 2^-32
+  // fixed point) and by less than `shift` units in the bisecting build (a floor
+  // at each level). Instead of making those lines, the chord is summed, and
+  // the rounding bound takes what the lines can differ from it:
+  // - The exact points of a parabolic arc and its chord make a convex polygon
+  //   inside the control triangle: twice its area is at most |cross(p1 - p0,
+  //   p2 - p0)|. Moving each point by at most e per coordinate moves twice the
+  //   area by at most e times the L1 length of its neighbours' span (plus 2e
+  //   for a neighbour already moved), at most 4 e L + 2 e^2 m in all, L being
+  //   the control polygon's L1 length (which bounds the arc's and so the
+  //   polyline's) and m the number of lines.
+  // - The m lines' own crossings (see Line), of L1 lengths summing to at most
+  //   L + 4 e m.
   void ConicTo(const FT_Vector& control, const FT_Vector& to) {
-    const FT_Vector a{control.x - current.x, control.y - current.y};
-    const FT_Vector b{to.x - current.x, to.y - current.y};
-    area->slack += std::abs(Cross(a, b)) / 2;
-    LineTo(to);
+    const Point p0 = current, p1 = Upscaled(control), p2 = Upscaled(to);
+    int64_t deviation =
+        std::max(std::llabs(p0.x + p2.x - 2 * p1.x), std::llabs(p0.y + p2.y - 2 * p1.y));
+    int shift = 0;
+    while (deviation > kOnePixel / 4) {
+      deviation >>= 2;
+      ++shift;
+    }
+    if (shift == 0) return Line(p2);
+    const int64_t lines = int64_t{1} << shift;
+    const int64_t error = kConicByDda ? 1 : shift;
+    const int64_t controlLength = std::llabs(p1.x - p0.x) + std::llabs(p1.y - p0.y) +
+                                  std::llabs(p2.x - p1.x) + std::llabs(p2.y - p1.y);
+    const int64_t linesLength = controlLength + 4 * error * lines;
+    area->twiceArea += current.x * p2.y - current.y * p2.x;
+    area->rounding += std::llabs((p1.x - p0.x) * (p2.y - p0.y) - (p1.y - p0.y) * (p2.x - p0.x)) +
+                      4 * error * controlLength + 2 * error * error * lines +
+                      4 * linesLength + ((linesLength + 63) >> 6) + 8 * lines;
+    current = p2;
   }
 
+  static void SplitCubic(Point* base) {
+    int64_t a, b, c;
+    base[6].x = base[3].x;
+    a = base[0].x + base[1].x;
+    b = base[1].x + base[2].x;
+    c = base[2].x + base[3].x;
+    base[5].x = c >> 1;
+    c += b;
+    base[4].x = c >> 2;
+    base[1].x = a >> 1;
+    a += b;
+    base[2].x = a >> 2;
+    base[3].x = (a + c) >> 3;
+    base[6].y = base[3].y;
+    a = base[0].y + base[1].y;
+    b = base[1].y + base[2].y;
+    c = base[2].y + base[3].y;
+    base[5].y = c >> 1;
+    c += b;
+    base[4].y = c >> 2;
+    base[1].y = a >> 1;
+    a += b;
+    base[2].y = a >> 2;
+    base[3].y = (a + c) >> 3;
+  }
+
+  static bool FlatEnough(const Point* arc) {
+    constexpr int64_t kHalfPixel = kOnePixel / 2;
+    return std::llabs(2 * arc[0].x - 3 * arc[1].x + arc[3].x) <= kHalfPixel &&
+           std::llabs(2 * arc[0].y - 3 * arc[1].y + arc[3].y) <= kHalfPixel &&
+           std::llabs(arc[0].x - 3 * arc[2].x + 2 * arc[3].x) <= kHalfPixel &&
+           std::llabs(arc[0].y - 3 * arc[2].y + 2 * arc[3].y) <= kHalfPixel;
+  }
+
+  // gray_render_cubic.
   void CubicTo(const FT_Vector& control1, const FT_Vector& control2, const FT_Vector& to) {
-    const double width = std::max({current.x, control1.x, control2.x, to.x}) -
-                         std::min({current.x, control1.x, control2.x, to.x});
-    const double height = std::max({current.y, control1.y, control2.y, to.y}) -
-                          std::min({current.y, control1.y, control2.y, to.y});
-    area->slack += width * height;
-    LineTo(to);
+    Point stack[16 * 3 + 1];
+    Point* arc = stack;
+    arc[0] = Upscaled(to);
+    arc[1] = Upscaled(control2);
+    arc[2] = Upscaled(control1);
+    arc[3] = current;
+    for (;;) {
+      if (FlatEnough(arc)) {
+        Line(arc[0]);
+        if (arc == stack) return;
+        arc -= 3;
+        continue;
+      }
+      if (arc >= stack + 3 * kDeepestCubicSplit) {
+        failed = true;
+        return;
+      }
+      SplitCubic(arc);
+      arc += 3;
+    }
   }
 };
 
@@ -48,7 +157,7 @@ FT_Vector Middle(const FT_Vector& a, const FT_Vector& b) {
 int TagOf(const FT_Outline& outline, int i) { return FT_CURVE_TAG(outline.tags[i]); }
 
 // One contour, points first..last, as FT_Outline_Decompose's loop body.
-bool WalkContour(const FT_Outline& outline, int first, int last, AreaWalk* walk) {
+bool WalkContour(const FT_Outline& outline, int first, int last, TracedWalk* walk) {
   const FT_Vector* points = outline.points;
   FT_Vector start = points[first];
   const FT_Vector lastPoint = points[last];
@@ -109,18 +218,32 @@ bool WalkContour(const FT_Outline& outline, int first, int last, AreaWalk* walk)
 
 }  // namespace
 
-bool SumOutlineArea(const FT_Outline& outline, OutlineArea* area) {
-  AreaWalk walk{area};
+bool TraceOutlineArea(const FT_Outline& outline, const FT_BBox& box, int scale,
+                      TracedArea* area) {
+  *area = TracedArea{};
+  if (scale != 1 && scale != 4) return false;
+  if (box.xMin < -kLargestCoordinate || box.yMin < -kLargestCoordinate ||
+      box.xMax > kLargestCoordinate || box.yMax > kLargestCoordinate) {
+    return false;
+  }
+  TracedWalk walk{area, scale};
   int first = 0;
   for (int n = 0; n < outline.n_contours; ++n) {
     const int last = outline.contours[n];
     // FT_Outline_Decompose refuses only last < 0; the rest would read past
     // the points or walk backwards, which no loaded outline does.
     if (last < 0 || last < first || last >= outline.n_points) return false;
-    if (!WalkContour(outline, first, last, &walk)) return false;
+    if (!WalkContour(outline, first, last, &walk) || walk.failed) return false;
     first = last + 1;
   }
   return true;
+}
+
+bool TracedAreaLeavesCoverage(const TracedArea& area, int scale, int64_t pixels) {
+  // A pixel without coverage has a twice area within [-512, 511]; drawn four
+  // times larger, each of its 16 subpixels within [-4096, 4095].
+  const int64_t blankLimit = scale == 4 ? 4096 * 16 * pixels : 512 * pixels;
+  return std::llabs(area.twiceArea) - area.rounding > blankLimit;
 }
 
 }  // namespace glyphcensus

@@ -74,10 +74,12 @@
 //
 // Steps a verdict may skip, each giving the verdict of loading hinted,
 // drawing and scanning for every possible font (FreeType 2.12.1):
-// - Drawing, where the hinted outline lies inside the scanned region and its
-//   signed area, less what flattening can take away, leaves some pixel more
-//   than 8/256 of coverage (OutlineSurelyInked; gray_sweep in
-//   src/smooth/ftgrays.c sums the cells' areas of each row).
+// - Drawing, where the hinted outline lies inside the scanned region and the
+//   area of the polygon the rasteriser draws for it (its curves flattened as
+//   gray_render_conic and gray_render_cubic in src/smooth/ftgrays.c flatten
+//   them), less what gray_render_line's rounding can move, is more than the
+//   box's pixels can hold without coverage (OutlineSurelyInked,
+//   outline_area_freetype.h; gray_sweep sums the cells' areas of each row).
 // - Drawing, where the outline, drawn whole (its box within
 //   kLargestWholeOutline), leaves a pixel of the region untouched by every
 //   line and curve box with a nonzero winding at its centre

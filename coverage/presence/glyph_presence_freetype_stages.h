@@ -165,12 +165,13 @@ InkRegion ScannedRegion(const MeasuringContext& context, int advance);
 
 // A shortcut that gives the verdict of the full drawing and scan without
 // drawing, for the common glyph that lies wholly inside the scanned region:
-// its ink is present if any pixel gets coverage. The coverages of the pixels
-// of the outline's box sum to the outline's signed area (nonzero winding), so
-// when that area, less what flattening the curves can take away, exceeds the
-// box's pixel count times 8/256 of a pixel, some pixel is covered by more than
-// 8/256 and the anti-aliased rasteriser gives it coverage. Everything else is
-// drawn and scanned. `box` is the outline's control box (FT_Outline_Get_CBox).
+// its ink is present if any pixel gets coverage. The areas of the pixels of
+// the outline's box sum to the signed area of the polygon the rasteriser
+// draws (its curves flattened as it flattens them), so when that area, less
+// what the rasteriser's rounding can move, exceeds what the box's pixels hold
+// without coverage, some pixel has coverage (outline_area_freetype.h).
+// Everything else is drawn and scanned. `box` is the outline's control box
+// (FT_Outline_Get_CBox).
 // AreaShortcutApplies: whether the outline is one the shortcut takes (no
 // walk; OutlineSurelyInked is false for every other).
 bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outline,

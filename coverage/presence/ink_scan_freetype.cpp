@@ -6,7 +6,8 @@
 #include FT_OUTLINE_H
 
 #include <algorithm>
-#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 #include "coverage/geometry/outline_area_freetype.h"
 #include "coverage/presence/glyph_presence_freetype_stages.h"
@@ -76,12 +77,14 @@ InkRegion ScannedRegion(const MeasuringContext& context, int advance) {
 
 // A shortcut that gives the verdict of the full drawing and scan without
 // drawing, for the common glyph that lies wholly inside the scanned region:
-// its ink is present if any pixel gets coverage. The coverages of the pixels
-// of the outline's box sum to the outline's signed area (nonzero winding), so
-// when that area, less what flattening the curves can take away, exceeds the
-// box's pixel count times 8/256 of a pixel, some pixel is covered by more than
-// 8/256 and the anti-aliased rasteriser gives it coverage. Everything else is
-// drawn and scanned.
+// its ink is present if any pixel gets coverage. The pixels' areas sum to
+// twice the signed area of the polygon the rasteriser draws, which the walk of
+// outline_area_freetype.h finds, flattening the curves as the rasteriser does,
+// give or take what its rounding can move; a pixel without coverage holds at
+// most 512 of it (a whole pixel holds 131072). So when the area less the
+// rounding exceeds 512 times the box's pixel count, some pixel of the box, and
+// so of the scanned region, has coverage. Everything else is drawn and
+// scanned.
 bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outline,
                          const FT_BBox& box, int advance) {
   if (outline.n_points == 0 || (outline.flags & FT_OUTLINE_EVEN_ODD_FILL) != 0) return false;
@@ -93,14 +96,15 @@ bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outl
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
                         const FT_BBox& box, int advance) {
   if (!AreaShortcutApplies(context, outline, box, advance)) return false;
-  OutlineArea bound;
-  if (!SumOutlineArea(outline, &bound)) return false;
-  const double pixels = static_cast<double>(((box.xMax + 63) / 64 - box.xMin / 64)) *
-                        static_cast<double>(((box.yMax + 63) / 64 - (box.yMin >> 6)));
-  const double unitsPerPixel = 64.0 * 64.0;
-  const double area = std::abs(bound.twiceArea) / 2 / unitsPerPixel;
-  const double loss = bound.slack / unitsPerPixel + static_cast<double>(bound.segments) / 16 + 1;
-  return area - loss >= pixels * 8 / 256;
+  // ft_smooth_render draws an overlapping outline four times larger.
+  const int scale = (outline.flags & FT_OUTLINE_OVERLAP) != 0 ? 4 : 1;
+  TracedArea traced;
+  if (!TraceOutlineArea(outline, box, scale, &traced)) return false;
+  // The box's pixels (box.xMin is at least 0 here; (yMax + 63) / 64 rounds a
+  // negative yMax up or beyond, which only counts more pixels).
+  const int64_t pixels = static_cast<int64_t>((box.xMax + 63) / 64 - box.xMin / 64) *
+                         static_cast<int64_t>((box.yMax + 63) / 64 - (box.yMin >> 6));
+  return TracedAreaLeavesCoverage(traced, scale, pixels);
 }
 
 bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,
