@@ -91,30 +91,19 @@ struct TracedWalk {
     current = p2;
   }
 
-  static void SplitCubic(Point* base) {
-    int64_t a, b, c;
-    base[6].x = base[3].x;
-    a = base[0].x + base[1].x;
-    b = base[1].x + base[2].x;
-    c = base[2].x + base[3].x;
-    base[5].x = c >> 1;
+  // gray_split_cubic, one coordinate at a time.
+  static void SplitCubic(Point* base, int64_t Point::*axis) {
+    const int64_t a0 = base[0].*axis + base[1].*axis;
+    const int64_t b = base[1].*axis + base[2].*axis;
+    int64_t c = base[2].*axis + base[3].*axis;
+    base[6].*axis = base[3].*axis;
+    base[5].*axis = c >> 1;
     c += b;
-    base[4].x = c >> 2;
-    base[1].x = a >> 1;
-    a += b;
-    base[2].x = a >> 2;
-    base[3].x = (a + c) >> 3;
-    base[6].y = base[3].y;
-    a = base[0].y + base[1].y;
-    b = base[1].y + base[2].y;
-    c = base[2].y + base[3].y;
-    base[5].y = c >> 1;
-    c += b;
-    base[4].y = c >> 2;
-    base[1].y = a >> 1;
-    a += b;
-    base[2].y = a >> 2;
-    base[3].y = (a + c) >> 3;
+    base[4].*axis = c >> 2;
+    base[1].*axis = a0 >> 1;
+    const int64_t a = a0 + b;
+    base[2].*axis = a >> 2;
+    base[3].*axis = (a + c) >> 3;
   }
 
   static bool FlatEnough(const Point* arc) {
@@ -144,7 +133,8 @@ struct TracedWalk {
         failed = true;
         return;
       }
-      SplitCubic(arc);
+      SplitCubic(arc, &Point::x);
+      SplitCubic(arc, &Point::y);
       arc += 3;
     }
   }
