@@ -25,8 +25,9 @@ const char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 // CFF outlines with cubic curves (fonts-urw-base35), when installed.
 const char kNimbusSans[] = "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf";
 // Strokes thinner than a pixel at 15 pixels per em (fonts-mplus), when
-// installed: the shortcuts settle few of its glyphs, so a face stops trying
-// them after its first glyphs and tries them again only now and then.
+// installed: no pixel is clear of edges, so the covered pixel test settles few
+// of the glyphs the area leaves, and a face stops trying it after its first
+// glyphs and tries it again only now and then.
 const char kMplusExtraLight[] = "/usr/share/fonts/opentype/mplus/Mplus1-ExtraLight.otf";
 
 FontBytes ReadFile(const std::string& path) {
@@ -185,8 +186,9 @@ TEST_F(FreeTypePresenceTest, ShortcutGivesTheSameVerdicts) {
 
 // Judged on threads, each context keeps its own record of how the shortcuts
 // fare and so tries them on other glyphs than one context would: the
-// verdicts are still the drawing's, on a face where the shortcuts stop being
-// tried (thin strokes) and on one where they settle nearly every glyph.
+// verdicts are still the drawing's, on a face where the covered pixel test
+// stops being tried (thin strokes) and on one where the area settles nearly
+// every glyph.
 TEST_F(FreeTypePresenceTest, ThreadsGiveTheDrawnVerdicts) {
   std::vector<std::string> paths = {kIpaGothic, TestFont("glyphtest_full.ttf")};
   if (std::ifstream(kMplusExtraLight).good()) paths.push_back(kMplusExtraLight);

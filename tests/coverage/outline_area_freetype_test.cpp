@@ -233,6 +233,8 @@ TEST(TracedArea, EveryHintedGlyphOfRealFontsItSettlesHasInk) {
       "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
       "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
       "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+      // Strokes thinner than a pixel (fonts-mplus, when installed).
+      "/usr/share/fonts/opentype/mplus/Mplus1-ExtraLight.otf",
   };
   Library library;
   int measured = 0;
