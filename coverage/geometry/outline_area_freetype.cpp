@@ -13,14 +13,6 @@ constexpr FT_Pos kLargestCoordinate = FT_Pos{1} << 20;
 // gray_render_cubic's bez_stack holds 16 * 3 + 1 points: 15 bisections deep.
 constexpr int kDeepestCubicSplit = 15;
 
-// The DDA build of gray_render_conic (BEZIER_USE_DDA in ftgrays.c).
-#if defined(__SSE2__) || defined(__x86_64__) || defined(_M_AMD64) || \
-    (defined(_M_IX86_FP) && _M_IX86_FP >= 2) || defined(__aarch64__) || defined(_M_ARM64)
-constexpr bool kConicByDda = true;
-#else
-constexpr bool kConicByDda = false;
-#endif
-
 struct Point {
   int64_t x = 0, y = 0;
 };
@@ -58,8 +50,9 @@ struct TracedWalk {
   // lines through points of the curve, each off by less than a unit per
   // coordinate in the DDA build (the floor of a point stepped exactly in 2^-32
   // fixed point) and by less than `shift` units in the bisecting build (a floor
-  // at each level). Instead of making those lines, the chord is summed, and
-  // the rounding bound takes what the lines can differ from it:
+  // at each level); `shift` serves for both, so the bound holds whichever build
+  // the FreeType library is. Instead of making those lines, the chord is
+  // summed, and the rounding bound takes what the lines can differ from it:
   // - The exact points of a parabolic arc and its chord make a convex polygon
   //   inside the control triangle: twice its area is at most |cross(p1 - p0,
   //   p2 - p0)|. Moving each point by at most e per coordinate moves twice the
@@ -80,7 +73,7 @@ struct TracedWalk {
     }
     if (shift == 0) return Line(p2);
     const int64_t lines = int64_t{1} << shift;
-    const int64_t error = kConicByDda ? 1 : shift;
+    const int64_t error = shift;
     const int64_t controlLength = std::llabs(p1.x - p0.x) + std::llabs(p1.y - p0.y) +
                                   std::llabs(p2.x - p1.x) + std::llabs(p2.y - p1.y);
     const int64_t linesLength = controlLength + 4 * error * lines;

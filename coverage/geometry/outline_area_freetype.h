@@ -10,8 +10,10 @@
 // BEZIER_USE_DDA, on x86-64 and ARM64) or bisects it (gray_split_conic, in
 // other builds, WebAssembly among them), gray_render_cubic bisects each cubic
 // (gray_split_cubic) until its control points lie near the chord's trisection
-// points. The walk here makes exactly those lines, with the same integer
-// arithmetic, and sums twice the signed area of the polygon of their ends.
+// points. The walk here makes exactly the cubics' lines, with the same integer
+// arithmetic, and sums twice the signed area of the polygon of their ends; a
+// conic is summed as its chord, with a bound on what its lines can add that
+// holds for both builds.
 //
 // gray_render_line then splits each line at the cell boundaries it crosses,
 // and each crossing point it computes (FT_UDIV) may lie up to a unit (less
