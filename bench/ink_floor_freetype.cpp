@@ -29,6 +29,7 @@
 #include <map>
 #include <vector>
 
+#include "coverage/presence/face_opening_freetype.h"
 #include "coverage/sets/character_sets.h"
 #include "coverage/sets/extended_sets.h"
 #include "fontio/unicode_text.h"
@@ -61,20 +62,19 @@ std::vector<FT_ULong> SetCodePoints(bool extended) {
 }
 
 // The glyphs of the sequences the face lists, for the --sets floors: the
-// bases each selector lists are asked once (as the presence test asks them),
+// bases each selector lists are asked once, as the presence test asks them,
 // and only their sequences' glyphs are looked up.
 void AddSequenceGlyphs(FT_Face face, std::vector<FT_UInt>* glyphs) {
-  std::map<char32_t, std::vector<FT_UInt32>> listed;  // empty: ask for every base
+  std::map<char32_t, std::vector<uint32_t>> listed;  // empty: ask for every base
   for (const SequenceSet& set : kSequenceSets) {
     for (int32_t i = 0; i < set.total; ++i) {
       const VariationSequence sequence = UnpackSequence(set.packed[i]);
       auto found = listed.find(sequence.selector);
       if (found == listed.end()) {
-        found = listed.emplace(sequence.selector, std::vector<FT_UInt32>{}).first;
-        const FT_UInt32* bases = FT_Face_GetCharsOfVariant(face, sequence.selector);
-        for (; bases != nullptr && *bases != 0; ++bases) found->second.push_back(*bases);
+        found = listed.emplace(sequence.selector, std::vector<uint32_t>{}).first;
+        ListVariantBases(face, sequence.selector, &found->second);
       }
-      const std::vector<FT_UInt32>& bases = found->second;
+      const std::vector<uint32_t>& bases = found->second;
       if (!bases.empty() && !std::binary_search(bases.begin(), bases.end(), sequence.base)) continue;
       const FT_UInt glyph = FT_Face_GetCharVariantIndex(face, sequence.base, sequence.selector);
       if (glyph != 0) glyphs->push_back(glyph);

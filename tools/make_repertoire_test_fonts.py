@@ -103,6 +103,16 @@ def finish(fb, family):
     fb.setupPost()
 
 
+def add_variation_sequences(fb, sequences):
+    """A cmap format 14 subtable: {selector: [(base, glyph name or None for
+    the default glyph)]}."""
+    table = cmap_format_14(14)
+    table.platformID, table.platEncID, table.language = 0, 5, 0xFF
+    table.cmap = {}
+    table.uvsDict = sequences
+    fb.font["cmap"].tables.append(table)
+
+
 def make_sequences(path):
     order = [".notdef", "space", "u4E08", "u4E08.alt", "u4E0E.alt", "u4E9C", "empty.alt", "u349E.alt"]
     fb = FontBuilder(UPEM, isTTF=True)
@@ -110,16 +120,12 @@ def make_sequences(path):
     fb.setupCharacterMap({0x20: "space", 0x4E08: "u4E08", 0x4E9C: "u4E9C"})
     fb.setupGlyf({name: truetype_glyph(name not in ("space", "empty.alt")) for name in order})
     finish(fb, "Sequence Test")
-    table = cmap_format_14(14)
-    table.platformID, table.platEncID, table.language = 0, 5, 0xFF
-    table.cmap = {}
-    table.uvsDict = {
+    add_variation_sequences(fb, {
         0xE0100: [(0x4E08, None), (0x4E0E, "u4E0E.alt")],
         0xE0101: [(0x4E08, "u4E08.alt"), (0x4E0E, None)],
         0xE0102: [(0x4E08, "empty.alt")],
         0xFE00: [(0x0000, None), (0x349E, "u349E.alt")],
-    }
-    fb.font["cmap"].tables.append(table)
+    })
     fb.save(path)
 
 
@@ -130,16 +136,12 @@ def make_wide_selector(path):
     fb.setupCharacterMap({0x20: "space", 0x349E: "u349E", 0x3B9D: "u3B9D"})
     fb.setupGlyf({name: truetype_glyph(name != "space") for name in order})
     finish(fb, "Wide Selector Test")
-    table = cmap_format_14(14)
-    table.platformID, table.platEncID, table.language = 0, 5, 0xFF
-    table.cmap = {}
-    table.uvsDict = {
+    add_variation_sequences(fb, {
         # fontTools writes no range of more than 256, so every 256th code
         # point is left out: 1,109,760 bases.
         0xFE00: [(code, None) for code in range(1, 0x110000) if code % 256 != 0],
         0xFE01: [(0x3B9D, "u3B9D.alt")],
-    }
-    fb.font["cmap"].tables.append(table)
+    })
     fb.save(path)
 
 

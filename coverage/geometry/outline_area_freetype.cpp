@@ -201,10 +201,11 @@ bool WalkContour(const FT_Outline& outline, int first, int last, TracedWalk* wal
 
 }  // namespace
 
-bool TraceOutlineArea(const FT_Outline& outline, const FT_BBox& box, int scale,
-                      TracedArea* area) {
+bool TraceOutlineArea(const FT_Outline& outline, const FT_BBox& box, TracedArea* area) {
   *area = TracedArea{};
-  if (scale != 1 && scale != 4) return false;
+  // ft_smooth_render draws an overlapping outline four times larger.
+  const int scale = (outline.flags & FT_OUTLINE_OVERLAP) != 0 ? 4 : 1;
+  area->scale = scale;
   if (box.xMin < -kLargestCoordinate || box.yMin < -kLargestCoordinate ||
       box.xMax > kLargestCoordinate || box.yMax > kLargestCoordinate) {
     return false;
@@ -222,10 +223,14 @@ bool TraceOutlineArea(const FT_Outline& outline, const FT_BBox& box, int scale,
   return true;
 }
 
-bool TracedAreaLeavesCoverage(const TracedArea& area, int scale, int64_t pixels) {
+bool TracedAreaLeavesCoverage(const TracedArea& area, const FT_BBox& box) {
+  // The box's pixels ((yMax + 63) / 64 rounds a negative yMax up or beyond,
+  // which only counts more pixels).
+  const int64_t pixels = static_cast<int64_t>((box.xMax + 63) / 64 - box.xMin / 64) *
+                         static_cast<int64_t>((box.yMax + 63) / 64 - (box.yMin >> 6));
   // A pixel without coverage has a twice area within [-512, 511]; drawn four
   // times larger, each of its 16 subpixels within [-4096, 4095].
-  const int64_t blankLimit = scale == 4 ? 4096 * 16 * pixels : 512 * pixels;
+  const int64_t blankLimit = area.scale == 4 ? 4096 * 16 * pixels : 512 * pixels;
   return std::llabs(area.twiceArea) - area.rounding > blankLimit;
 }
 

@@ -45,10 +45,12 @@
 
 namespace glyphcensus {
 
-// In (1/256 pixel)^2, of the outline scaled by `scale`.
+// In (1/256 pixel)^2, of the outline as the rasteriser draws it: four times
+// larger when it is flagged FT_OUTLINE_OVERLAP.
 struct TracedArea {
   int64_t twiceArea = 0;  // twice the signed area of the polygon of the drawn lines' ends
   int64_t rounding = 0;   // how far gray_render_line's crossings can move twiceArea
+  int scale = 1;          // 4 for an overlapping outline
 };
 
 // Walks the outline's segments exactly as FT_Outline_Decompose
@@ -56,20 +58,17 @@ struct TracedArea {
 // the same segments in the same order, the same implied on-curve points
 // between two conic controls ((a + b) / 2 in integers), the same start of a
 // contour that begins with a conic control; each curve flattened as ftgrays
-// flattens it, the points first multiplied by `scale` (1, or 4 for an
-// overlapping outline). False where FT_Outline_Decompose fails (a contour end
-// below 0, a contour beginning with a cubic control, cubic controls not in
-// pairs, a conic control followed by a cubic one), where it would read past
-// the points (a contour end at or past n_points, or contour ends that do not
-// increase), which FreeType's loaders never hand out, and for coordinates
-// beyond 2^20 (26.6) or a cubic bisected more than 15 times deep, which the
-// sums are not meant for. `box` is the outline's control box
-// (FT_Outline_Get_CBox).
-bool TraceOutlineArea(const FT_Outline& outline, const FT_BBox& box, int scale,
-                      TracedArea* area);
+// flattens it. False where FT_Outline_Decompose fails (a contour end below 0,
+// a contour beginning with a cubic control, cubic controls not in pairs, a
+// conic control followed by a cubic one), where it would read past the points
+// (a contour end at or past n_points, or contour ends that do not increase),
+// which FreeType's loaders never hand out, and for coordinates beyond 2^20
+// (26.6) or a cubic bisected more than 15 times deep, which the sums are not
+// meant for. `box` is the outline's control box (FT_Outline_Get_CBox).
+bool TraceOutlineArea(const FT_Outline& outline, const FT_BBox& box, TracedArea* area);
 
-// Whether an outline traced so (lying inside `pixels` pixels, its control box
-// rounded out to whole pixels) surely leaves a pixel with coverage.
-bool TracedAreaLeavesCoverage(const TracedArea& area, int scale, int64_t pixels);
+// Whether an outline traced so surely leaves a pixel of its control box
+// (`box`, whose xMin is at least 0) with coverage.
+bool TracedAreaLeavesCoverage(const TracedArea& area, const FT_BBox& box);
 
 }  // namespace glyphcensus

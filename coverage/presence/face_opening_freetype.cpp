@@ -1,5 +1,7 @@
 #include "coverage/presence/face_opening_freetype.h"
 
+#include <algorithm>
+
 namespace glyphcensus {
 
 bool OpenFreeTypeFace(ByteView image, uint32_t faceIndex, OpenedFace* opened) {
@@ -39,6 +41,26 @@ FT_UInt CharacterGlyph(FT_Face face, FT_ULong codePoint) {
   const FT_UInt glyph = FT_Get_Char_Index(face, code);
   if (glyph != 0) return glyph;
   return FT_Get_Char_Index(face, static_cast<uint32_t>(code - 0xF000u));
+}
+
+// In FreeType 2.12.1 (src/sfnt/ttcmap.c), tt_cmap14_char_var_index answers 0
+// unless the base lies in one of the selector's default ranges or among its
+// non-default mappings, and tt_cmap14_variant_chars lists every base of every
+// default range and every non-default base outside them (tt_cmap14_validate
+// refuses a subtable whose selectors, ranges or mappings are not increasing,
+// so its merge sees sorted lists). Both reach the subtable through the same
+// find_variant_selector_charmap (src/base/ftobjs.c). FreeType gives no list
+// for a face without the subtable, a selector it lacks or want of memory, and
+// a list ends at a 0, so one that begins with 0 may be empty or list U+0000
+// and more: none of those says which bases are missing. The list is
+// FreeType's buffer, overwritten by the next call, so it is copied.
+bool ListVariantBases(FT_Face face, uint32_t selector, std::vector<uint32_t>* bases) {
+  bases->clear();
+  const FT_UInt32* listed = FT_Face_GetCharsOfVariant(face, selector);
+  if (listed == nullptr || listed[0] == 0) return false;
+  for (; *listed != 0; ++listed) bases->push_back(*listed);
+  std::sort(bases->begin(), bases->end());
+  return true;
 }
 
 void CloseFreeTypeFace(OpenedFace* opened) {

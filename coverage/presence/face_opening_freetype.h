@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 
 #include <cstdint>
+#include <vector>
 
 #include "fontio/big_endian_reader.h"
 
@@ -29,6 +30,13 @@ bool OpenFreeTypeFace(ByteView image, uint32_t faceIndex, OpenedFace* opened);
 // Symbol (3,0) subtable, which OpenFreeTypeFace then selects) the symbol
 // lookup below. 0 when the character maps to nothing.
 FT_UInt CharacterGlyph(FT_Face face, FT_ULong codePoint);
+
+// The bases the face's format 14 subtable lists for `selector`, ascending, as
+// FT_Face_GetCharsOfVariant gives them: every base for which
+// FT_Face_GetCharVariantIndex can answer anything but 0 is among them. False,
+// with `bases` empty, when FreeType gives no list that says so; then only
+// FT_Face_GetCharVariantIndex can tell.
+bool ListVariantBases(FT_Face face, uint32_t selector, std::vector<uint32_t>* bases);
 
 // Closes the face and its library; either may be null.
 void CloseFreeTypeFace(OpenedFace* opened);

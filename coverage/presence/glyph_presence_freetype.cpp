@@ -295,11 +295,6 @@ bool GlyphIsInked(MeasuringContext* context, FT_UInt glyph) {
   return verdict == kInked;
 }
 
-// The glyph to judge for the character at text[i], as on Windows one UTF-16
-// unit at a time: a surrogate pair is decoded at its high unit and its low
-// unit is then skipped (an unpaired surrogate is always missing). 0 when the
-// character is not to be judged: unmapped, or mapped to the blank or default
-// glyph.
 // CharacterGlyph, asked of FreeType once per code point (CodePointGlyphs).
 FT_UInt MappedGlyph(MeasuringContext* context, FT_ULong codePoint) {
   if (codePoint > 0x10FFFF) return CharacterGlyph(context->face, codePoint);
@@ -313,6 +308,11 @@ FT_UInt MappedGlyph(MeasuringContext* context, FT_ULong codePoint) {
   return entry - 1;
 }
 
+// The glyph to judge for the character at text[i], as on Windows one UTF-16
+// unit at a time: a surrogate pair is decoded at its high unit and its low
+// unit is then skipped (an unpaired surrogate is always missing). 0 when the
+// character is not to be judged: unmapped, or mapped to the blank or default
+// glyph.
 FT_UInt GlyphToJudge(MeasuringContext* context, const char16_t* text, size_t i) {
   const char16_t unit = text[i];
   FT_ULong codePoint = unit;
@@ -512,50 +512,32 @@ GlyphFate JudgeCharacter(MeasuringContext* context, char32_t c) {
 
 namespace {
 
-// The bases `selector` lists, asked of FreeType once per selector. Each call
-// of FT_Face_GetCharVariantIndex looks for the format 14 charmap again, which
-// costs far more than its binary searches, and most sequences of a set a face
-// does not support are simply not listed. In FreeType 2.12.1
-// (src/sfnt/ttcmap.c), tt_cmap14_char_var_index answers 0 unless the base lies
-// in one of the selector's default ranges or among its non-default mappings,
-// and tt_cmap14_variant_chars lists every base of every default range and
-// every non-default base outside them (tt_cmap14_validate refuses a subtable
-// whose selectors, ranges or mappings are not increasing, so its merge sees
-// sorted lists). Both reach the subtable through the same
-// find_variant_selector_charmap (src/base/ftobjs.c). So a base missing from
-// the list has no variant glyph. The list is FreeType's buffer, overwritten
-// by the next call, so it is copied. Without a list (no such selector, no
-// format 14 subtable, or no memory for the list) FreeType is asked base by
-// base.
+// The bases `selector` lists, asked of FreeType once per selector
+// (ListVariantBases). Each call of FT_Face_GetCharVariantIndex looks for the
+// format 14 charmap again, which costs far more than its binary searches, and
+// most sequences of a set a face does not support are simply not listed.
 //
 // A list holds at most 2 x 0x110000 bases (its ranges and mappings increase
 // within Unicode), but many selectors may share one table of ranges, so the
 // lists kept per face are bounded: once they hold kMostListedBases, no more
-// lists are asked for.
+// lists are kept, and FreeType is asked base by base.
 constexpr size_t kMostListedBases = size_t{1} << 20;
 
-const SelectorBases& ListedBases(MeasuringContext* context, uint32_t selector) {
+const std::vector<uint32_t>& ListedBases(MeasuringContext* context, uint32_t selector) {
   const auto found = context->selectorBases.find(selector);
   if (found != context->selectorBases.end()) return found->second;
-  SelectorBases& listed = context->selectorBases[selector];
-  if (context->listedBaseCount >= kMostListedBases) return listed;
-  const FT_UInt32* bases = FT_Face_GetCharsOfVariant(context->face, selector);
-  // The list ends at a 0, so one that begins with 0 may be empty or list
-  // U+0000 and more: FreeType is then asked base by base.
-  if (bases == nullptr || bases[0] == 0) return listed;
-  size_t count = 0;
-  while (bases[count] != 0) ++count;
-  context->listedBaseCount += count;
-  if (context->listedBaseCount > kMostListedBases) return listed;
-  listed.known = true;
-  listed.bases.assign(bases, bases + count);
-  std::sort(listed.bases.begin(), listed.bases.end());
-  return listed;
+  std::vector<uint32_t>& bases = context->selectorBases[selector];
+  if (context->listedBaseCount >= kMostListedBases) return bases;
+  ListVariantBases(context->face, selector, &bases);
+  context->listedBaseCount += bases.size();
+  if (context->listedBaseCount > kMostListedBases) bases = {};
+  return bases;
 }
 
 FT_UInt VariantGlyph(MeasuringContext* context, char32_t base, char32_t selector) {
-  const SelectorBases& listed = ListedBases(context, selector);
-  if (listed.known && !std::binary_search(listed.bases.begin(), listed.bases.end(), base)) return 0;
+  const std::vector<uint32_t>& bases = ListedBases(context, selector);
+  // An empty list is no list: a listing one would hold the base asked about.
+  if (!bases.empty() && !std::binary_search(bases.begin(), bases.end(), base)) return 0;
   return FT_Face_GetCharVariantIndex(context->face, base, selector);
 }
 

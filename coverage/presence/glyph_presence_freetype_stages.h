@@ -67,14 +67,6 @@ struct CodePointGlyphs {
   std::vector<std::unique_ptr<uint32_t[]>> blocks;
 };
 
-// The bases a variation selector lists in the face's format 14 subtable, as
-// FT_Face_GetCharsOfVariant gives them: a superset of the bases for which
-// FT_Face_GetCharVariantIndex can answer anything but 0 (see ListedBases).
-struct SelectorBases {
-  bool known = false;              // false: FreeType gave no list; ask it for each base
-  std::vector<uint32_t> bases;     // ascending
-};
-
 // How a shortcut fared on the glyphs of one face it was tried on lately.
 struct ShortcutRecord {
   uint32_t tried = 0;
@@ -134,7 +126,9 @@ struct MeasuringContext {
   bool adobeJapan1Cids = false;
   std::vector<FT_UInt> cidGlyphs;
   CodePointGlyphs codePointGlyphs;
-  std::unordered_map<uint32_t, SelectorBases> selectorBases;  // by the selectors asked about
+  // The bases each selector asked about lists (ListVariantBases), ascending, or
+  // none: then FreeType is asked for each base.
+  std::unordered_map<uint32_t, std::vector<uint32_t>> selectorBases;
   size_t listedBaseCount = 0;  // the bases FreeType listed for them
 };
 

@@ -96,15 +96,8 @@ bool AreaShortcutApplies(const MeasuringContext& context, const FT_Outline& outl
 bool OutlineSurelyInked(const MeasuringContext& context, const FT_Outline& outline,
                         const FT_BBox& box, int advance) {
   if (!AreaShortcutApplies(context, outline, box, advance)) return false;
-  // ft_smooth_render draws an overlapping outline four times larger.
-  const int scale = (outline.flags & FT_OUTLINE_OVERLAP) != 0 ? 4 : 1;
   TracedArea traced;
-  if (!TraceOutlineArea(outline, box, scale, &traced)) return false;
-  // The box's pixels (box.xMin is at least 0 here; (yMax + 63) / 64 rounds a
-  // negative yMax up or beyond, which only counts more pixels).
-  const int64_t pixels = static_cast<int64_t>((box.xMax + 63) / 64 - box.xMin / 64) *
-                         static_cast<int64_t>((box.yMax + 63) / 64 - (box.yMin >> 6));
-  return TracedAreaLeavesCoverage(traced, scale, pixels);
+  return TraceOutlineArea(outline, box, &traced) && TracedAreaLeavesCoverage(traced, box);
 }
 
 bool OutlineCoversScannedPixel(MeasuringContext* context, const FT_Outline& outline,

@@ -1,19 +1,19 @@
-// The traced area of outlines against FreeType's own rasteriser: wherever the
+// The traced area of outlines against FreeType's own drawing: wherever the
 // area rule says a pixel has coverage, FreeType's drawing has some, on random
-// outlines made to lie near the rule's limit, on every hinted glyph of real
-// fonts, and for the four times larger drawing of overlapping outlines; the
-// walk fails exactly where FT_Outline_Decompose does.
+// outlines made to lie near the rule's limit (overlapping ones, drawn four
+// times larger, among them) and on every hinted glyph of real fonts; the walk
+// fails exactly where FT_Outline_Decompose does.
 #include <gtest/gtest.h>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
-#include <cmath>
 #include <random>
 #include <vector>
 
 #include "coverage/geometry/outline_area_freetype.h"
+#include "tests/coverage/covered_pixel_check_freetype.h"
 
 using namespace glyphcensus;
 
@@ -28,35 +28,6 @@ class Library {
  private:
   FT_Library library_ = nullptr;
 };
-
-// The box's pixels, as the area shortcut counts them (the box lies at x >= 0).
-int64_t BoxPixels(const FT_BBox& box) {
-  return static_cast<int64_t>((box.xMax + 63) / 64 - box.xMin / 64) *
-         static_cast<int64_t>((box.yMax + 63) / 64 - (box.yMin >> 6));
-}
-
-// The largest coverage FreeType's smooth rasteriser gives a pixel of the
-// outline (which lies in [0, 64 * size) both ways), drawn `scale` times larger.
-int LargestCoverage(FT_Library library, const FT_Outline& source, int scale, int size) {
-  std::vector<FT_Vector> points(source.points, source.points + source.n_points);
-  for (FT_Vector& point : points) point.x *= scale, point.y *= scale;
-  FT_Outline outline = source;
-  outline.points = points.data();
-  outline.flags &= ~FT_OUTLINE_OVERLAP;
-  const int side = size * scale;
-  std::vector<unsigned char> pixels(static_cast<size_t>(side) * side);
-  FT_Bitmap bitmap{};
-  bitmap.rows = static_cast<unsigned>(side);
-  bitmap.width = static_cast<unsigned>(side);
-  bitmap.pitch = side;
-  bitmap.buffer = pixels.data();
-  bitmap.num_grays = 256;
-  bitmap.pixel_mode = FT_PIXEL_MODE_GRAY;
-  if (FT_Outline_Get_Bitmap(library, &outline, &bitmap) != 0) return -1;
-  int largest = 0;
-  for (unsigned char value : pixels) largest = std::max<int>(largest, value);
-  return largest;
-}
 
 struct RandomOutline {
   std::vector<FT_Vector> points;
@@ -112,55 +83,34 @@ bool Decomposes(const FT_Outline& outline) {
   return FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &funcs, nullptr) == 0;
 }
 
-// Random outlines in boxes of 1 to 6 pixels: many are slivers and loops whose
-// area is near what the box's pixels hold without coverage. The rule must
-// never claim coverage that FreeType does not draw, and it must settle a fair
-// share of the outlines FreeType does ink (else it would be no shortcut).
+// Random outlines in boxes of 1 to 6 pixels, every third one flagged as
+// overlapping: many are slivers and loops whose area is near what the box's
+// pixels hold without coverage. The rule must never claim coverage that
+// FreeType does not draw, and it must settle a fair share of the outlines
+// FreeType does ink (else it would be no shortcut).
 TEST(TracedArea, ClaimsCoverageOnlyWhereFreeTypeDrawsSome) {
   Library library;
   std::mt19937 random(20261209);
   RandomOutline made;
+  const FT_BBox everywhere{-64 * 16, -64 * 16, 64 * 16, 64 * 16};
   int inked = 0, settled = 0;
   for (int i = 0; i < 20000; ++i) {
-    const int size = 1 + i % 6;
-    const FT_Outline& outline = made.Make(&random, 64 * size, true);
+    FT_Outline outline = made.Make(&random, 64 * (1 + i % 6), true);
     if (!Decomposes(outline)) continue;  // a conic control before a cubic one
+    if (i % 3 == 0) outline.flags |= FT_OUTLINE_OVERLAP;
     FT_BBox box;
     FT_Outline_Get_CBox(&outline, &box);
     TracedArea traced;
-    ASSERT_TRUE(TraceOutlineArea(outline, box, 1, &traced));
-    const bool claimed = TracedAreaLeavesCoverage(traced, 1, BoxPixels(box));
-    const int largest = LargestCoverage(library.get(), outline, 1, size);
-    ASSERT_GE(largest, 0);
-    if (claimed) ASSERT_GT(largest, 0) << "outline " << i << " has no coverage";
-    if (largest > 0) ++inked;
+    ASSERT_TRUE(TraceOutlineArea(outline, box, &traced));
+    const bool claimed = TracedAreaLeavesCoverage(traced, box);
+    const int highest = HighestDrawnCoverage(library.get(), outline, everywhere);
+    ASSERT_GE(highest, 0);
+    if (claimed) ASSERT_GT(highest, 0) << "outline " << i << " has no coverage";
+    if (highest > 0) ++inked;
     if (claimed) ++settled;
   }
   // Random contours cross themselves, and their windings cancel.
   EXPECT_GT(settled, inked / 4) << settled << " of " << inked << " inked outlines settled";
-}
-
-// An overlapping outline is drawn four times larger, and a pixel has coverage
-// when one of its 16 subpixels has 8 or more.
-TEST(TracedArea, OverlappingOutlinesAreJudgedAtFourTimesTheSize) {
-  Library library;
-  std::mt19937 random(9);
-  RandomOutline made;
-  int settled = 0;
-  for (int i = 0; i < 5000; ++i) {
-    const int size = 1 + i % 4;
-    FT_Outline outline = made.Make(&random, 64 * size, true);
-    if (!Decomposes(outline)) continue;
-    outline.flags |= FT_OUTLINE_OVERLAP;
-    FT_BBox box;
-    FT_Outline_Get_CBox(&outline, &box);
-    TracedArea traced;
-    ASSERT_TRUE(TraceOutlineArea(outline, box, 4, &traced));
-    if (!TracedAreaLeavesCoverage(traced, 4, BoxPixels(box))) continue;
-    ++settled;
-    ASSERT_GE(LargestCoverage(library.get(), outline, 4, size), 8) << "outline " << i;
-  }
-  EXPECT_GT(settled, 250);
 }
 
 TEST(TracedArea, FailsWhereTheDecompositionFails) {
@@ -171,11 +121,11 @@ TEST(TracedArea, FailsWhereTheDecompositionFails) {
     FT_BBox box;
     FT_Outline_Get_CBox(&outline, &box);
     TracedArea traced;
-    ASSERT_EQ(TraceOutlineArea(outline, box, 1, &traced), Decomposes(outline)) << "outline " << i;
+    ASSERT_EQ(TraceOutlineArea(outline, box, &traced), Decomposes(outline)) << "outline " << i;
   }
   // Contour ends past the points or going backwards, which FreeType's loaders
   // never give, are refused rather than read past the points; so are points
-  // beyond 2^20 and scales other than 1 and 4.
+  // beyond 2^20.
   FT_Vector points[4] = {{0, 0}, {640, 0}, {640, 640}, {0, 640}};
   char tags[4] = {FT_CURVE_TAG_ON, FT_CURVE_TAG_ON, FT_CURVE_TAG_ON, FT_CURVE_TAG_ON};
   short contours[2] = {3, 2};
@@ -187,42 +137,15 @@ TEST(TracedArea, FailsWhereTheDecompositionFails) {
   outline.n_contours = 2;
   FT_BBox box{0, 0, 640, 640};
   TracedArea traced;
-  EXPECT_FALSE(TraceOutlineArea(outline, box, 1, &traced));
+  EXPECT_FALSE(TraceOutlineArea(outline, box, &traced));
   contours[1] = 4;
-  EXPECT_FALSE(TraceOutlineArea(outline, box, 1, &traced));
+  EXPECT_FALSE(TraceOutlineArea(outline, box, &traced));
   outline.n_contours = 1;
-  EXPECT_TRUE(TraceOutlineArea(outline, box, 1, &traced));
+  EXPECT_TRUE(TraceOutlineArea(outline, box, &traced));
   EXPECT_EQ(traced.twiceArea, 2 * 2560 * 2560) << "a 10-pixel square, in 1/256 pixel";
   EXPECT_EQ(traced.rounding, 0) << "its sides are level or upright";
-  EXPECT_FALSE(TraceOutlineArea(outline, box, 2, &traced));
   const FT_BBox far{0, 0, (FT_Pos{1} << 20) + 1, 640};
-  EXPECT_FALSE(TraceOutlineArea(outline, far, 1, &traced));
-}
-
-// A circle of radius 4 pixels in four cubics: the flattened polygon's area is
-// the circle's within what flattening at half a pixel can take.
-TEST(TracedArea, CubicsAreFlattenedAsTheRasteriserFlattensThem) {
-  const FT_Pos r = 256, k = 141;  // 0.5523 r
-  const FT_Pos c = 300;
-  FT_Vector points[12] = {{c + r, c},     {c + r, c + k}, {c + k, c + r}, {c, c + r},
-                          {c - k, c + r}, {c - r, c + k}, {c - r, c},     {c - r, c - k},
-                          {c - k, c - r}, {c, c - r},     {c + k, c - r}, {c + r, c - k}};
-  char tags[12];
-  for (int i = 0; i < 12; ++i) tags[i] = i % 3 == 0 ? FT_CURVE_TAG_ON : FT_CURVE_TAG_CUBIC;
-  short contour = 11;
-  FT_Outline outline{};
-  outline.points = points;
-  outline.tags = tags;
-  outline.contours = &contour;
-  outline.n_points = 12;
-  outline.n_contours = 1;
-  FT_BBox box;
-  FT_Outline_Get_CBox(&outline, &box);
-  TracedArea traced;
-  ASSERT_TRUE(TraceOutlineArea(outline, box, 1, &traced));
-  const double area = static_cast<double>(traced.twiceArea) / 2 / (256.0 * 256.0);
-  EXPECT_NEAR(area, M_PI * 16, 2) << "square pixels";
-  EXPECT_LT(area, M_PI * 16) << "an inscribed polygon";
+  EXPECT_FALSE(TraceOutlineArea(outline, far, &traced));
 }
 
 // Every glyph of each font, hinted at 15 pixels per em as the presence test
@@ -255,10 +178,8 @@ TEST(TracedArea, EveryHintedGlyphOfRealFontsItSettlesHasInk) {
       FT_Outline_Get_CBox(&outline, &box);
       if (box.xMin < 0) continue;  // the shortcut takes outlines right of the origin only
       ++outlines;
-      const int scale = (outline.flags & FT_OUTLINE_OVERLAP) != 0 ? 4 : 1;
       TracedArea traced;
-      if (!TraceOutlineArea(outline, box, scale, &traced) ||
-          !TracedAreaLeavesCoverage(traced, scale, BoxPixels(box))) {
+      if (!TraceOutlineArea(outline, box, &traced) || !TracedAreaLeavesCoverage(traced, box)) {
         continue;
       }
       ++settled;
